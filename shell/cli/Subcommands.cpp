@@ -1,0 +1,34 @@
+#include "shell/cli/Subcommands.h"
+
+#include <ostream>
+
+namespace tidewell::cli {
+
+namespace {
+int RunHelp(CliContext& ctx) {
+    PrintUsage(ctx.out);
+    return 0;
+}
+}  // namespace
+
+const std::vector<Subcommand>& AllSubcommands() {
+    static const std::vector<Subcommand> table{
+        {"decode", "decode [--type CODE|MODEL] [--guess] [FILE|-]  decode instrument lines to JSON",
+         RunDecode},
+        {"help", "help  list the subcommands", RunHelp},
+    };
+    return table;
+}
+
+const Subcommand* FindSubcommand(const std::string& name) {
+    for (const auto& s : AllSubcommands())
+        if (name == s.name) return &s;
+    return nullptr;
+}
+
+void PrintUsage(std::ostream& out) {
+    out << "Usage: tidewell [\"RAWFILE;CALFILE\"]\n       tidewell SUBCOMMAND ...\n\n";
+    for (const auto& s : AllSubcommands()) out << "  tidewell " << s.summary << "\n";
+}
+
+}  // namespace tidewell::cli

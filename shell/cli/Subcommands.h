@@ -1,0 +1,38 @@
+#pragma once
+// Headless subcommands: `tidewell <name> ...` runs one of these instead of opening a window.
+// Each takes its arguments and streams, prints results on `out` and errors on `err`, and
+// returns the exit status.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tidewell::cli {
+
+struct CliContext {
+    std::vector<std::string> args;  // the words after the subcommand name
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    bool errIsTerminal = false;  // progress bars only when someone watches
+};
+
+using SubcommandFunction = int (*)(CliContext&);
+
+struct Subcommand {
+    const char* name;
+    const char* summary;
+    SubcommandFunction run;
+};
+
+// The subcommand of that name, or nullptr.
+const Subcommand* FindSubcommand(const std::string& name);
+const std::vector<Subcommand>& AllSubcommands();
+
+// Usage text of every subcommand, for `tidewell help`.
+void PrintUsage(std::ostream& out);
+
+// The subcommands themselves.
+int RunDecode(CliContext& ctx);
+
+}  // namespace tidewell::cli

@@ -1,0 +1,33 @@
+// Tidewell's entry: a subcommand runs headless; otherwise the desktop program starts.
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <iostream>
+
+#include "shell/cli/Subcommands.h"
+
+int main(int argc, char* argv[]) {
+    using namespace tidewell::cli;
+    if (argc > 1) {
+        if (const Subcommand* sub = FindSubcommand(argv[1])) {
+            QCoreApplication app(argc, argv);
+            CliContext ctx{std::vector<std::string>(argv + 2, argv + argc), std::cin, std::cout,
+                           std::cerr, isatty(STDERR_FILENO) != 0};
+            return sub->run(ctx);
+        }
+        if (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+            PrintUsage(std::cout);
+            return 0;
+        }
+    }
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.setWindowTitle("Tidewell");
+    window.setCentralWidget(new QLabel("Tidewell"));
+    window.show();
+    return QApplication::exec();
+}

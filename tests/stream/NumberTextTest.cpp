@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "stream/DateValue.h"
+#include "stream/NumberText.h"
+#include "stream/TextHelpers.h"
+
+namespace tidewell {
+namespace {
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+    struct Case {
+        double in;
+        int64_t out;
+    } cases[] = {{12.5, 12}, {13.5, 14},        {-12.5, -12},      {-13.5, -14},
+                 {0.5, 0},   {1.5, 2},          {2.4999, 2},       {2.5001, 3},
+                 {-0.5, 0},  {1e30, INT64_MAX}, {-1e30, INT64_MIN}};
+    for (const auto& c : cases) EXPECT_EQ(RoundToInt64(c.in), c.out) << c.in;
+    EXPECT_EQ(RoundToInt16(40000.0), INT16_MAX);
+    EXPECT_EQ(RoundToInt32(NAN), 0);
+}
+
+TEST(NumberText, SinglePrecisionForms) {
+    struct Case {
+        float in;
+        const char* plain;
+    } cases[] = {
+        {0.5f, ".5"},
+        {-0.25f, "-.25"},
+        {0.001f, ".001"},
+        {0.0001f, ".0001"},
+        {0.00001f, "1E-05"},
+        {1.5e-05f, "1.5E-05"},
+        {12345678.f, "1.234568E+07"},
+        {1234567.f, "1234567"},
+        {0.f, "0"},
+        {12.5f, "12.5"},
+        {100.f, "100"},
+        {-3.f, "-3"},
+        {0.1f, ".1"},
+        {1.f / 3.f, ".3333333"},
+        {2.f / 3.f, ".6666667"},
+        {1e10f, "1E+10"},
+        {-1.5e-20f, "-1.5E-20"},
+        {9999999.f, "9999999"},
+        {99999999.f, "1E+08"},
+        {123.456f, "123.456"},
+        {3e38f, "3E+38"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PlainSingle(c.in), c.plain) << c.plain;
+}
+
+TEST(NumberText, StrFormHasALeadingBlankForZeroAndPositive) {
+    EXPECT_EQ(StrSingle(12.5f), " 12.5");
+    EXPECT_EQ(StrSingle(0.f), " 0");
+    EXPECT_EQ(StrSingle(-0.25f), "-.25");
+    EXPECT_EQ(StrDouble(1234567890.0), " 1234567890");
+    EXPECT_EQ(StrInt(7), " 7");
+    EXPECT_EQ(StrInt(-7), "-7");
+    EXPECT_EQ(PlainInt(-7), "-7");
+}
+
+TEST(NumberText, DoublePrecisionKeepsFifteenDigits) {
+    EXPECT_EQ(PlainDouble(0.1), ".1");
+    EXPECT_EQ(PlainDouble(1.0 / 3.0), ".333333333333333");
+    EXPECT_EQ(PlainDouble(123456789012345.0), "123456789012345");
+    EXPECT_EQ(PlainDouble(1234567890123456.0), "1.23456789012346E+15");
+    EXPECT_EQ(PlainDouble(1.1574074074074073E-05), "1.15740740740741E-05");
+    EXPECT_EQ(PlainDouble(40179.5), "40179.5");
+    EXPECT_EQ(PlainDouble(1e308), "1E+308");
+    // A float widened to double shows its binary value.
+    EXPECT_EQ(PlainDouble(static_cast<double>(0.1f)), ".100000001490116");
+}
+
+TEST(NumberText, SixSignificantDigits) {
+    struct Case {
+        double in;
+        const char* text;
+    } cases[] = {
+        {0.1234565, ".123456"},  // the binary value lies just below the half
+        {0.12345649, ".123456"},
+        {1e-07, "1E-07"},
+        {123456.5, "123456"},  // an exact half goes to even
+        {123457.5, "123458"},
+        {1234567.0, "1234570"},
+        {-2.5e-5, "-2.5E-05"},
+        {3.14159265, "3.14159"},
+        {0.0, "0"},
+        {1.0, "1"},
+        {999999.5, "1000000"},
+        {0.000123456789, ".000123457"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SixDigitText(c.in), c.text) << c.text;
+}
+
+TEST(NumberText, ShortFormWithLeadingZero) {
+    EXPECT_EQ(FormatSignificantLeadingZero(0.5, 15), "0.5");
+    EXPECT_EQ(FormatSignificantLeadingZero(-0.25, 7), "-0.25");
+    EXPECT_EQ(FormatSignificantLeadingZero(0.00001, 7), "1E-05");
+    EXPECT_EQ(FormatSignificantLeadingZero(2.5, 7), "2.5");
+}
+
+TEST(NumberText, ReadDecimalTakesTheNumberAtTheStart) {
+    struct Case {
+        const char* text;
+        double value;
+        size_t used;
+    } cases[] = {
+        {"12.5", 12.5, 4},    {" 12.5 // note", 12.5, 5},
+        {"-.25,3", -0.25, 4}, {"+7", 7, 2},
+        {"1E-05", 1e-05, 5},  {"1.5e3x", 1500, 5},
+        {"2E", 2, 1},         {"abc", 0, 0},
+        {"", 0, 0},           {"-", 0, 0},
+        {".", 0, 0},          {"3.", 3, 2},
+        {"1D2", 100, 3},      {"0x1A", 0, 1},
+        {"inf", 0, 0},        {"1e999", INFINITY, 5},
+        {"1e-999", 0, 6},     {"\t42", 42, 3},
+    };
+    for (const auto& c : cases) {
+        size_t used = 99;
+        EXPECT_EQ(ReadDecimal(c.text, used), c.value) << c.text;
+        EXPECT_EQ(used, c.used) << c.text;
+    }
+}
+
+TEST(TextHelpers, LeadingNumberSkipsALabel) {
+    struct Case {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"Ver 1.23", 1.23},   {"starting in 12.5 seconds", 12.5},
+        {"temp -.5 C", -0.5}, {"x-5", -5},
+        {"abc", 0},           {"12 34", 12},
+        {"a.5", 0.5},         {"--3", -3},
+        {"1.2.3", 1.2},
+    };
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.value) << c.text;
+}
+
+TEST(TextHelpers, StartsNumericAndCommas) {
+    EXPECT_TRUE(StartsNumeric("12,3"));
+    EXPECT_TRUE(StartsNumeric("-.5"));
+    EXPECT_TRUE(StartsNumeric("+-.9"));
+    EXPECT_FALSE(StartsNumeric(" 12"));
+    EXPECT_FALSE(StartsNumeric("-."));
+    EXPECT_FALSE(StartsNumeric(""));
+    EXPECT_FALSE(StartsNumeric("*D"));
+    EXPECT_EQ(CountCommas("a,b,,c"), 3);
+    EXPECT_EQ(CountCommas(""), 0);
+}
+
+TEST(TextHelpers, HexFieldsByWidth) {
+    struct Case {
+        const char* line;
+        size_t pos;
+        int width;
+        int32_t value;
+    } cases[] = {
+        {"FFFF", 1, 4, -1},         {"8000", 1, 4, -32768}, {"7FFF", 1, 4, 32767},
+        {"FF", 1, 2, 255},          {"F", 1, 1, 15},        {"FFF", 1, 3, 4095},
+        {"FFFFFF", 1, 6, 16777215}, {"FFFFFFFF", 1, 8, -1}, {"80000000", 1, 8, INT32_MIN},
+        {"*Dab", 3, 2, 0xAB},       {"12", 2, 4, 2},        {"12", 5, 4, 0},
+        {"1G34", 1, 4, 1},          {"", 1, 8, 0},          {"00FF", 1, 4, 255},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HexField(c.line, c.pos, c.width), c.value) << c.line << " @" << c.pos;
+}
+
+TEST(DateValue, DaysSince18991230) {
+    EXPECT_EQ(DateValue(1899, 12, 30), 0.0);
+    EXPECT_EQ(DateValue(1970, 1, 1), kEpoch1970);
+    EXPECT_EQ(DateValue(1980, 1, 1), kEpoch1980);
+    EXPECT_EQ(DateValue(2010, 1, 1), 40179.0);
+    EXPECT_EQ(DateValue(1900, 3, 1), 61.0);
+    EXPECT_EQ(DateValue(2011, 13, 1), DateValue(2012, 1, 1));
+    EXPECT_EQ(DateValue(2012, 0, 1), DateValue(2011, 12, 1));
+    CalendarTime t{2026, 12, 5, 19, 59, 23};
+    double v = DateTimeValue(t);
+    CalendarTime back = ToCalendar(v);
+    EXPECT_EQ(back.year, 2026);
+    EXPECT_EQ(back.month, 12);
+    EXPECT_EQ(back.day, 5);
+    EXPECT_EQ(back.hour, 19);
+    EXPECT_EQ(back.minute, 59);
+    EXPECT_EQ(back.second, 23);
+    EXPECT_DOUBLE_EQ(DateFromUnixSeconds(86400 * 2 + 43200), kEpoch1970 + 2.5);
+    EXPECT_DOUBLE_EQ(UnixSecondsFromDate(kEpoch1970 + 1), 86400);
+}
+
+}  // namespace
+}  // namespace tidewell
