@@ -1,6 +1,38 @@
-// Shared helpers of the test programs live here as they appear.
+#include "support/TestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 namespace tidewell::test {
-int SupportVersion() {
-    return 1;
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tidewell-test-XXXXXX").string();
+    char* made = mkdtemp(pattern.data());
+    path_ = made ? made : pattern;
 }
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string DataPath(const std::string& name) {
+    return std::string(TIDEWELL_TEST_DATA) + "/" + name;
+}
+
 }  // namespace tidewell::test

@@ -1,0 +1,57 @@
+#pragma once
+// Helpers shared by the test programs.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "stream/Prompter.h"
+
+namespace tidewell::test {
+
+// Answers questions from a script and keeps every text it was shown, in order.
+class ScriptedPrompter : public Prompter {
+  public:
+    std::vector<std::string> shown;     // messages and questions, in order
+    std::deque<int> answers;            // answers to Ask, in order (default 1 when empty)
+    std::deque<std::string> savePaths;  // answers to AskSavePath (default: the suggestion)
+
+    void ShowMessage(const std::string& text) override { shown.push_back(text); }
+    int Ask(const std::string& text, const std::vector<std::string>&) override {
+        shown.push_back(text);
+        if (answers.empty()) return 1;
+        int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::string AskSavePath(const std::string& title, const std::string& suggested,
+                            const std::string&) override {
+        shown.push_back(title);
+        if (savePaths.empty()) return suggested;
+        std::string p = savePaths.front();
+        savePaths.pop_front();
+        return p;
+    }
+};
+
+// A fresh empty folder under the system's temporary folder, removed with the object.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// Whole file as bytes ("" when it cannot be read), and writing bytes to a file.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Path of a file under tests/data.
+std::string DataPath(const std::string& name);
+
+}  // namespace tidewell::test
