@@ -1,0 +1,32 @@
+#pragma once
+// One sample in calibrated optical quantities: what the conversion produces from a decoded
+// sample record and what the calibrated data file, the graph and the terminal show.
+
+#include <cstdint>
+#include <string>
+
+namespace tidewell {
+
+// Stands in a calibrated value whose computation faulted.
+inline constexpr double kFailed = 1.0e308;
+
+struct CalibratedSample {
+    std::string instrumentType;  // the sample's type code as decimal text
+    float depth = 0;
+    float temperature = 0;
+    float voltage = 0;
+    double time = 0;         // days since 1899-12-30
+    double dayFraction = 0;  // copied when the sample carries no clock time (Vantor types)
+    int16_t valid[13] = {};  // channel's scattering values were computed (0 or -1/1)
+    double bb[13] = {};
+    double bbCorrected[13] = {};
+    double beta[13] = {};
+    double betaCorrected[13] = {};
+    double sigma[13] = {};
+    float kSignal = 0;
+    float sigmaK = 0;
+    float attenuation[13] = {};
+    float aCorrected = 0;
+};
+
+}  // namespace tidewell
