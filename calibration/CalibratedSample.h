@@ -17,7 +17,7 @@ struct CalibratedSample {
     float voltage = 0;
     double time = 0;         // days since 1899-12-30
     double dayFraction = 0;  // copied when the sample carries no clock time (Vantor types)
-    int16_t valid[13] = {};  // channel's scattering values were computed (0 or -1/1)
+    bool valid[13] = {};     // the channel's scattering values were computed
     double bb[13] = {};
     double bbCorrected[13] = {};
     double beta[13] = {};
