@@ -1,0 +1,10 @@
+#pragma once
+// The marker value 1.0E+308. In a calibrated value it says that the computation faulted; in the
+// sigma parameters aStar and bTilde it says that the value is looked up in the parameter's table
+// file instead.
+
+namespace tidewell {
+
+inline constexpr double Failed = 1.0E+308;
+
+}  // namespace tidewell
