@@ -196,6 +196,16 @@ double ReadDecimal(std::string_view text, size_t& used) {
     return negative ? -value : value;
 }
 
+bool ReadWholeDecimal(std::string_view text, double& value) {
+    size_t used = 0;
+    double v = ReadDecimal(text, used);
+    if (used == 0 || !std::isfinite(v)) return false;
+    for (size_t i = used; i < text.size(); ++i)
+        if (text[i] != ' ' && text[i] != '\t') return false;
+    value = v;
+    return true;
+}
+
 double ReadDecimal(std::string_view text) {
     size_t used = 0;
     return ReadDecimal(text, used);

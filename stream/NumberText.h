@@ -52,5 +52,8 @@ std::string SixDigitText(double value);
 double ReadDecimal(std::string_view text);
 // As ReadDecimal, and tells how many characters were taken (0 when there was no number).
 double ReadDecimal(std::string_view text, size_t& used);
+// True when the whole text, blanks and tabs around it aside, is one finite decimal number (how
+// a setting that holds a number or a file name is told apart); the number goes to `value`.
+bool ReadWholeDecimal(std::string_view text, double& value);
 
 }  // namespace tidewell

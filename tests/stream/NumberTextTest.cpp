@@ -124,6 +124,24 @@ TEST(NumberText, ReadDecimalTakesTheNumberAtTheStart) {
     }
 }
 
+TEST(NumberText, ReadWholeDecimalTellsNumbersFromNames) {
+    struct Case {
+        const char* text;
+        bool isNumber;
+        double value;
+    } cases[] = {
+        {"0.5", true, 0.5},       {" .015 ", true, 0.015}, {"\t-2E-3", true, -0.002},
+        {"1e-999", true, 0},      {"aStar.csv", false, 0}, {"0.5.csv", false, 0},
+        {"/tmp/1.csv", false, 0}, {"12 nm", false, 0},     {"", false, 0},
+        {"  ", false, 0},         {"1e999", false, 0},     {"3,5", false, 0},
+    };
+    for (const auto& c : cases) {
+        double v = -1;
+        EXPECT_EQ(ReadWholeDecimal(c.text, v), c.isNumber) << c.text;
+        EXPECT_EQ(v, c.isNumber ? c.value : -1) << c.text;
+    }
+}
+
 TEST(TextHelpers, LeadingNumberSkipsALabel) {
     struct Case {
         const char* text;
