@@ -145,7 +145,7 @@ std::string BuildRatioDecimalLine(const RatioDecimalFields& f) {
             AppendField(s, v);
     for (const RatioDecimalChannelFields& ch : f.channel) AppendField(s, ch.ratio);
     for (double g : f.gain) AppendField(s, g);
-    for (double v : {f.temperatureCode, f.depthCounts, f.voltageCode, f.voltage2Code})
+    for (double v : {f.temperatureCode, f.depthCounts, f.voltageCode, f.voltage2Code, f.lastField})
         AppendField(s, v);
     return s;
 }

@@ -121,6 +121,7 @@ struct RatioDecimalFields {
     double depthCounts = 0;
     double voltageCode = 0;  // volts x 10
     double voltage2Code = 0;
+    double lastField = 0;  // field 54, not read by the program
 };
 std::string BuildRatioDecimalLine(const RatioDecimalFields& f);
 
