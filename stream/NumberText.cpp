@@ -1,5 +1,8 @@
 #include "stream/NumberText.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -23,9 +26,91 @@ Int SaturatedRound(double value) {
     return static_cast<Int>(r);
 }
 
+#ifdef __SIZEOF_INT128__
+// 5^0 .. 5^27, the powers of five that fit 64 bits.
+constexpr auto kPowersOfFive = [] {
+    std::array<uint64_t, 28> p{};
+    p[0] = 1;
+    for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
+    return p;
+}();
+
+// The quick exact way, taken for every number of a calibrated data row: with value = m 2^q,
+// value 10^k = m 5^k 2^(q+k) is computed in 128-bit integers and rounded half to even, with k
+// chosen to leave `digits` digits before the point. Handles k from 0 to 27 (numbers below
+// 10^digits down to about 1e-27); returns 0 otherwise and the general conversion decides.
+int ScaledSignificantDigits(double value, int digits, char* out, int& exponent) {
+    const auto bits = std::bit_cast<uint64_t>(value);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (digits > 17 || biased == 0) return 0;  // subnormal numbers go the general way
+    const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+    const int q = biased - 1075;  // value = m 2^q
+    const int b = q + 53;         // value lies in [2^(b-1), 2^b)
+    // The decimal exponent is floor((b - 1) log10 2) or one more; a wrong guess shows in the
+    // size of the result and is corrected once.
+    int e = ((b - 1) * 78913) >> 18;
+    uint64_t low = 1;
+    for (int i = 1; i < digits; ++i) low *= 10;
+    const uint64_t high = low * 10;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int k = digits - 1 - e;
+        if (k < 0 || k > 27) return 0;
+        const unsigned __int128 n =
+            static_cast<unsigned __int128>(m) * kPowersOfFive[static_cast<size_t>(k)];
+        const int shift = q + k;
+        uint64_t rounded = 0;
+        if (shift >= 0) {
+            rounded = static_cast<uint64_t>(n << shift);  // below 10^18: value 10^k is small
+        } else if (shift > -128) {
+            const int s = -shift;
+            const unsigned __int128 whole = n >> s;
+            const unsigned __int128 rest = n - (whole << s);
+            const unsigned __int128 half = static_cast<unsigned __int128>(1) << (s - 1);
+            rounded = static_cast<uint64_t>(whole);
+            if (rest > half || (rest == half && (rounded & 1) != 0)) ++rounded;
+        }
+        if (rounded < low) {
+            --e;
+            continue;
+        }
+        if (rounded > high) {
+            ++e;
+            continue;
+        }
+        if (rounded == high) {  // rounded up to the next power of ten
+            out[0] = '1';
+            exponent = e + 1;
+            return 1;
+        }
+        if (rounded <= UINT32_MAX) {  // 32-bit arithmetic is quicker, and enough for singles
+            auto small = static_cast<uint32_t>(rounded);
+            for (int i = digits - 1; i >= 0; --i) {
+                out[i] = static_cast<char>('0' + small % 10);
+                small /= 10;
+            }
+        } else {
+            for (int i = digits - 1; i >= 0; --i) {
+                out[i] = static_cast<char>('0' + rounded % 10);
+                rounded /= 10;
+            }
+        }
+        int kept = digits;
+        while (kept > 1 && out[kept - 1] == '0') --kept;
+        exponent = e;
+        return kept;
+    }
+    return 0;
+}
+#else
+int ScaledSignificantDigits(double, int, char*, int&) {
+    return 0;
+}
+#endif
+
 // Decimal digits and exponent of `value` rounded to `digits` significant digits, trailing zeros
 // removed. Returns the number of digits kept.
 int SignificantDigits(double value, int digits, char* out, int& exponent) {
+    if (int n = ScaledSignificantDigits(value, digits, out, exponent)) return n;
     char buf[64];
     auto res =
         std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1);
@@ -50,43 +135,45 @@ void AppendFormatted(std::string& out, double value, int digits, bool leadingZer
         out += std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
         return;
     }
+    // Built in a local buffer and appended once: the file writers call this for every number.
+    char text[64];
+    char* p = text;
     if (value < 0) {
-        out += '-';
+        *p++ = '-';
         value = -value;
     }
     char d[32];
     int exp = 0;
     int n = SignificantDigits(value, digits, d, exp);
     if (exp < -4 || exp >= digits) {
-        out += d[0];
+        *p++ = d[0];
         if (n > 1) {
-            out += '.';
-            out.append(d + 1, static_cast<size_t>(n - 1));
+            *p++ = '.';
+            p = std::copy(d + 1, d + n, p);
         }
-        out += 'E';
-        out += exp < 0 ? '-' : '+';
+        *p++ = 'E';
+        *p++ = exp < 0 ? '-' : '+';
         int a = exp < 0 ? -exp : exp;
-        if (a >= 100) out += static_cast<char>('0' + a / 100);
-        out += static_cast<char>('0' + (a / 10) % 10);
-        out += static_cast<char>('0' + a % 10);
-        return;
-    }
-    if (exp < 0) {
-        if (leadingZero) out += '0';
-        out += '.';
-        out.append(static_cast<size_t>(-exp - 1), '0');
-        out.append(d, static_cast<size_t>(n));
-        return;
-    }
-    int whole = exp + 1;
-    if (n <= whole) {
-        out.append(d, static_cast<size_t>(n));
-        out.append(static_cast<size_t>(whole - n), '0');
+        if (a >= 100) *p++ = static_cast<char>('0' + a / 100);
+        *p++ = static_cast<char>('0' + (a / 10) % 10);
+        *p++ = static_cast<char>('0' + a % 10);
+    } else if (exp < 0) {
+        if (leadingZero) *p++ = '0';
+        *p++ = '.';
+        p = std::fill_n(p, -exp - 1, '0');
+        p = std::copy(d, d + n, p);
     } else {
-        out.append(d, static_cast<size_t>(whole));
-        out += '.';
-        out.append(d + whole, static_cast<size_t>(n - whole));
+        int whole = exp + 1;
+        if (n <= whole) {
+            p = std::copy(d, d + n, p);
+            p = std::fill_n(p, whole - n, '0');
+        } else {
+            p = std::copy(d, d + whole, p);
+            *p++ = '.';
+            p = std::copy(d + whole, d + n, p);
+        }
     }
+    out.append(text, static_cast<size_t>(p - text));
 }
 }  // namespace
 
@@ -144,6 +231,15 @@ double RoundSignificant(double value, int digits) {
     double rounded = 0;
     std::from_chars(buf, res.ptr, rounded);
     return rounded;
+}
+
+double RoundDecimals(double value, int places) {
+    if (!std::isfinite(value)) return value;
+    const double scale = std::pow(10.0, places);
+    const double scaled = value * scale;
+    // Beyond 2^52 a double has no fraction left to round.
+    if (std::fabs(scaled) >= 4503599627370496.0) return value;
+    return std::nearbyint(scaled) / scale;
 }
 
 std::string SixDigitText(double value) {

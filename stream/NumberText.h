@@ -43,6 +43,8 @@ std::string FormatSignificantLeadingZero(double value, int digits);
 
 // Rounds to `digits` significant digits (calibration numbers keep 6).
 double RoundSignificant(double value, int digits);
+// Rounds to `places` decimal places, halves to even (gains keep 6 places, sigma and rho 3).
+double RoundDecimals(double value, int places);
 // A calibration number: rounded to 6 significant digits, written in plain form.
 std::string SixDigitText(double value);
 

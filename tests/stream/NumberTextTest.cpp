@@ -94,6 +94,20 @@ TEST(NumberText, SixSignificantDigits) {
     for (const auto& c : cases) EXPECT_EQ(SixDigitText(c.in), c.text) << c.text;
 }
 
+TEST(NumberText, RoundDecimalsHalvesToEven) {
+    struct Case {
+        double in;
+        int places;
+        double out;
+    } cases[] = {
+        // the scaled value is what rounds: 0.0025 x 1000 and 0.9995 x 1000 come out as exact halves
+        {12.5, 6, 12.5},       {0.0012345, 3, 0.001}, {0.0025, 3, 0.002},         {2.5, 0, 2.0},
+        {3.5, 0, 4.0},         {0.9995, 3, 1.0},      {-1.2345675, 6, -1.234568}, {1e300, 6, 1e300},
+        {1.0 / 3.0, 3, 0.333},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RoundDecimals(c.in, c.places), c.out) << c.in;
+}
+
 TEST(NumberText, ShortFormWithLeadingZero) {
     EXPECT_EQ(FormatSignificantLeadingZero(0.5, 15), "0.5");
     EXPECT_EQ(FormatSignificantLeadingZero(-0.25, 7), "-0.25");
