@@ -1,0 +1,98 @@
+#include "shell/SettingsStore.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "stream/NumberText.h"
+
+namespace tidewell {
+
+std::string SettingsStore::Read(const std::string& section, const std::string& key,
+                                const std::string& defaultText) const {
+    std::optional<std::string> value = Find(section, key);
+    return value ? *value : defaultText;
+}
+
+std::optional<std::string> MemorySettingsStore::Find(const std::string& section,
+                                                     const std::string& key) const {
+    auto it = values_.find({section, key});
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+}
+
+void MemorySettingsStore::Write(const std::string& section, const std::string& key,
+                                const std::string& value) {
+    values_[{section, key}] = value;
+}
+
+namespace {
+
+bool SameLetters(const std::string& text, const char* word) {
+    std::string trimmed = text;
+    trimmed.erase(0, trimmed.find_first_not_of(" \t"));
+    trimmed.erase(trimmed.find_last_not_of(" \t") + 1);
+    return std::equal(
+        trimmed.begin(), trimmed.end(), word, word + std::char_traits<char>::length(word),
+        [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+bool ParseFlag(const std::string& text, bool& value) {
+    double number = 0;
+    if (SameLetters(text, "true")) {
+        value = true;
+    } else if (SameLetters(text, "false")) {
+        value = false;
+    } else if (ReadWholeDecimal(text, number)) {
+        value = number != 0;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FlagFromText(const std::string& text, bool defaultValue) {
+    bool value = defaultValue;
+    return ParseFlag(text, value) ? value : defaultValue;
+}
+
+bool ReadFlag(const SettingsStore& store, const std::string& section, const std::string& key,
+              bool defaultValue) {
+    return FlagFromText(store.Read(section, key, FlagText(defaultValue)), defaultValue);
+}
+
+bool ReadFlag(const SettingsStore& store, const SettingKey& key) {
+    return ReadFlag(store, key.section, key.key, FlagFromText(key.defaultText, false));
+}
+
+double ReadNumber(const SettingsStore& store, const std::string& section, const std::string& key,
+                  double defaultValue) {
+    double value = 0;
+    std::optional<std::string> text = store.Find(section, key);
+    return text && ReadWholeDecimal(*text, value) ? value : defaultValue;
+}
+
+double ReadNumber(const SettingsStore& store, const SettingKey& key) {
+    double defaultValue = 0;
+    if (!ReadWholeDecimal(key.defaultText, defaultValue)) defaultValue = 0;
+    return ReadNumber(store, key.section, key.key, defaultValue);
+}
+
+std::string FlagText(bool value) {
+    return value ? "True" : "False";
+}
+
+std::string CheckBoxText(bool value) {
+    return value ? "1" : "0";
+}
+
+std::string DoubleText(double value) {
+    return FormatSignificantLeadingZero(value, 15);
+}
+
+std::string SingleText(float value) {
+    return FormatSignificantLeadingZero(value, 7);
+}
+
+}  // namespace tidewell
