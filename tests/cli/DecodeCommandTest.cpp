@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/cli/Subcommands.h"
+#include "support/TestSupport.h"
+
+namespace tidewell::cli {
+namespace {
+
+struct DecodeRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+DecodeRun Decode(std::vector<std::string> args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    CliContext ctx{std::move(args), in, out, err};
+    const int status = RunDecode(ctx);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream s(text);
+    for (std::string line; std::getline(s, line);) lines.push_back(line);
+    return lines;
+}
+
+// The start of an output line up to its record's instrument type.
+std::string Head(int line, int kind, bool sample, int type) {
+    return "{\"line\": " + std::to_string(line) + ", \"kind\": " + std::to_string(kind) +
+           ", \"sample\": " + (sample ? "true" : "false") +
+           ", \"record\": {\"instrumentType\": " + std::to_string(type) + ",";
+}
+
+constexpr const char* kHandD = "*D0000162E00010002FFFF7FFF8000001000A00B0012345670FFFF963C4B";
+
+// Every kind of line end, a header packet, a bad checksum, an empty line and a Latin-1 byte.
+TEST(DecodeCommand, GoldenOutput) {
+    const std::string input = test::ReadFileBytes(test::DataPath("decode/mixed-lines.txt"));
+    const std::string golden = test::ReadFileBytes(test::DataPath("decode/mixed-lines.jsonl"));
+    ASSERT_FALSE(golden.empty());
+    const DecodeRun fromStdin = Decode({"--type", "0"}, input);
+    EXPECT_EQ(fromStdin.status, 0);
+    EXPECT_EQ(fromStdin.out, golden);
+    EXPECT_EQ(fromStdin.err, "");
+    const DecodeRun fromFile =
+        Decode({"--type=Vantor-6", test::DataPath("decode/mixed-lines.txt")});
+    EXPECT_EQ(fromFile.out, golden);
+}
+
+TEST(DecodeCommand, ExactLineForAHandWorkedPacket) {
+    const DecodeRun r = Decode({"--guess", "-"}, std::string(kHandD) + "\n");
+    EXPECT_EQ(r.out,
+              "{\"line\": 1, \"kind\": 1, \"sample\": true, \"guess\": 0, \"record\": "
+              "{\"instrumentType\": 7, \"time\": 5678, \"subSecond\": 0, \"dayFraction\": 0, "
+              "\"centiseconds\": 0, \"tailCode\": 60, \"depthCounts\": -1, \"temperature\": 20, "
+              "\"voltage\": 0, \"voltage2\": 0, \"auxByte\": 0, "
+              "\"gain\": [1,2,3,4,5,6,7,0,0,0,0,0,0], \"signal\": [0,0,0,0,0,0,0,0,0,0,0,0,0], "
+              "\"signalOffset\": [0,0,0,0,0,0,0,0,0,0,0,0,0], "
+              "\"reference\": [0,0,0,0,0,0,0,0,0,0,0,0,0], "
+              "\"referenceOffset\": [0,0,0,0,0,0,0,0,0,0,0,0,0], "
+              "\"raw\": [1,2,-1,32767,-32768,16,160,2816,0,0,0,0,0], "
+              "\"normalized\": [0,0,0,0,0,0,0,0,0,0,0,0,0], "
+              "\"channelCode\": [0,0,0,0,0,0,0,0,0,0,0,0,0], \"optionCounts\": 0, "
+              "\"infoCode\": 0, \"infoLevel\": 0, \"infoA\": 0, \"infoB\": 0, "
+              "\"prefixValue\": 0}}\n");
+}
+
+TEST(DecodeCommand, TypeByCodeOrModelName) {
+    const std::string line = "12.5,7,1,2,3,4,5,6\n";  // a sample for single-channel models only
+    struct Case {
+        const char* type;
+        int code;
+        bool sample;
+    } cases[] = {{"3", 3, true}, {"x-lumo", 5, true}, {"Trevan-2", 6, false}, {"7", 7, false}};
+    for (const auto& c : cases) {
+        const DecodeRun r = Decode({"--type", c.type}, line);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind(Head(1, 0, c.sample, c.code), 0), 0u) << c.type << r.out;
+    }
+}
+
+TEST(DecodeCommand, CrLfAcrossReadsIsOneLineEnd) {
+    // The CR ends the first read of 64 KiB, its LF starts the next.
+    const std::string input = std::string(65535, 'x') + "\r\n" + kHandD;
+    const DecodeRun r = Decode({}, input);
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind(Head(2, 1, true, 7), 0), 0u);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(DecodeCommand, OverlongLinesAreCutAndReported) {
+    const std::string input =
+        std::string(70000, '*') + "\n" + std::string(200000, '\0') + "\n" + kHandD;
+    const DecodeRun r = Decode({}, input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Lines(r.out).size(), 3u);
+    EXPECT_EQ(r.err,
+              "decode: line 1 is longer than 65536 bytes; only its first 65536 bytes were "
+              "decoded\n"
+              "decode: line 2 is longer than 65536 bytes; only its first 65536 bytes were "
+              "decoded\n");
+}
+
+TEST(DecodeCommand, BadArgumentsAndFiles) {
+    const std::string usage = "Usage: tidewell decode [--type CODE|MODEL] [--guess] [FILE|-]\n";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{"--bogus"}, 2, "decode: unknown option \"--bogus\"\n" + usage},
+        {{"--type"}, 2, "decode: --type needs an instrument type\n" + usage},
+        {{"--type", "8"}, 2, "decode: unknown instrument type \"8\"\n" + usage},
+        {{"--type", "Vantor-9"}, 2, "decode: unknown instrument type \"Vantor-9\"\n" + usage},
+        {{"a", "b"}, 2, "decode: only one input can be decoded at a time\n" + usage},
+        {{"/no/such/file.raw"}, 1, "Error opening /no/such/file.raw: No such file or directory.\n"},
+    };
+    for (const auto& c : cases) {
+        const DecodeRun r = Decode(c.args);
+        EXPECT_EQ(r.status, c.status) << c.err;
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "");
+    }
+    test::TempDir dir;
+    const DecodeRun r = Decode({dir.path()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error opening " + dir.path() + ": Is a directory.\n");
+}
+
+}  // namespace
+}  // namespace tidewell::cli
