@@ -6,51 +6,36 @@
 namespace tidewell {
 namespace {
 
+// cos^2(140 deg) = 0.58682409, so the 140 degree factor is 1 + 0.835 x that = 1.48999811.
+constexpr double k140 = 1.48999811;
+
 TEST(PureWater, AbsorptionOnAndBetweenGridPoints) {
     struct Case {
         double lambda;
         double a;
     } cases[] = {
-        {0, 0.01137},      // far below the table: the first entry
-        {380, 0.01137},    //
-        {382, 0.01137},    // below 385 nm there is no line towards the second entry
-        {384.9, 0.01137},  //
-        {385, 0.00941},    // grid point
-        {387.5, 0.00896},  // halfway between 0.00941 and 0.00851
-        {390, 0.00851},    //
-        {440, 0.00635},    //
-        {527, 0.04238},    // 0.0417 + 0.4 x (0.0434 - 0.0417)
-        {600, 0.2224},     //
-        {725, 1.489},      //
-        {729, 1.8978},     // 1.489 + 0.8 x (2 - 1.489)
-        {730, 2},          // last entry
-        {800, 2},          // beyond the table: the last entry
-    };
+        {0, 0.01137},   {380, 0.01137},   {384.9, 0.01137},  // no line towards 385 nm below it
+        {385, 0.00941}, {387.5, 0.00896}, {440, 0.00635},
+        {525, 0.0417},  {527, 0.04238},  // 0.0417 + 0.4 x (0.0434 - 0.0417)
+        {729, 1.8978},                   // 1.489 + 0.8 x (2 - 1.489)
+        {730, 2},       {800, 2}};
     for (const auto& c : cases) EXPECT_NEAR(PureWater.a(c.lambda), c.a, c.a * 1e-6) << c.lambda;
-}
-
-TEST(PureWater, TableHasSeventyOneValuesAtFiveNanometreSteps) {
     // Every grid point reads back its own entry, so no entry is shifted by one.
     for (int i = 0; i < PurewaterClass::kCount; ++i)
         EXPECT_EQ(PureWater.a(380 + 5 * i), PurewaterClass::kAbsorption[i]) << i;
-    EXPECT_EQ(PurewaterClass::kAbsorption[29], 0.0417f);  // 525 nm
 }
 
 TEST(PureWater, ScatteringKnownValues) {
     struct Case {
-        double lambda;
-        double angle;
+        double lambda, angle;
         bool salt;
         double beta;
-    } cases[] = {
-        // cos^2(140 deg) = 0.58682409: 1 + 0.835 x that = 1.48999811
-        {525, 140, false, 1.48999811 * 0.000112},
-        {525, 140, true, 1.48999811 * 0.000146},
-        {525, 90, false, 0.000112},
-        {525, 0, false, 1.835 * 0.000112},
-        {262.5, 90, false, 19.97329 * 0.000112},  // 2^4.32 = 19.97329
-        {0, 90, false, 0},
-    };
+    } cases[] = {{525, 140, false, k140 * 0.000112},
+                 {525, 140, true, k140 * 0.000146},
+                 {525, 90, false, 0.000112},
+                 {525, 0, false, 1.835 * 0.000112},
+                 {262.5, 90, false, 19.97329 * 0.000112},  // 2^4.32 = 19.97329
+                 {0, 90, false, 0}};
     for (const auto& c : cases)
         EXPECT_NEAR(PureWater.beta(c.lambda, c.angle, c.salt), c.beta, c.beta * 1e-6 + 1e-12)
             << c.lambda << " " << c.angle;
@@ -58,31 +43,22 @@ TEST(PureWater, ScatteringKnownValues) {
     EXPECT_NEAR(PureWater.bb(525, true), 8.03 * 0.000146, 1e-10);
 }
 
-TEST(PureWaterParams, DefaultsAreHalfOfFreshWaterAt525) {
-    PureWaterParams p;
-    EXPECT_NEAR(p.beta0, 1.48999811 * 0.000112 / 2, 1e-11);
-    EXPECT_NEAR(p.bb0, 8.03 * 0.000112 / 2, 1e-10);
-    EXPECT_EQ(p.lambda0, 525.0f);
-    EXPECT_EQ(p.gammaLambda, 4.32f);
-    EXPECT_EQ(p.chi, 1.08f);
-    EXPECT_TRUE(p.MorelFresh);
-    EXPECT_TRUE(p.IncludeBetaInDatFiles);
-    EXPECT_FALSE(p.useCalFileChi || p.MorelSalt || p.CustomPure || p.NoPure ||
-                 p.CorvaneRecommended);
-}
+TEST(PureWaterParams, DefaultsAndModelChoices) {
+    const PureWaterParams defaults;
+    EXPECT_NEAR(defaults.beta0, k140 * 0.000112 / 2, 1e-11);
+    EXPECT_NEAR(defaults.bb0, 8.03 * 0.000112 / 2, 1e-10);
+    EXPECT_TRUE(defaults.MorelFresh && defaults.IncludeBetaInDatFiles);
 
-TEST(PureWaterParams, ChoosingAModelFillsItsTerms) {
     struct Case {
         PureWaterModel model;
-        double beta0;
-        double bb0;
+        double beta0, bb0;
+        bool refilled;  // lambda0 and gammaLambda back to 525 and 4.32
     } cases[] = {
-        {PureWaterModel::CorvaneRecommended, 1.48999811 * 0.000112 / 2, 8.03 * 0.000112 / 2},
-        {PureWaterModel::MorelFresh, 1.48999811 * 0.000112, 8.03 * 0.000112},
-        {PureWaterModel::MorelSalt, 1.48999811 * 0.000146, 8.03 * 0.000146},
-        {PureWaterModel::NoPure, 0, 0},
-        {PureWaterModel::CustomPure, 1e-3, 2e-3},  // the custom numbers stay
-    };
+        {PureWaterModel::CorvaneRecommended, k140 * 0.000112 / 2, 8.03 * 0.000112 / 2, true},
+        {PureWaterModel::MorelFresh, k140 * 0.000112, 8.03 * 0.000112, true},
+        {PureWaterModel::MorelSalt, k140 * 0.000146, 8.03 * 0.000146, true},
+        {PureWaterModel::NoPure, 0, 0, false},
+        {PureWaterModel::CustomPure, 1e-3, 2e-3, false}};  // the custom numbers stay
     for (const auto& c : cases) {
         PureWaterParams p;
         p.beta0 = 1e-3f;
@@ -90,14 +66,11 @@ TEST(PureWaterParams, ChoosingAModelFillsItsTerms) {
         p.lambda0 = 500;
         p.gammaLambda = 4;
         ChoosePureWaterModel(p, c.model);
-        const int set = p.CorvaneRecommended + p.MorelFresh + p.MorelSalt + p.CustomPure + p.NoPure;
-        EXPECT_EQ(set, 1);
+        EXPECT_EQ(p.CorvaneRecommended + p.MorelFresh + p.MorelSalt + p.CustomPure + p.NoPure, 1);
         EXPECT_NEAR(p.beta0, c.beta0, 1e-10);
         EXPECT_NEAR(p.bb0, c.bb0, 1e-9);
-        const bool refilled =
-            c.model != PureWaterModel::CustomPure && c.model != PureWaterModel::NoPure;
-        EXPECT_EQ(p.lambda0, refilled ? 525.0f : 500.0f);
-        EXPECT_EQ(p.gammaLambda, refilled ? 4.32f : 4.0f);
+        EXPECT_EQ(p.lambda0, c.refilled ? 525.0f : 500.0f);
+        EXPECT_EQ(p.gammaLambda, c.refilled ? 4.32f : 4.0f);
     }
 }
 
