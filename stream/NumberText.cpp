@@ -1,6 +1,5 @@
 #include "stream/NumberText.h"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -35,6 +34,19 @@ constexpr auto kPowersOfFive = [] {
     return p;
 }();
 
+// 10^0 .. 10^18.
+constexpr auto kPowersOfTen = [] {
+    std::array<uint64_t, 19> p{};
+    p[0] = 1;
+    for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+    return p;
+}();
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // The quick exact way, taken for every number of a calibrated data row: with value = m 2^q,
 // value 10^k = m 5^k 2^(q+k) is computed in 128-bit integers and rounded half to even, with k
 // chosen to leave `digits` digits before the point. Handles k from 0 to 27 (numbers below
@@ -49,9 +61,8 @@ int ScaledSignificantDigits(double value, int digits, char* out, int& exponent) 
     // The decimal exponent is floor((b - 1) log10 2) or one more; a wrong guess shows in the
     // size of the result and is corrected once.
     int e = ((b - 1) * 78913) >> 18;
-    uint64_t low = 1;
-    for (int i = 1; i < digits; ++i) low *= 10;
-    const uint64_t high = low * 10;
+    const uint64_t low = kPowersOfTen[static_cast<size_t>(digits - 1)];
+    const uint64_t high = kPowersOfTen[static_cast<size_t>(digits)];
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int k = digits - 1 - e;
         if (k < 0 || k > 27) return 0;
@@ -82,18 +93,15 @@ int ScaledSignificantDigits(double value, int digits, char* out, int& exponent) 
             exponent = e + 1;
             return 1;
         }
-        if (rounded <= UINT32_MAX) {  // 32-bit arithmetic is quicker, and enough for singles
-            auto small = static_cast<uint32_t>(rounded);
-            for (int i = digits - 1; i >= 0; --i) {
-                out[i] = static_cast<char>('0' + small % 10);
-                small /= 10;
-            }
-        } else {
-            for (int i = digits - 1; i >= 0; --i) {
-                out[i] = static_cast<char>('0' + rounded % 10);
-                rounded /= 10;
-            }
+        // Two digits at a time, from the right.
+        int i = digits;
+        for (; i >= 2; i -= 2) {
+            const char* pair = kDigitPairs + 2 * (rounded % 100);
+            out[i - 2] = pair[0];
+            out[i - 1] = pair[1];
+            rounded /= 100;
         }
+        if (i == 1) out[0] = static_cast<char>('0' + rounded);
         int kept = digits;
         while (kept > 1 && out[kept - 1] == '0') --kept;
         exponent = e;
@@ -149,7 +157,7 @@ void AppendFormatted(std::string& out, double value, int digits, bool leadingZer
         *p++ = d[0];
         if (n > 1) {
             *p++ = '.';
-            p = std::copy(d + 1, d + n, p);
+            for (int i = 1; i < n; ++i) *p++ = d[i];
         }
         *p++ = 'E';
         *p++ = exp < 0 ? '-' : '+';
@@ -160,17 +168,17 @@ void AppendFormatted(std::string& out, double value, int digits, bool leadingZer
     } else if (exp < 0) {
         if (leadingZero) *p++ = '0';
         *p++ = '.';
-        p = std::fill_n(p, -exp - 1, '0');
-        p = std::copy(d, d + n, p);
+        for (int i = exp + 1; i < 0; ++i) *p++ = '0';
+        for (int i = 0; i < n; ++i) *p++ = d[i];
     } else {
         int whole = exp + 1;
         if (n <= whole) {
-            p = std::copy(d, d + n, p);
-            p = std::fill_n(p, whole - n, '0');
+            for (int i = 0; i < n; ++i) *p++ = d[i];
+            for (int i = n; i < whole; ++i) *p++ = '0';
         } else {
-            p = std::copy(d, d + whole, p);
+            for (int i = 0; i < whole; ++i) *p++ = d[i];
             *p++ = '.';
-            p = std::copy(d + whole, d + n, p);
+            for (int i = whole; i < n; ++i) *p++ = d[i];
         }
     }
     out.append(text, static_cast<size_t>(p - text));

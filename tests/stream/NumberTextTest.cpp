@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 #include "stream/DateValue.h"
 #include "stream/NumberText.h"
@@ -218,6 +221,67 @@ TEST(DateValue, DaysSince18991230) {
     EXPECT_EQ(back.second, 23);
     EXPECT_DOUBLE_EQ(DateFromUnixSeconds(86400 * 2 + 43200), kEpoch1970 + 2.5);
     EXPECT_DOUBLE_EQ(UnixSecondsFromDate(kEpoch1970 + 1), 86400);
+}
+
+// Rows of calibrated files take a quick integer route to their digits; it must round exactly as
+// the general conversion does, halves to even included.
+TEST(NumberText, SignificantDigitsRoundHalvesToEven) {
+    struct Case {
+        double in;
+        int digits;
+        const char* text;
+    } cases[] = {
+        {1000000.5, 7, "1000000"},
+        {1000001.5, 7, "1000002"},
+        {10000005.0, 7, "1E+07"},
+        {10000015.0, 7, "1.000002E+07"},
+        {0.125, 2, ".12"},
+        {0.375, 2, ".38"},
+        {9999999.5, 7, "1E+07"},
+        {0.999999951, 7, "1"},
+        {2.5, 1, "2"},
+        {38537.609317129629, 15, "38537.6093171296"},
+        {1e-27, 7, "1E-27"},
+        {5e-324, 7, "4.940656E-324"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FormatSignificant(c.in, c.digits), c.text) << c.text;
+}
+
+TEST(NumberText, QuickDigitsAgreeWithExactConversionOnRandomNumbers) {
+    uint64_t state = 0x9E3779B97F4A7C15ULL;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    int mismatches = 0;
+    for (int i = 0; i < 200000; ++i) {
+        uint64_t bits = next();
+        double value;
+        if (i % 2 == 0) {
+            auto single = static_cast<uint32_t>(bits);
+            float f;
+            std::memcpy(&f, &single, sizeof f);
+            value = f;
+        } else {
+            std::memcpy(&value, &bits, sizeof value);
+        }
+        if (!std::isfinite(value) || value == 0) continue;
+        int digits = 1 + static_cast<int>(next() % 17);
+        char exact[64];
+        auto end = std::to_chars(exact, exact + sizeof exact, value, std::chars_format::scientific,
+                                 digits - 1)
+                       .ptr;
+        *end = 0;
+        // Both texts must name the same decimal number.
+        if (std::strtod(FormatSignificant(value, digits).c_str(), nullptr) !=
+            std::strtod(exact, nullptr)) {
+            if (++mismatches < 5)
+                ADD_FAILURE() << exact << " vs " << FormatSignificant(value, digits);
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace
