@@ -1,0 +1,60 @@
+#pragma once
+// An open data file being written: the raw and calibrated recordings, batch output, cast
+// transfers. Bytes go out exactly as given (Latin-1 text, our own CR LF line ends); nothing is
+// translated. A writer that is not open stands for "no file" and silently ignores writes, so
+// callers need not test before every row.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace tidewell {
+
+class DataFileWriter {
+  public:
+    enum class Mode { kTruncate, kAppend };
+
+    DataFileWriter() = default;
+    ~DataFileWriter() { Close(); }
+    DataFileWriter(const DataFileWriter&) = delete;
+    DataFileWriter& operator=(const DataFileWriter&) = delete;
+    DataFileWriter(DataFileWriter&& other) noexcept;
+    DataFileWriter& operator=(DataFileWriter&& other) noexcept;
+
+    // Opens `path` for writing (truncating) or appending. On failure the writer stays closed and
+    // ErrorNumber/ErrorText tell why.
+    bool Open(const std::string& path, Mode mode = Mode::kTruncate);
+    bool IsOpen() const { return file_ != nullptr; }
+    // Writes out what is buffered and closes; nothing when not open.
+    void Close();
+
+    void Write(std::string_view text);
+    // The text and CR LF.
+    void WriteLine(std::string_view text);
+
+    // Scratch text kept between calls, so that row builders allocate nothing per row.
+    std::string& RowBuffer() { return row_; }
+
+    const std::string& Path() const { return path_; }
+    // The system's error number and description of the last failed Open (or of the first failed
+    // write since then).
+    int ErrorNumber() const { return errorNumber_; }
+    const std::string& ErrorText() const { return errorText_; }
+    // A write or the final flush failed since Open.
+    bool WriteFailed() const { return writeFailed_; }
+
+  private:
+    void NoteError(int number);
+
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string row_;
+    int errorNumber_ = 0;
+    std::string errorText_;
+    bool writeFailed_ = false;
+};
+
+// The system's description of an error number, without a trailing period.
+std::string SystemErrorText(int number);
+
+}  // namespace tidewell
