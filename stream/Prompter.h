@@ -16,9 +16,19 @@ class Prompter {
     // The three-button question: up to three captions (an empty caption hides the button).
     // The first button answers 1, the second 0, the third -1.
     virtual int Ask(const std::string& text, const std::vector<std::string>& buttons) = 0;
-    // A save-file dialog: returns the chosen path, or "" when cancelled.
+    // A save-file dialog: returns the chosen path, or "" when cancelled. `fileTypes` lists
+    // label and pattern pairs separated by "|" ("Calibration File (*.cal)|*.cal").
     virtual std::string AskSavePath(const std::string& title, const std::string& suggestedPath,
                                     const std::string& fileTypes) = 0;
+    // The same dialog where the chosen file type matters: `fileType` comes in as the 1-based
+    // entry of `fileTypes` shown first and goes out as the entry chosen. Unless a dialog
+    // offers the choice, the entry shown stays chosen.
+    virtual std::string AskSavePathAndType(const std::string& title,
+                                           const std::string& suggestedPath,
+                                           const std::string& fileTypes, int& fileType) {
+        (void)fileType;
+        return AskSavePath(title, suggestedPath, fileTypes);
+    }
 };
 
 // Shows nothing and answers every question with its first button and every file dialog with

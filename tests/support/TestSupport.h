@@ -15,6 +15,7 @@ class ScriptedPrompter : public Prompter {
     std::vector<std::string> shown;     // messages and questions, in order
     std::deque<int> answers;            // answers to Ask, in order (default 1 when empty)
     std::deque<std::string> savePaths;  // answers to AskSavePath (default: the suggestion)
+    std::deque<int> saveTypes;  // file types chosen in AskSavePathAndType (default: as shown)
 
     void ShowMessage(const std::string& text) override { shown.push_back(text); }
     int Ask(const std::string& text, const std::vector<std::string>&) override {
@@ -31,6 +32,14 @@ class ScriptedPrompter : public Prompter {
         std::string p = savePaths.front();
         savePaths.pop_front();
         return p;
+    }
+    std::string AskSavePathAndType(const std::string& title, const std::string& suggested,
+                                   const std::string& fileTypes, int& fileType) override {
+        if (!saveTypes.empty()) {
+            fileType = saveTypes.front();
+            saveTypes.pop_front();
+        }
+        return AskSavePath(title, suggested, fileTypes);
     }
 };
 
