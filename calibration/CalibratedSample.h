@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace tidewell {
+#include "calibration/Failed.h"  // the marker of a value whose computation faulted
 
-// Stands in a calibrated value whose computation faulted.
-inline constexpr double kFailed = 1.0e308;
+namespace tidewell {
 
 struct CalibratedSample {
     std::string instrumentType;  // the sample's type code as decimal text

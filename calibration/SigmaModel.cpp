@@ -66,14 +66,20 @@ double PureBeta(const PureWaterParams& prefs, double lambda) {
     return prefs.beta0 * std::pow(prefs.lambda0 / lambda, prefs.gammaLambda);
 }
 
-double BbFromBeta(const PureWaterParams& prefs, double beta, double lambda, double chiCal) {
-    double chi = 0;
+BetaToBb BetaToBbAt(const PureWaterParams& prefs, double lambda, double chiCal) {
+    BetaToBb terms;
     if (prefs.useCalFileChi && chiCal >= 3)
-        chi = chiCal;  // the calibration already holds 2 pi chi
+        terms.chi = chiCal;  // the calibration already holds 2 pi chi
     else
-        chi = 6.2832 * (prefs.useCalFileChi ? chiCal : prefs.chi);
+        terms.chi = 6.2832 * (prefs.useCalFileChi ? chiCal : prefs.chi);
     const double f = lambda == 0 ? 0 : std::pow(prefs.lambda0 / lambda, prefs.gammaLambda);
-    return (beta - prefs.beta0 * f) * chi + prefs.bb0 * f;
+    terms.betaWater = prefs.beta0 * f;
+    terms.bbWater = prefs.bb0 * f;
+    return terms;
+}
+
+double BbFromBeta(const PureWaterParams& prefs, double beta, double lambda, double chiCal) {
+    return BetaToBbAt(prefs, lambda, chiCal)(beta);
 }
 
 double PureWaterK(double lambda, bool includePurewater) {
@@ -84,7 +90,7 @@ double PureWaterK(double lambda, bool includePurewater) {
 
 double SigmaOfK(const SigmaCoefficients& c, double K) {
     const double sigma =
-        c.useSigmaExp ? c.s0 * std::exp(c.sigmaExp * K) : c.s0 + c.s1 * K + c.s2 * K * K;
+        c.useSigmaExp ? c.s0 * std::exp(c.sigmaExp * K) : c.s0 + c.s1 * K + c.s2 * (K * K);
     return std::isfinite(sigma) ? sigma : Failed;
 }
 

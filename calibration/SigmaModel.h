@@ -43,6 +43,15 @@ double PureBeta(const PureWaterParams& prefs, double lambda);
 // pure-water bb added back. chiCal is the calibration's factor; it is used when the
 // preferences say so, unchanged when it already holds the 2 pi (3 or more).
 double BbFromBeta(const PureWaterParams& prefs, double beta, double lambda, double chiCal);
+// BbFromBeta with the parts that depend on the wavelength and chi worked out once, for callers
+// that turn many betas into bb at one wavelength; it gives BbFromBeta's numbers exactly.
+struct BetaToBb {
+    double chi = 0;        // the factor beta is scaled by (2 pi chi, or chiCal as it stands)
+    double betaWater = 0;  // the pure-water beta taken off
+    double bbWater = 0;    // the pure-water bb added back
+    double operator()(double beta) const { return (beta - betaWater) * chi + bbWater; }
+};
+BetaToBb BetaToBbAt(const PureWaterParams& prefs, double lambda, double chiCal);
 
 // The pure-water attenuation point K_w at `lambda` that normalises sigma to 1 in pure water:
 // a_w + 1.6 bb_w with pure water included in K, else 0.8 bb_w (fresh water).
