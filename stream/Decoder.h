@@ -16,8 +16,8 @@ LineKind ClassifyLine(std::string_view line);
 
 // Sets record.instrumentType to `instrumentType` and decodes the line into the record by its
 // kind, writing only the fields the line carries. True when the record now holds a sample.
-// Numeric lines of no known kind (and H packets) are decoded as single-channel decimal lines
-// when the instrument is a single-channel model.
+// Numeric lines of no known kind are decoded as single-channel decimal lines when the
+// instrument is a single-channel model. H packets are never samples: see DecodeHeaderPacket.
 bool DecodeLine(std::string_view line, int instrumentType, SampleRecord& record);
 
 // The instrument type a line most likely came from, for lines whose instrument is not known:
