@@ -1,0 +1,511 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "calibration/CalFile.h"
+#include "calibration/CalibrationData.h"
+#include "stream/DateValue.h"
+#include "support/TestSupport.h"
+
+namespace tidewell {
+namespace {
+
+using test::DataPath;
+using test::ReadFileBytes;
+using test::ScriptedPrompter;
+using test::TempDir;
+using test::WriteFileBytes;
+
+// Sigma parameters that need no table file.
+SigmaParams NumericParams() {
+    SigmaParams p;
+    p.aStar = 0.04;
+    p.aStarFile.clear();
+    return p;
+}
+
+struct Loaded {
+    CalibrationDataClass cal;
+    ScriptedPrompter prompter;
+    bool ok = false;
+};
+
+std::unique_ptr<Loaded> Load(const std::string& path) {
+    auto l = std::make_unique<Loaded>();
+    l->ok = l->cal.SetSourceFile(path, NumericParams(), SigmaTables{}, l->prompter);
+    return l;
+}
+
+// The calibration read from the lines of `text` (LF line ends are fine).
+std::unique_ptr<Loaded> LoadText(const std::string& text) {
+    TempDir dir;
+    WriteFileBytes(dir.File("t.cal"), text);
+    return Load(dir.File("t.cal"));
+}
+
+const char* const kGoldenModels[] = {"vantor6", "vantor4", "vantor2", "alumo",
+                                     "clumo",   "xlumo",   "trevan2"};
+
+TEST(CalFileGolden, ReadThenSaveGivesTheWrittenLayoutByteForByte) {
+    for (const char* model : kGoldenModels) {
+        SCOPED_TRACE(model);
+        auto l = Load(DataPath(std::string("cal/") + model + ".cal"));
+        ASSERT_TRUE(l->ok);
+        EXPECT_TRUE(l->prompter.shown.empty());
+        EXPECT_EQ(l->cal.Changed, 0);
+        TempDir dir;
+        ASSERT_TRUE(l->cal.SaveCopyToFile(dir.File("out.cal")));
+        EXPECT_EQ(ReadFileBytes(dir.File("out.cal")),
+                  ReadFileBytes(DataPath(std::string("cal/") + model + ".saved.cal")));
+    }
+}
+
+TEST(CalFileGolden, SavedFilesReadBackToTheSameCalibrationAndSaveTheSameBytes) {
+    // A saved file holds its numbers rounded, so it reads back to what it says and saves again
+    // unchanged.
+    for (const char* model : kGoldenModels) {
+        SCOPED_TRACE(model);
+        const std::string golden = DataPath(std::string("cal/") + model + ".saved.cal");
+        auto first = Load(golden);
+        TempDir dir;
+        ASSERT_TRUE(first->cal.SaveCopyToFile(dir.File("a.cal")));
+        EXPECT_EQ(ReadFileBytes(dir.File("a.cal")), ReadFileBytes(golden));
+        auto second = Load(dir.File("a.cal"));
+        ASSERT_TRUE(second->ok);
+        EXPECT_EQ(second->cal.Compare(first->cal), 0);
+        EXPECT_EQ(first->cal.Compare(second->cal), 0);
+        ASSERT_TRUE(second->cal.SaveCopyToFile(dir.File("b.cal")));
+        EXPECT_EQ(ReadFileBytes(dir.File("b.cal")), ReadFileBytes(dir.File("a.cal")));
+    }
+}
+
+TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
+    auto v6 = Load(DataPath("cal/vantor6.cal"));
+    const CalibrationDataClass& c = v6->cal;
+    EXPECT_EQ(c.DeviceType, 0);
+    EXPECT_EQ(c.SourceFile(), DataPath("cal/vantor6.cal"));
+    EXPECT_EQ(c.Comment, "Factory calibration in tank 3,checked against the reference sphere.");
+    EXPECT_EQ(c.ModificationTime, 0);  // read and ignored
+    // default channel map: channel 2 shares its receiver with 8, channel 4 with 7
+    EXPECT_EQ(c.ChEx(1), 1);
+    EXPECT_EQ(c.ChRep(1), 8);
+    EXPECT_EQ(c.ChEx(7), 2);
+    EXPECT_EQ(c.ChRep(3), 7);
+    EXPECT_EQ(c.ChEx(6), 4);
+    EXPECT_TRUE(c.IsSharedReceiver(1));
+    EXPECT_TRUE(c.IsVirtualChannel(7));
+    EXPECT_TRUE(c.IsVirtualChannel(6));
+    EXPECT_EQ(c.IsExcitationForChannel(0), 2);
+    EXPECT_EQ(c.IsExcitationForChannel(2), 4);
+    EXPECT_EQ(c.IsReceiverForVirtualChannel(1), 8);
+    EXPECT_EQ(c.MuGain(3), 2);  // gain 2 is the one at 1.0
+    EXPECT_EQ(c.Channel(1).MuRho, 1.234);
+    EXPECT_EQ(c.ROutOff(4), 12);
+    EXPECT_TRUE(c.UseSigmaExp(4));
+    EXPECT_EQ(c.bDeltaLambda(0), 0);
+
+    // the single-channel files name their channels from the wavelengths
+    auto al = Load(DataPath("cal/alumo.cal"));
+    EXPECT_EQ(al->cal.name(0), "bb(700)");
+    EXPECT_EQ(al->cal.name(1), "a(532)");
+    EXPECT_EQ(al->cal.name(2), "k(532)");
+    EXPECT_EQ(al->cal.lambda(1), 532);
+    EXPECT_DOUBLE_EQ(al->cal.KTempNormCoeff(0), 1 - 0.001f * 22.5 + double{1e-07f} * 22.5 * 22.5);
+    auto cl = Load(DataPath("cal/clumo.cal"));
+    EXPECT_EQ(cl->cal.name(1), "c(660)");
+    EXPECT_EQ(cl->cal.CalTime, DateTimeValue({2012, 7, 4, 6, 5, 4}));
+
+    // Trevan-2 keeps its polynomials raw and reads them normalised
+    auto tr = Load(DataPath("cal/trevan2.cal"));
+    EXPECT_EQ(tr->cal.Attenuation(0).KkT[0], 3);
+    EXPECT_EQ(tr->cal.Attenuation(0).KkTNormaliser, 5);
+    EXPECT_DOUBLE_EQ(tr->cal.KkT(0, 0), 0.6);
+    EXPECT_EQ(tr->cal.KkTauP(1, 0), 0);  // normaliser 0: the raw value
+    EXPECT_EQ(tr->cal.KLambda(1), 650);
+    EXPECT_EQ(tr->cal.KTPW(1), 15);
+}
+
+TEST(CalFile, OlderIniFilesReadWithTheSameReader) {
+    auto l = Load(DataPath("cal/legacy.ini"));
+    ASSERT_TRUE(l->ok);
+    EXPECT_EQ(l->cal.DeviceType, 0);  // from the serial
+    EXPECT_EQ(l->cal.Serial, "VN-0007");
+    EXPECT_EQ(l->cal.name(1), "bb(532)");
+    EXPECT_EQ(l->cal.Mu(1), 2.5e-06);
+    EXPECT_EQ(l->cal.gain(1, 3), 98.5);
+}
+
+// --- Lines and keys.
+
+TEST(CalFileLines, SplitCalLine) {
+    struct Case {
+        const char* line;
+        CalLineKind kind;
+        const char* section;  // after the line
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"[Channel 3]", CalLineKind::Section, "Channel 3", "", ""},
+        {"  [General]          //Saved by Tidewell 2.82", CalLineKind::Section, "General", "", ""},
+        {"Gain3=12.5 // measured", CalLineKind::Key, "S", "Gain3", "12.5"},
+        {"Gain3 = 12.5", CalLineKind::Key, "S", "Gain3 ", "12.5"},
+        {"Sigma1=.99\t//not used by v2.7 and later", CalLineKind::Key, "S", "Sigma1", ".99"},
+        {"Label=  a b  ", CalLineKind::Key, "S", "Label", "a b"},
+        {"Label=x,y", CalLineKind::Key, "S", "Label", "x"},
+        {"Label=http://host", CalLineKind::Key, "S", "Label", "http:"},
+        {"Label=a/b", CalLineKind::Key, "S", "Label", "a/b"},
+        {"Key=", CalLineKind::Key, "S", "Key", ""},
+        {"=5", CalLineKind::Key, "S", "", "5"},
+        {"a=b=c", CalLineKind::Key, "S", "a", "b=c"},
+        {"no equals here", CalLineKind::Other, "S", "", ""},
+        {"", CalLineKind::Other, "S", "", ""},
+        {"[unclosed=1", CalLineKind::Key, "S", "[unclosed", "1"},
+        {"Name=bb[470]", CalLineKind::Section, "470", "", ""},  // brackets win over "="
+        {"][", CalLineKind::Other, "S", "", ""},
+    };
+    for (const auto& c : cases) {
+        std::string section = "S", key, value;
+        EXPECT_EQ(SplitCalLine(c.line, section, key, value), c.kind) << c.line;
+        EXPECT_EQ(section, c.section) << c.line;
+        EXPECT_EQ(key, c.key) << c.line;
+        EXPECT_EQ(value, c.value) << c.line;
+    }
+}
+
+TEST(CalFileLines, KeysGoToTheSectionsChannel) {
+    struct Case {
+        const char* text;
+        int chan;
+        double gain3;
+    } cases[] = {
+        {"[Channel 2]\nGain3=12.5 // measured\n", 1, 12.5},
+        {"[Channel 2]\nGain3 = 12.5\n", 1, 100},  // a blank before "=" is part of the key
+        {"[Channel 12]\nGain3=7\n", 1, 7},        // only the last character counts
+        {"[Channel8]\nGain3=7\n", 7, 7},
+        {"[Channel]\nGain3=7\n", 0, 7},  // names none: channel 0
+        {"[Channel 0]\nGain3=7\n", 0, 7},
+        {"[General]\nGain3=7\n", 0, 7},
+        {"[Channel 3]\ngain3=7\n", 2, 100},  // keys are case-sensitive
+        {"[Channel 3]\nGain3=7.1234567\n", 2, 7.123457},
+    };
+    for (const auto& c : cases) {
+        auto l = LoadText(std::string("[General]\nDeviceType=Vantor-4\n") + c.text);
+        EXPECT_EQ(l->cal.gain(c.chan, 3), c.gain3) << c.text;
+    }
+}
+
+TEST(CalFileLines, CommentSectionJoinsItsLines) {
+    auto l = LoadText("[Comment]\r\nabc\r\ndef\r\n[General]\r\nSerial=VN1\r\n");
+    EXPECT_EQ(l->cal.Comment, "abcdef");
+    EXPECT_EQ(l->cal.Serial, "VN1");
+    // keys in the comment are comment text; a bracket line ends it
+    auto k = LoadText("[Comment]\nGain1=5\nsee [1]\n[End]\nSerial=VN1\n");
+    EXPECT_EQ(k->cal.Comment, "Gain1=5see [1]");
+    EXPECT_EQ(k->cal.gain(0, 1), 1);
+}
+
+TEST(CalFileLines, SerialTellsTheModelLastMatchWins) {
+    struct Case {
+        const char* serial;
+        int type;
+    } cases[] = {
+        {"VN6-0001", 0}, {"V4-0001", 1}, {"V2-1", 2},  {"AL-9", 3},  {"CL-9", 4},
+        {"C2-9", 6},     {"XX-1", 0},    {"VN-CL", 4}, {"C2-VN", 6}, {"al-9", 0},
+    };
+    for (const auto& c : cases) {
+        auto l = LoadText(std::string("Serial=") + c.serial + "\n");
+        EXPECT_EQ(l->cal.DeviceType, c.type) << c.serial;
+    }
+    auto l = LoadText("Serial=CL-1\nDeviceType=Vantor-2\n");  // a later DeviceType decides
+    EXPECT_EQ(l->cal.DeviceType, 2);
+}
+
+TEST(CalFileLines, AttenuationSectionsAndCalTemp) {
+    auto l = LoadText(
+        "DeviceType=Trevan-2\n[Attenuation 2]\nLambda=650\nDeltaLambda=9\nCalTemp=5\n"
+        "[Attenuation]\nCalTemp=17\nTempCoeff1=2\n[Scattering]\nCalTemp=21\nLambda=700\n"
+        "[Depth]\nCalTemp=99\n[Attenuation 0]\nS0=4\n");
+    const CalibrationDataClass& c = l->cal;
+    EXPECT_EQ(c.KLambda(1), 650);
+    EXPECT_EQ(c.lambda(1), 650);  // an attenuation wavelength also goes to channels 1 and 2
+    EXPECT_EQ(c.lambda(2), 650);
+    EXPECT_EQ(c.KDeltaLambda(1), 9);
+    EXPECT_EQ(c.bDeltaLambda(1), 0);
+    EXPECT_EQ(c.KCalTemp(1), 0);  // only the section named exactly Attenuation
+    EXPECT_EQ(c.KCalTemp(0), 17);
+    EXPECT_EQ(c.KTempCoeff(0, 1), 2);
+    EXPECT_EQ(c.KTempNormCoeff(0), 34);
+    EXPECT_EQ(c.CalTemp, 21);  // [Depth] is ignored
+    EXPECT_EQ(c.lambda(0), 700);
+    EXPECT_EQ(c.KS0(0), 4);  // a number below 1 gives channel 0
+}
+
+TEST(CalFileLines, NumbersAndIntegers) {
+    auto l = LoadText(
+        "DeviceType=Vantor-6\n[Channel 1]\nOffset1=2.5\nOffset2=3.5\nOffset3=abc\nMu=1e-999\n"
+        "NomOffset4=99999\nRNominal=x\nFlOffset5=-7.5\n[Attenuation 1]\nTrAir=1e12\n");
+    const CalibrationDataClass& c = l->cal;
+    EXPECT_EQ(c.DarkOffset(0, 1), 2);
+    EXPECT_EQ(c.DarkOffset(0, 2), 4);
+    EXPECT_EQ(c.DarkOffset(0, 3), 0);  // not a number reads 0
+    EXPECT_EQ(c.Mu(0), 0);
+    EXPECT_EQ(c.NomOffset(0, 4), 32767);
+    EXPECT_EQ(c.RNominal(0), 0);
+    EXPECT_EQ(c.FlOffset(0, 5), -8);
+    EXPECT_EQ(c.TrAir(0), 2147483647);
+}
+
+// --- Times.
+
+TEST(CalFileTimes, ParseCalTime) {
+    const double d2010 = DateValue(2010, 1, 1);
+    struct Case {
+        const char* text;
+        int type;
+        double value;
+    } cases[] = {
+        {"1262304000 (01/1/10 00:00:00)", 0, d2010},
+        {"5 (01/1/10 00:00:00)", 0, d2010},  // the date decides, whatever the count says
+        {"1262304000", 0, d2010},
+        {"1262304000", 1, d2010},
+        {"946771200", 3, d2010},  // single-channel clocks count from 1980
+        {"946771200", 6, d2010},
+        {"0", 2, kEpoch1970},
+        {"12/31/99 23:59:59", 0, DateValue(1999, 12, 31) + 86399 / 86400.0},
+        {"1/5/69 1:02:03", 0, DateValue(2069, 1, 5) + 3723 / 86400.0},
+        {"07/04/70 12:00", 0, DateValue(1970, 7, 4) + 0.5},  // no seconds
+        {"2/3/150", 0, DateValue(2050, 2, 3)},               // 150 + 1900 is not below 199
+        {"2/3/1999", 0, DateValue(1999, 2, 3)},
+        {"2/29/01", 0, DateValue(2001, 3, 1)},        // days roll over
+        {"x (01//10)", 0, kEpoch1970 + 1 / 86400.0},  // no day between the slashes: a count
+        {"/1/10", 0, kEpoch1970 + 1 / 86400.0},       // nothing before the first slash
+        {"abc", 4, kEpoch1980},
+        {"", 0, kEpoch1970},
+        {"1e300", 0, 0},  // beyond the years the program shows
+        {"99/99/99999999 99:99:99", 0, 0},
+    };
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(ParseCalTime(c.text, c.type), c.value) << c.text;
+}
+
+TEST(CalFileTimes, WrittenCalTimeReadsBackFromItsDate) {
+    auto l = LoadText("DeviceType=Vantor-6\nCalTime=1 (01/1/10 00:00:00)\n");
+    EXPECT_EQ(l->cal.CalTime, DateValue(2010, 1, 1));
+    l->cal.CalTime = DateTimeValue({2009, 12, 5, 23, 1, 2});
+    EXPECT_NE(l->cal.CalFileText().find("CalTime=1260054062 (12/5/09 23:01:02)\r\n"),
+              std::string::npos);
+    l->cal.ModificationTime = DateTimeValue({2011, 2, 3, 4, 5, 6});
+    EXPECT_NE(l->cal.CalFileText().find("ModificationTime=02/03/11 04:05:06\r\n"),
+              std::string::npos);
+    l->cal.DeviceType = 3;
+    EXPECT_NE(l->cal.CalFileText().find("CalTime=944521262 (12/05/09 23:01:02)\r\n"),
+              std::string::npos);
+}
+
+// --- Writing.
+
+TEST(CalFileWrite, LayoutsByType) {
+    CalibrationDataClass c;
+    EXPECT_EQ(c.CalFileText(), "[End]\r\n");  // unknown type
+    c.DeviceType = 8;
+    EXPECT_EQ(c.CalFileText(), "[End]\r\n");
+    c.DeviceType = 1;
+    c.Comment = "line one\r\nline two";
+    const std::string text = c.CalFileText();
+    EXPECT_EQ(
+        text.substr(0, 76),
+        "[Comment]\r\nline one\r\nline two\r\n[General]          //Saved by Tidewell 2.82\r\n");
+    EXPECT_EQ(text.find("MaxDepth"), std::string::npos);
+    EXPECT_EQ(text.find("Offset"), std::string::npos);
+    c.SetDarkOffset(12, 5, 1);  // any offset, even beyond the channels written
+    EXPECT_NE(c.CalFileText().find("Offset5=0\r\nNomOffset1=0"), std::string::npos);
+    EXPECT_EQ(c.CalFileText().find("FlOffset"), std::string::npos);  // only the Vantor-6
+    c.DeviceType = 6;
+    c.Comment = "x";
+    EXPECT_EQ(c.CalFileText().find("[Comment]"), std::string::npos);
+    EXPECT_NE(c.CalFileText().find("MaxDepth=0\r\n"), std::string::npos);
+}
+
+TEST(CalFileWrite, SaveAsMakesTheFileTheSourceAndSaveCopyOnlyTheSavedCopy) {
+    TempDir dir;
+    auto l = Load(DataPath("cal/vantor4.cal"));
+    ASSERT_TRUE(l->cal.SaveCopyToFile(dir.File("copy.cal")));
+    EXPECT_EQ(l->cal.SourceFile(), DataPath("cal/vantor4.cal"));
+    EXPECT_EQ(l->cal.SavedFile(), dir.File("copy.cal"));
+    std::filesystem::remove(dir.File("copy.cal"));
+    EXPECT_EQ(l->cal.SavedFile(), DataPath("cal/vantor4.cal"));
+    ASSERT_TRUE(l->cal.SaveAsFile(dir.File("as.cal")));
+    EXPECT_EQ(l->cal.SourceFile(), dir.File("as.cal"));
+    EXPECT_FALSE(l->cal.SaveCopyToFile(dir.File("missing/x.cal")));
+    EXPECT_FALSE(l->cal.SaveAsFile(dir.path()));  // a folder
+    EXPECT_EQ(l->cal.SourceFile(), dir.File("as.cal"));
+}
+
+// --- Failures.
+
+TEST(CalFileFailures, MissingAndUnreadableFiles) {
+    TempDir dir;
+    ScriptedPrompter prompter;
+    CalibrationDataClass c;
+    c.Serial = "kept";
+    EXPECT_FALSE(c.SetSourceFile(dir.File("none.cal"), NumericParams(), {}, prompter));
+    EXPECT_EQ(c.Serial, "kept");  // nothing changed
+    EXPECT_TRUE(prompter.shown.empty());
+
+    EXPECT_FALSE(c.SetSourceFile(dir.path(), NumericParams(), {}, prompter));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0], "Error opening file: Is a directory.\r" + dir.path());
+    EXPECT_EQ(c.Serial, "");  // cleared, and read as a Vantor-6
+    EXPECT_EQ(c.DeviceType, 0);
+    EXPECT_EQ(c.SourceFile(), "");
+}
+
+TEST(CalFileFailures, MalformedFilesLoadAsFarAsTheyGo) {
+    std::string huge = "Label=" + std::string(3 << 20, 'x') + "\nSerial=VN-9\n";
+    std::string binary = "Serial=AL-1\n";
+    for (int i = 0; i < 256; ++i) binary += static_cast<char>(i);
+    binary += "\nMu=5\n";
+    struct Case {
+        std::string text;
+        int type;
+        std::string serial;
+        double mu0;
+    } cases[] = {
+        {huge, 0, "VN-9", 0},
+        {binary, 3, "AL-1", 5},
+        {"Serial VN-1\nMu 5\n", 0, "", 0},  // no "=": ignored
+        {"[Channel 1\nMu=5\n", 0, "", 5},   // an unclosed section is no section
+        {"Mu=five\nSerial=CL-", 4, "CL-", 0},
+        {"DeviceType=Vantor-9\n[Channel 1]\nMu=3\n", 8, "", 3},
+        {"[Attenuation 99]\nS0=5\n[Channel 1]\nMu=2", 0, "", 2},
+        {std::string("Serial=V2\0-1\nMu=1\n", 18), 2, "V2", 1},
+        {"", 0, "", 0},
+    };
+    for (const auto& c : cases) {
+        auto l = LoadText(c.text);
+        EXPECT_TRUE(l->ok);
+        EXPECT_EQ(l->cal.DeviceType, c.type) << c.text.substr(0, 40);
+        EXPECT_EQ(l->cal.Serial, c.serial) << c.text.substr(0, 40);
+        EXPECT_EQ(l->cal.Mu(0), c.mu0) << c.text.substr(0, 40);
+    }
+    auto l = LoadText(huge);
+    EXPECT_EQ(l->cal.Label.size(), (1u << 20) - 6);  // a line keeps its first mebibyte
+}
+
+TEST(CalFileFailures, FuzzedGoldenFilesNeverBreakTheReaderOrWriter) {
+    std::mt19937 rng(20240611);
+    TempDir dir;
+    const std::string bad = "=[]/,\t\r\n\0\xff 9.-E";
+    int loaded = 0;
+    for (const char* model : kGoldenModels) {
+        const std::string golden = ReadFileBytes(DataPath(std::string("cal/") + model + ".cal"));
+        for (int round = 0; round < 60; ++round) {
+            std::string text = golden;
+            const int edits = 1 + static_cast<int>(rng() % 12);
+            for (int e = 0; e < edits && !text.empty(); ++e) {
+                const size_t at = rng() % text.size();
+                switch (rng() % 4) {
+                    case 0:
+                        text[at] = bad[rng() % bad.size()];
+                        break;
+                    case 1:
+                        text.erase(at, rng() % 40);
+                        break;
+                    case 2:
+                        text.insert(at, std::string(1 + rng() % 5, static_cast<char>(rng())));
+                        break;
+                    default:
+                        text.resize(at);  // truncated
+                }
+            }
+            const std::string path = dir.File("fuzz.cal");
+            WriteFileBytes(path, text);
+            auto l = Load(path);
+            loaded += l->ok;
+            // Saving and reading settle within two rounds: an unknown type saves as a bare
+            // "[End]" that reads as a Vantor-6, and an unknown CalTime saves as 12/30/99, which
+            // reads as 1999.
+            std::string saved[4];
+            for (int k = 0; k < 4; ++k) {
+                ASSERT_TRUE(l->cal.SaveCopyToFile(dir.File("fuzz-out.cal")));
+                saved[k] = ReadFileBytes(dir.File("fuzz-out.cal"));
+                l = Load(dir.File("fuzz-out.cal"));
+            }
+            EXPECT_EQ(saved[3], saved[2]) << text;
+            std::string serial;
+            ScriptedPrompter prompter;
+            PeekCalFile(path, serial, prompter);
+        }
+    }
+    EXPECT_EQ(loaded, 7 * 60);
+}
+
+// --- Peeking.
+
+TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
+    TempDir dir;
+    struct Case {
+        std::string text;
+        int type;
+        const char* serial;
+    } cases[] = {
+        {"DeviceType=c-Lumo\nSerial=AL-1\nDeviceType=x-Lumo\n", 3, "AL-1"},  // stops at Serial
+        {"DeviceType=c-Lumo\nSerial=XX-1\n", 4, "XX-1"},
+        {"Serial=C2-5\n", 6, "C2-5"},
+        {"Serial=V4-5\n", 1, "V4-5"},
+        {"Serial=x VN\n", 0, "x VN"},  // only the first two characters count
+        {"Label=a\n", 0, ""},
+        {"DeviceType=Vantor-9\n", 8, ""},
+        {"", 0, ""},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(dir.File("p.cal"), c.text);
+        std::string serial = "old";
+        ScriptedPrompter prompter;
+        EXPECT_EQ(PeekCalFile(dir.File("p.cal"), serial, prompter), c.type) << c.text;
+        EXPECT_EQ(serial, c.serial) << c.text;
+    }
+    std::string serial = "old";
+    ScriptedPrompter prompter;
+    EXPECT_EQ(PeekCalFile(dir.File("none.cal"), serial, prompter), 7);
+    EXPECT_EQ(serial, "");
+    EXPECT_EQ(PeekCalFile(dir.path(), serial, prompter), 7);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0], "Error opening cal file: Is a directory.");
+    EXPECT_EQ(PeekCalFile(DataPath("cal/trevan2.cal"), serial, prompter), 6);
+    EXPECT_EQ(serial, "C2-0033");
+}
+
+TEST(CalFilePeek, BinaryImagesOfTheSingleChannelModels) {
+    TempDir dir;
+    struct Case {
+        unsigned char b1, b2, b4;
+        int type;
+        const char* serial;
+    } cases[] = {
+        {0xA1, 0x2F, 13, 3, "B012F0001"},  // month count 13: January 2000
+        {0xC0, 0x07, 1, 4, "B00079901"},   // 1: January 1999
+        {0xCF, 0xFF, 12, 4, "B0FFF9912"},
+        {0x51, 0x00, 0, 7, "B01009812"},    // not an a-Lumo or c-Lumo image
+        {0xA0, 0x00, 255, 3, "B00002003"},  // 255: March 2020
+    };
+    for (const auto& c : cases) {
+        std::string image(128, '\0');
+        image[0] = static_cast<char>(c.b1);
+        image[1] = static_cast<char>(c.b2);
+        image[3] = static_cast<char>(c.b4);
+        WriteFileBytes(dir.File("img.bin"), image);
+        std::string serial;
+        ScriptedPrompter prompter;
+        EXPECT_EQ(PeekCalFile(dir.File("img.bin"), serial, prompter), c.type) << c.serial;
+        EXPECT_EQ(serial, c.serial);
+    }
+    // a text file of 128 bytes is taken as an image too
+    WriteFileBytes(dir.File("t.cal"), "Serial=VN-1\n" + std::string(116, ' '));
+    std::string serial;
+    ScriptedPrompter prompter;
+    EXPECT_EQ(PeekCalFile(dir.File("t.cal"), serial, prompter), 7);
+}
+
+}  // namespace
+}  // namespace tidewell
