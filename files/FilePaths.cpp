@@ -65,7 +65,7 @@ bool CopyFileOver(const std::string& from, const std::string& to, int& errorNumb
 }
 
 void DeleteFileQuietly(const std::string& path) {
-    if (path.empty()) return;
+    if (!FileExists(path)) return;  // never a folder
     std::error_code ec;
     fs::remove(fs::path(path), ec);
 }

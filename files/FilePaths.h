@@ -28,7 +28,7 @@ std::string FileNamePart(const std::string& path);
 // Copies `from` over `to`. On failure returns false with the system's error number and text.
 bool CopyFileOver(const std::string& from, const std::string& to, int& errorNumber,
                   std::string& errorText);
-// Deletes a file, ignoring errors.
+// Deletes a file (never a folder), ignoring errors.
 void DeleteFileQuietly(const std::string& path);
 
 }  // namespace tidewell
