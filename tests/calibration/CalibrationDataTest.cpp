@@ -1,0 +1,564 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "calibration/CalibrationData.h"
+#include "stream/Models.h"
+#include "support/TestSupport.h"
+
+namespace tidewell {
+namespace {
+
+using test::ScriptedPrompter;
+
+SigmaParams NumericParams() {
+    SigmaParams p;
+    p.aStar = 0.04;
+    p.aStarFile.clear();
+    return p;
+}
+
+CalibrationDataClass OfType(int type) {
+    CalibrationDataClass c;
+    c.DeviceType = type;
+    return c;
+}
+
+// --- Setters and their side effects.
+
+TEST(CalibrationSetters, NameSetsTheWavelengthFromItsFirstNumber) {
+    struct Case {
+        const char* name;
+        int lambda;
+    } cases[] = {{"bb(470)", 470},   {"FL(532) ex 470", 532},
+                 {"bb(442.5)", 442}, {"bb(443.5)", 444},
+                 {"no digits", 0},   {"", 0},
+                 {"ch-5", -5},       {"x.5", 0}};
+    for (const auto& c : cases) {
+        CalibrationDataClass cal;
+        cal.SetLambda(2, 700);
+        cal.SetName(2, c.name);
+        EXPECT_EQ(cal.name(2), c.name);
+        EXPECT_EQ(cal.lambda(2), c.lambda) << c.name;
+    }
+}
+
+TEST(CalibrationSetters, GainsRoundToSixPlacesAndFollowTheSharedReceiver) {
+    struct Case {
+        int type;
+        int chan;
+        std::vector<int> followers;  // channels whose gain follows
+    } cases[] = {
+        {kVantor2, 1, {2}}, {kVantor2, 0, {}}, {kVantor2, 2, {}}, {kVantor6, 1, {7}},
+        {kVantor6, 3, {6}}, {kVantor6, 7, {}}, {kVantor4, 1, {}}, {kALumo, 1, {}},
+    };
+    for (const auto& c : cases) {
+        CalibrationDataClass cal = OfType(c.type);
+        if (c.type == kVantor6) {  // the default map of a Vantor-6 with 2/8 and 4/7 alike
+            cal.SetChEx(1, 1);
+            cal.SetChEx(3, 3);
+            cal.SetChRep(1, 8);
+            cal.SetChEx(7, 2);
+            cal.SetChRep(3, 7);
+            cal.SetChEx(6, 4);
+        }
+        cal.SetGain(c.chan, 3, 12.12345649);
+        for (int ch = 0; ch < 8; ++ch) {
+            const bool follows = ch == c.chan || std::find(c.followers.begin(), c.followers.end(),
+                                                           ch) != c.followers.end();
+            EXPECT_EQ(cal.gain(ch, 3), follows ? 12.123456 : 100) << c.type << " " << ch;
+            EXPECT_EQ(cal.gain(ch, 2), 10);
+        }
+    }
+    // a map that points back at itself does not loop
+    CalibrationDataClass loop = OfType(kVantor6);
+    loop.SetChEx(0, 2);
+    loop.SetChRep(0, 2);
+    loop.SetChEx(1, 1);
+    loop.SetChRep(1, 1);
+    loop.SetGain(0, 1, 5);
+    EXPECT_EQ(loop.gain(1, 1), 5);
+}
+
+TEST(CalibrationSetters, MuAtAnotherGainRescalesTheGainTable) {
+    struct Case {
+        double gains[5];
+        int calGain;
+        double after[5];
+        int muGain;
+    } cases[] = {
+        {{1, 10, 100, 1000, 10000}, 2, {.1, 1, 10, 100, 1000}, 2},
+        {{1, 10, 100, 1000, 10000}, 1, {1, 10, 100, 1000, 10000}, 1},  // already MuGain
+        {{1, 0, 100, 1000, 10000}, 2, {1, 0, 100, 1000, 10000}, 2},    // gain 0: no rescale
+        {{1, 1, 100, 1000, 10000}, 2, {1, 1, 100, 1000, 10000}, 2},    // already 1.0
+        {{1, 10, 100, 1000, 10000}, 0, {1, 10, 100, 1000, 10000}, 1},  // as a file sets it
+        {{1, 10, 100, 1000, 10000}, 3, {1, 10, 100, 1000, 10000}, 1},
+    };
+    for (const auto& c : cases) {
+        CalibrationDataClass cal = OfType(kVantor4);
+        for (int g = 1; g <= 5; ++g) cal.SetGain(0, g, c.gains[g - 1]);
+        cal.SetMu(0, c.calGain, 2.5e-6);
+        EXPECT_EQ(cal.Mu(0), 2.5e-6);
+        EXPECT_EQ(cal.MuGain(0), c.muGain) << c.calGain;
+        for (int g = 1; g <= 5; ++g) EXPECT_DOUBLE_EQ(cal.gain(0, g), c.after[g - 1]) << g;
+    }
+}
+
+TEST(CalibrationSetters, PackedFractions) {
+    struct Case {
+        double rOutOff;
+        double stored;
+        double sigmaExp;  // -1: unchanged
+    } rCases[] = {{12.0003, 12, 0.0003}, {12.00005, 12, -1}, {-7.25, -7, 0.25}, {5, 5, -1}};
+    for (const auto& c : rCases) {
+        CalibrationDataClass cal;
+        cal.SetSigmaExp(1, 0.7);
+        cal.SetROutOff(1, c.rOutOff);
+        EXPECT_EQ(cal.ROutOff(1), c.stored);
+        EXPECT_NEAR(cal.SigmaExp(1), c.sigmaExp < 0 ? 0.7 : c.sigmaExp, 1e-12) << c.rOutOff;
+        EXPECT_TRUE(cal.UseSigmaExp(1));
+    }
+    struct BCase {
+        double bb2c;
+        double stored;
+        double muRho;
+    } bCases[] = {{9.1234, 9, 1.234}, {9.00005, 9, 0.5}, {-3.5, -3, -5}, {0.1234, 0, 1.234}};
+    for (const auto& c : bCases) {
+        CalibrationDataClass cal;
+        cal.SetMuRho(0, 0.5);
+        cal.SetBb2c(0, c.bb2c);
+        EXPECT_EQ(cal.bb2c(0), c.stored);
+        EXPECT_EQ(cal.MuRho(0), c.muRho) << c.bb2c;
+    }
+}
+
+TEST(CalibrationSetters, SigmaExpSwitchesTheExponentialForm) {
+    struct Case {
+        double v;
+        bool use;
+    } cases[] = {{0.0003, true}, {0.0001, false}, {0.00010001, true}, {0, false}, {-1, false}};
+    for (const auto& c : cases) {
+        CalibrationDataClass cal;
+        cal.SetSigmaExp(4, c.v);
+        EXPECT_EQ(cal.UseSigmaExp(4), c.use) << c.v;
+    }
+}
+
+TEST(CalibrationSetters, RNominalChangeMarksEverythingChanged) {
+    CalibrationDataClass cal;
+    cal.SetRNominal(0, 1.0);
+    EXPECT_EQ(cal.Changed, 0);
+    cal.SetRNominal(0, 2.0);
+    EXPECT_EQ(cal.Changed, -1);
+    EXPECT_EQ(cal.RNominal(0), 2.0);
+}
+
+TEST(CalibrationSetters, SigmaIndexOutOfBoundsIsReported) {
+    CalibrationDataClass cal;
+    ScriptedPrompter prompter;
+    cal.SetSigma(0, 2, 0.5, prompter);
+    cal.SetSigma(0, 3, 9, prompter);
+    cal.SetSigma(0, -1, 9, prompter);
+    EXPECT_EQ(cal.Sigma(0, 2), 0.5);
+    EXPECT_EQ(prompter.shown, (std::vector<std::string>{"Sigma array out of bounds.",
+                                                        "Sigma array out of bounds."}));
+    EXPECT_THROW(cal.Sigma(0, 3), std::out_of_range);
+    EXPECT_THROW(cal.Channel(13), std::out_of_range);
+    EXPECT_THROW(cal.gain(0, 0), std::out_of_range);
+    EXPECT_THROW(cal.SetKP(0, 3, 1), std::out_of_range);
+}
+
+TEST(CalibrationSetters, AttenuationPolynomialsAndTheirNormalisers) {
+    CalibrationDataClass cal;
+    cal.SetKCalTemp(0, 10);
+    cal.SetKCalTemp(1, 2);
+    cal.SetKTempCoeff(0, 0, 1);
+    cal.SetKTempCoeff(0, 1, 0.5f);
+    cal.SetKTempCoeff(0, 6, 100);  // stored, not in the polynomial
+    cal.SetKTempCoeff(1, 2, 3);    // recomputes every channel
+    EXPECT_EQ(cal.KTempNormCoeff(0), 6);
+    EXPECT_EQ(cal.KTempNormCoeff(1), 12);
+
+    cal.SetKkT(0, 0, 2);
+    cal.SetKkT(0, 2, 0.5);
+    EXPECT_EQ(cal.KkT(0, 2), 0.25);  // TPW 0: normaliser 2
+    cal.SetKTPW(0, 2);               // 2 + 0.5 x 4 = 4
+    EXPECT_EQ(cal.KkT(0, 0), 0.5);
+    EXPECT_EQ(cal.KkT(0, 2), 0.125);
+    EXPECT_EQ(cal.Attenuation(0).KkT[2], 0.5);  // kept raw
+
+    cal.SetKkTauP(1, 1, -1);
+    cal.SetKP(1, 2, 3);  // normaliser -3: the raw values
+    EXPECT_EQ(cal.KkTauP(1, 1), -1);
+    cal.SetKkTauP(1, 0, 5);  // 5 - 3 = 2
+    EXPECT_EQ(cal.KkTauP(1, 1), -0.5);
+    cal.SetKP(1, 1, 99);  // P1 is no variable of the polynomial
+    EXPECT_EQ(cal.KkTauP(1, 0), 2.5);
+    EXPECT_EQ(CalibrationDataClass::KkTUbound(), 5);
+}
+
+TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
+    CalibrationDataClass cal;
+    cal.SetLambda(0, 470);
+    EXPECT_EQ(cal.a(0), 0);  // no parameters applied yet
+    ScriptedPrompter prompter;
+    const SigmaParams params = NumericParams();
+    cal.UpdateOpticalEstimates(params, {}, prompter);
+    const double a470 = cal.a(0);
+    EXPECT_GT(a470, 0);
+    EXPECT_EQ(cal.bbTilde(0), 0.015);
+    cal.SetLambda(0, 650);
+    EXPECT_LT(cal.a(0), a470);
+    cal.SetLambda(1, 470);
+    EXPECT_EQ(cal.a(1), a470);
+    CalibrationDataClass copy;
+    copy.Copy(cal);
+    copy.SetLambda(2, 470);  // a copy estimates with the same parameters
+    EXPECT_EQ(copy.a(2), a470);
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+// --- Channel map.
+
+TEST(CalibrationChannelMap, DerivedValues) {
+    struct Link {
+        int chan;
+        int16_t chEx, chRep;
+    };
+    struct Case {
+        std::vector<Link> links;
+        int16_t excitation[8];
+        bool shared[8];
+        bool virtualChannel[8];
+    } cases[] = {
+        // the Vantor-6 default map with 2/8 and 4/7 alike
+        {{{1, 1, 8}, {3, 3, 7}, {7, 2, 0}, {6, 4, 0}},
+         {2, 0, 4, 0, 0, 0, 0, 0},
+         {0, 1, 0, 1, 0, 0, 0, 0},
+         {0, 0, 0, 0, 0, 0, 1, 1}},
+        // only 2/7 alike
+        {{{1, 1, 7}, {6, 2, 0}},
+         {2, 0, 0, 0, 0, 0, 0, 0},
+         {0, 1, 0, 0, 0, 0, 0, 0},
+         {0, 0, 0, 0, 0, 0, 1, 0}},
+        // excitation without a shared receiver, pointing at a channel with none
+        {{{4, 1, 0}}, {}, {}, {}},
+        // numbers out of range are skipped
+        {{{0, 20, 3}, {2, -3, 0}}, {}, {1, 0, 0, 0, 0, 0, 0, 0}, {}},
+    };
+    for (const auto& c : cases) {
+        CalibrationDataClass cal;
+        for (const Link& l : c.links) {
+            cal.SetChEx(l.chan, l.chEx);
+            cal.SetChRep(l.chan, l.chRep);
+        }
+        for (int ch = 0; ch < 8; ++ch) {
+            EXPECT_EQ(cal.IsExcitationForChannel(ch), c.excitation[ch]) << ch;
+            EXPECT_EQ(cal.IsSharedReceiver(ch), c.shared[ch]) << ch;
+            EXPECT_EQ(cal.IsVirtualChannel(ch), c.virtualChannel[ch]) << ch;
+            EXPECT_EQ(cal.IsReceiverForVirtualChannel(ch), c.shared[ch] ? cal.ChRep(ch) : 0);
+        }
+    }
+}
+
+TEST(CalibrationChannelMap, DerivedValuesSurviveClearAndUnmapping) {
+    CalibrationDataClass cal;
+    cal.SetChEx(1, 1);
+    cal.SetChRep(1, 8);
+    cal.SetChRep(1, 0);
+    EXPECT_TRUE(cal.IsSharedReceiver(1));
+    cal.Clear();
+    EXPECT_EQ(cal.ChEx(1), 0);
+    EXPECT_TRUE(cal.IsSharedReceiver(1));
+    EXPECT_EQ(cal.IsExcitationForChannel(0), 2);
+    EXPECT_EQ(cal.IsReceiverForVirtualChannel(1), 0);  // ChRep is 0 again
+}
+
+// --- Whole calibration.
+
+TEST(CalibrationWhole, ClearGivesTheNewValuesAndKeepsWhatItShould) {
+    CalibrationDataClass cal;
+    cal.DeviceType = 6;
+    cal.Serial = "C2-1";
+    cal.Comment = "x";
+    cal.kp1 = 3;
+    cal.TP0 = 4;
+    cal.SetName(0, "bb(470)");
+    cal.SetGain(0, 4, 7);
+    cal.SetSigmaExp(0, 0.5);
+    cal.SetKDepthCoeff(0, 3, 1.5f);
+    cal.SetKCalTemp(0, 2);
+    cal.SetKTempCoeff(0, 1, 1);
+    cal.SetKTPW(0, 1);
+    cal.SetKkT(0, 0, 4);
+    cal.SetKPath(0, 9);
+    cal.Clear();
+    EXPECT_EQ(cal.DeviceType, 7);
+    EXPECT_EQ(cal.Serial, "");
+    EXPECT_EQ(cal.Comment, "");
+    EXPECT_EQ(cal.kp1, 3);
+    EXPECT_EQ(cal.TP0, 4);
+    EXPECT_EQ(cal.name(0), "");
+    EXPECT_EQ(cal.lambda(0), 0);
+    EXPECT_EQ(cal.gain(0, 4), 1000);
+    EXPECT_EQ(cal.SigmaExp(0), 0);
+    EXPECT_FALSE(cal.UseSigmaExp(0));
+    EXPECT_EQ(cal.Sigma(0, 0), 1);
+    EXPECT_EQ(cal.RNominal(0), 1);
+    EXPECT_EQ(cal.bbTilde(0), 0.015);
+    EXPECT_EQ(cal.MuGain(0), 1);
+    EXPECT_EQ(cal.KPath(0), 0);
+    EXPECT_EQ(cal.KCalTemp(0), 0);
+    EXPECT_EQ(cal.KkT(0, 0), 0);
+    EXPECT_EQ(cal.KDepthCoeff(0, 3), 1.5f);
+    EXPECT_EQ(cal.KTempNormCoeff(0), 2);
+    EXPECT_EQ(cal.Attenuation(0).KkTNormaliser, 4);
+}
+
+// One change per group, and the bit Compare reports for it.
+struct FieldChange {
+    const char* what;
+    std::function<void(CalibrationDataClass&)> change;
+    int32_t bit;
+};
+
+const std::vector<FieldChange>& FieldChanges() {
+    static const std::vector<FieldChange> changes{
+        {"Mu", [](auto& c) { c.SetMu(2, 0, 9); }, kChangedMu},
+        {"MuRho", [](auto& c) { c.SetMuRho(5, 9); }, kChangedMu},
+        {"beta2bb", [](auto& c) { c.SetBeta2bb(0, 9); }, kChangedMu},
+        {"fluorescence Mu", [](auto& c) { c.SetMu(6, 0, 9); }, kChangedFluorescenceMu},
+        {"fluorescence MuRho", [](auto& c) { c.SetMuRho(7, 9); }, kChangedFluorescenceMu},
+        {"DarkOffset", [](auto& c) { c.SetDarkOffset(1, 0, 3); }, kChangedOffset},
+        {"NomOffset", [](auto& c) { c.SetNomOffset(7, 5, 3); }, kChangedOffset},
+        {"FlOffset", [](auto& c) { c.SetFlOffset(3, 2, 3); }, kChangedOffset},
+        {"gain", [](auto& c) { c.SetGain(4, 5, 3); }, kChangedGain},
+        {"Serial", [](auto& c) { c.Serial = "x"; }, kChangedIdentification},
+        {"Label", [](auto& c) { c.Label = "x"; }, kChangedIdentification},
+        {"name", [](auto& c) { c.SetName(0, "blue"); }, kChangedIdentification},
+        {"DepthCal", [](auto& c) { c.DepthCal = 2; }, kChangedDepth},
+        {"DepthOff", [](auto& c) { c.DepthOff = 2; }, kChangedDepth},
+        {"the same values again", [](auto& c) { c.SetROutOff(0, 0), c.SetSigmaExp(0, 0); }, 0},
+        {"Sigma s2",
+         [](auto& c) {
+             ScriptedPrompter p;
+             c.SetSigma(3, 2, 0.1, p);
+         },
+         kChangedPolySigma},
+        {"SigmaExp", [](auto& c) { c.SetSigmaExp(7, 0.2); }, kChangedExpSigma},
+        {"lambda", [](auto& c) { c.SetLambda(2, 500); }, kChangedWavelength},
+        {"bDeltaLambda", [](auto& c) { c.SetBDeltaLambda(2, 5); }, kChangedWavelength},
+        {"bTempCoeff", [](auto& c) { c.SetBTempCoeff(1, 0.01); }, kChangedTempCoeff},
+        {"RNominal", [](auto& c) { c.SetRNominal(1, 3); }, kChangedReference},
+        {"ROutOff", [](auto& c) { c.SetROutOff(1, 3); }, kChangedReference},
+        {"beyond the channels", [](auto& c) { c.SetMu(8, 0, 9); }, 0},
+        {"Comment", [](auto& c) { c.Comment = "x"; }, 0},
+        {"Config", [](auto& c) { c.Config = "x"; }, 0},
+        {"CalTime", [](auto& c) { c.CalTime = 1; }, 0},
+        {"attenuation of a Vantor", [](auto& c) { c.SetKPath(0, 1); }, 0},
+    };
+    return changes;
+}
+
+TEST(CalibrationWhole, CopyComparesEqualAndOneChangeSetsExactlyItsBit) {
+    CalibrationDataClass base = OfType(kVantor6);
+    for (int c = 0; c < 8; ++c) base.SetMu(c, 0, 1e-6 * (c + 1));
+    for (const FieldChange& f : FieldChanges()) {
+        CalibrationDataClass copy;
+        copy.Copy(base);
+        EXPECT_EQ(copy.Compare(base), 0);
+        f.change(copy);
+        EXPECT_EQ(copy.Compare(base), f.bit) << f.what;
+        EXPECT_EQ(base.Compare(copy), f.bit) << f.what;
+    }
+    // the type itself, and attenuation records where the type has them
+    CalibrationDataClass other;
+    other.Copy(base);
+    other.DeviceType = kVantor4;
+    EXPECT_TRUE(other.Compare(base) & kChangedIdentification);
+    CalibrationDataClass t = OfType(kTrevan2);
+    CalibrationDataClass u;
+    u.Copy(t);
+    u.SetKTau0(1, 2);
+    EXPECT_EQ(u.Compare(t), kChangedAttenuation);
+    u.Copy(t);
+    u.SetKLambda(1, 650);
+    EXPECT_EQ(u.Compare(t), kChangedWavelength);
+    u.Copy(t);
+    u.kD2 = 1;
+    EXPECT_EQ(u.Compare(t), kChangedDepth);
+    u.Copy(t);
+    u.SetName(1, "c(650)");
+    EXPECT_EQ(u.Compare(t), kChangedIdentification | kChangedWavelength);
+}
+
+TEST(CalibrationWhole, MergeTakesExactlyTheMaskedGroups) {
+    CalibrationDataClass src = OfType(kVantor6);
+    src.Serial = "VN-2";
+    src.Label = "src";
+    src.MaxDepth = 100;
+    src.DepthCal = 2;
+    ScriptedPrompter p;
+    for (int c = 0; c < 12; ++c) {
+        src.SetMu(c, 0, 1e-3 * (c + 1));
+        src.SetMuRho(c, c);
+        for (int g = 1; g <= 5; ++g) src.SetGain(c, g, g == 1 ? 1 : 3.0 * g);
+        src.SetSigma(c, 0, 0.9, p);
+        src.SetSigma(c, 1, 0.1, p);
+        src.SetSigmaExp(c, 0.3);
+        src.SetDarkOffset(c, 0, 5);
+        src.SetFlOffset(c, 5, 6);
+    }
+    const int32_t groups[] = {kChangedMu,        kChangedFluorescenceMu, kChangedExpSigma,
+                              kChangedPolySigma, kChangedOffset,         kChangedGain,
+                              kChangedDepth,     kChangedIdentification};
+    const int32_t all = kChangedMu | kChangedFluorescenceMu | kChangedExpSigma | kChangedPolySigma |
+                        kChangedOffset | kChangedGain | kChangedDepth | kChangedIdentification;
+    for (int32_t mask : groups) {
+        CalibrationDataClass dst = OfType(kVantor6);
+        dst.SetSourceFileName("dst.cal");
+        dst.Merge(src, mask);
+        EXPECT_EQ(dst.SourceFile(), "[multiple sources]");
+        // merged groups now agree with the source, the others still differ
+        const int32_t diff = dst.Compare(src) & all;
+        EXPECT_EQ(diff & mask, 0) << mask;
+        EXPECT_EQ(diff | mask, all) << mask;
+    }
+    // gains come renormalised to the channel's own calibration gain
+    CalibrationDataClass dst = OfType(kVantor6);
+    dst.SetMu(0, 2, 1);  // MuGain 2 rescales dst's own table first
+    dst.Merge(src, kChangedGain);
+    EXPECT_EQ(dst.gain(0, 2), 1);
+    EXPECT_EQ(dst.gain(0, 3), 1.5);
+    EXPECT_EQ(dst.gain(0, 1), 0.166667);  // 1 / 6 to 6 significant digits
+    EXPECT_EQ(dst.gain(1, 1), 1);
+    EXPECT_EQ(dst.gain(1, 3), 9);
+    CalibrationDataClass zero = OfType(kVantor6);
+    zero.SetGain(0, 2, 0);
+    dst.Merge(zero, kChangedGain);
+    EXPECT_EQ(dst.gain(0, 1), 1);  // src's gain at the calibration gain is 0
+    EXPECT_EQ(dst.gain(0, 5), 1);
+    // Mu arrives through its setter with src's calibration gain
+    CalibrationDataClass atTwo = OfType(kVantor6);
+    atTwo.SetMu(0, 2, 5);
+    CalibrationDataClass fresh = OfType(kVantor6);
+    fresh.Merge(atTwo, kChangedMu);
+    EXPECT_EQ(fresh.MuGain(0), 2);
+    EXPECT_EQ(fresh.gain(0, 1), 0.1);
+}
+
+TEST(CalibrationWhole, MuGainsComeFromTheGainTables) {
+    struct Case {
+        int chan;
+        double g1, g2;
+        int muGain;
+    } cases[] = {{4, 1, 10, 1}, {4, 0.1, 1, 2}, {4, 1, 1, 1}, {4, 2, 3, 2}, {12, 1, 10, 2}};
+    for (const auto& c : cases) {
+        CalibrationDataClass cal;
+        cal.SetMu(c.chan, 2, 0);  // MuGain 2 to start with
+        cal.SetGain(c.chan, 1, c.g1);
+        cal.SetGain(c.chan, 2, c.g2);
+        cal.UpdateMuGains();
+        EXPECT_EQ(cal.MuGain(c.chan), c.muGain) << c.g1 << " " << c.g2;
+    }
+}
+
+TEST(CalibrationWhole, SigmasMakeSigmaOneAtThePureWaterPoint) {
+    // K_w at 470 nm: 0.8 x bb_w = 0.8 x 0.0014507; with pure water a_w + 1.6 bb_w
+    struct Case {
+        int lambda;
+        double s1, s2, sigmaExp;
+        bool includePurewater;
+        double s0;
+    } cases[] = {
+        {470, 2, 0, 0, false, 0.998},    // 1 - 2 x 0.0011606
+        {470, 2, 0, 0, true, 0.974},     // 1 - 2 x 0.0129211
+        {650, 0.8, 0, 0, true, 0.728},   // 1 - 0.8 x 0.340572
+        {532, 1.5, -3, 0, true, 0.938},  // 1 - 1.5 x 0.045479 + 3 x 0.045479^2
+        {488, 0, 0, 0.3, true, 0.995},   // exp(-0.3 x 0.016473)
+        {700, 0, 0, 2, true, 0.287},     // exp(-2 x 0.624415)
+        {700, 0, 0, 0.00005, true, 1},   // too small: the polynomial with s1 = s2 = 0
+    };
+    for (const auto& c : cases) {
+        CalibrationDataClass cal = OfType(kVantor2);
+        ScriptedPrompter p;
+        cal.SetLambda(1, c.lambda);
+        cal.SetSigma(1, 1, c.s1, p);
+        cal.SetSigma(1, 2, c.s2, p);
+        cal.SetSigmaExp(1, c.sigmaExp);
+        SigmaParams params = NumericParams();
+        params.includePurewater = c.includePurewater;
+        cal.UpdateSigmas(params);
+        EXPECT_DOUBLE_EQ(cal.Sigma(1, 0), c.s0) << c.lambda;
+        params.includePurewater = true;
+        CalibrationDataClass withWater;
+        withWater.Copy(cal);
+        withWater.UpdateSigmas(params);
+        EXPECT_EQ(cal.OldSigmaK1(1), withWater.Sigma(1, 0));
+    }
+    // only the channels in use
+    CalibrationDataClass cal = OfType(kVantor2);
+    ScriptedPrompter p;
+    cal.SetSigma(3, 0, 0.5, p);
+    cal.UpdateSigmas(NumericParams());
+    EXPECT_EQ(cal.Sigma(3, 0), 0.5);
+    EXPECT_EQ(cal.Sigma(2, 0), 1);
+}
+
+TEST(CalibrationWhole, CheckAndUpdateAllAndMissingTables) {
+    CalibrationDataClass cal = OfType(kVantor4);
+    cal.SetLambda(0, 470);
+    cal.SetLambda(3, 700);
+    cal.SetGain(1, 1, 0.1);
+    cal.SetGain(1, 2, 1);
+    SigmaParams params = NumericParams();
+    params.aStar = Failed;
+    params.aStarFile = "/nonexistent/aStar.csv";
+    ScriptedPrompter prompter;
+    cal.CheckAndUpdateAll(params, LoadSigmaTables(params), prompter);
+    EXPECT_EQ(cal.MuGain(1), 2);
+    EXPECT_TRUE(std::isinf(cal.a(0)));
+    ASSERT_EQ(prompter.shown.size(), 2u);  // one per channel with a wavelength
+    EXPECT_EQ(prompter.shown[0], AStarMissingMessage(470, params.aStarFile));
+    EXPECT_EQ(prompter.shown[1], AStarMissingMessage(700, params.aStarFile));
+}
+
+TEST(CalibrationWhole, HasOffsetsLooksAtGainSettingsOneToFive) {
+    struct Case {
+        int chan, gainSetting, kind;
+        bool has;
+    } cases[] = {{0, 0, 0, false}, {12, 5, 0, true}, {3, 1, 1, true}, {7, 3, 2, true}};
+    for (const auto& c : cases) {
+        CalibrationDataClass cal;
+        if (c.kind == 0) cal.SetDarkOffset(c.chan, c.gainSetting, -1);
+        if (c.kind == 1) cal.SetNomOffset(c.chan, c.gainSetting, 1);
+        if (c.kind == 2) cal.SetFlOffset(c.chan, c.gainSetting, 1);
+        EXPECT_EQ(cal.HasOffsets(), c.has) << c.chan << " " << c.gainSetting;
+    }
+}
+
+TEST(CalibrationWhole, ChangedDescription) {
+    struct Case {
+        int32_t changed;
+        const char* words;
+    } cases[] = {
+        {0, ""},
+        {5, "mu, gain"},
+        {128, ""},
+        {4096 | 512 | 2048, "attenuation params, comment, fluorescence mu"},
+        {-1,
+         "attenuation params, mu, comment, configuration, depth, fluorescence mu, gain, "
+         "identification, exponential sigma, offset, polynomial sigma, reference, temperature "
+         "coefficient"},
+    };
+    for (const auto& c : cases) {
+        CalibrationDataClass cal;
+        cal.Changed = c.changed;
+        EXPECT_EQ(cal.ChangedDescription(), c.words) << c.changed;
+    }
+}
+
+}  // namespace
+}  // namespace tidewell
