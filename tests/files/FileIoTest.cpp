@@ -1,0 +1,186 @@
+// Reading and writing data files, path rules and the temporary folder.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "files/DataFileReader.h"
+#include "files/DataFileWriter.h"
+#include "files/FilePaths.h"
+#include "files/TempFolder.h"
+#include "support/TestSupport.h"
+
+namespace tidewell {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> AllLines(const std::string& path) {
+    DataFileReader reader;
+    EXPECT_TRUE(reader.Open(path));
+    std::vector<std::string> lines;
+    std::string line;
+    while (reader.ReadLine(line)) lines.push_back(line);
+    return lines;
+}
+
+TEST(DataFileReader, LinesEndAtCrLfCrOrLf) {
+    TempDir dir;
+    const std::string path = dir.File("l.txt");
+    struct Case {
+        std::string content;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"\r\n\r\n", {"", ""}},
+        {"\n\r", {"", ""}},  // LF then a lone CR: two ends
+        {"x\xb0\r", {"x\xb0"}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(path, c.content);
+        EXPECT_EQ(AllLines(path), c.lines) << c.content;
+    }
+}
+
+TEST(DataFileReader, CrLfAcrossBufferLoadsAndReturningToAPosition) {
+    TempDir dir;
+    const std::string path = dir.File("big.txt");
+    // The CR is the last byte of the first 64 KiB load and the LF the first of the next.
+    const std::string longLine(65535, 'x');
+    WriteFileBytes(path, longLine + "\r\nsecond\rthird");
+    DataFileReader reader;
+    ASSERT_TRUE(reader.Open(path));
+    EXPECT_EQ(reader.Size(), 65535 + 2 + 7 + 5);
+    std::string line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line, longLine);
+    const int64_t second = reader.Position();
+    EXPECT_EQ(second, 65537);
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line, "second");
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line, "third");
+    EXPECT_FALSE(reader.ReadLine(line));
+    EXPECT_EQ(reader.Position(), reader.Size());
+    ASSERT_TRUE(reader.Seek(second));
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line, "second");
+}
+
+TEST(DataFileWriter, BytesAsGivenAppendingAndErrors) {
+    TempDir dir;
+    const std::string path = dir.File("w.dat");
+    {
+        DataFileWriter file;
+        ASSERT_TRUE(file.Open(path));
+        file.WriteLine("a\xe9");
+        file.Write("b\n");
+    }
+    {
+        DataFileWriter file;
+        ASSERT_TRUE(file.Open(path, DataFileWriter::Mode::kAppend));
+        file.Write("c");
+    }
+    EXPECT_EQ(ReadFileBytes(path), "a\xe9\r\nb\nc");
+    DataFileWriter file;
+    ASSERT_TRUE(file.Open(path));  // truncates
+    file.Close();
+    EXPECT_EQ(ReadFileBytes(path), "");
+
+    EXPECT_FALSE(file.Open(dir.File("none/w.dat")));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.ErrorNumber(), 2);
+    EXPECT_EQ(file.ErrorText(), "No such file or directory");
+    file.Write("ignored");  // a closed writer takes writes silently
+}
+
+TEST(FilePaths, NamesAndFolders) {
+    struct Case {
+        const char* path;
+        const char* withoutExtension;
+        const char* name;
+    } cases[] = {
+        {"/d/cast.raw", "/d/cast", "cast.raw"},
+        {"/d.x/cast", "/d.x/cast", "cast"},
+        {"cast.tar.raw", "cast.tar", "cast.tar.raw"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(WithoutExtension(c.path), c.withoutExtension);
+        EXPECT_EQ(FileNamePart(c.path), c.name);
+    }
+    EXPECT_EQ(WithTrailingSeparator(""), "/");
+    EXPECT_EQ(WithTrailingSeparator("/tmp"), "/tmp/");
+    EXPECT_EQ(WithTrailingSeparator("/tmp/"), "/tmp/");
+    TempDir dir;
+    EXPECT_TRUE(FolderExists(dir.path()));
+    EXPECT_FALSE(FolderExists(""));
+    EXPECT_FALSE(FolderExists(dir.path() + "/?"));
+    fs::create_directory(dir.File("*"));
+    EXPECT_FALSE(FolderExists(dir.File("*")));  // even when it exists
+    WriteFileBytes(dir.File("f"), "x");
+    EXPECT_FALSE(FolderExists(dir.File("f")));
+    EXPECT_TRUE(FileExists(dir.File("f")));
+}
+
+class TempFolderTest : public ::testing::Test {
+  protected:
+    EnvironmentLookup Env() {
+        return [this](const std::string& name) -> std::optional<std::string> {
+            auto it = env.find(name);
+            if (it == env.end()) return std::nullopt;
+            return it->second;
+        };
+    }
+    TempDir dir;
+    std::map<std::string, std::string> env;
+};
+
+TEST_F(TempFolderTest, StoredFolderWinsWhenItExists) {
+    env["TEMP"] = dir.File("temp");
+    TempFolderChoice c = TempPath(dir.path(), Env());
+    EXPECT_EQ(c.folder, dir.path() + "/");
+    EXPECT_FALSE(c.remember.has_value());
+}
+
+TEST_F(TempFolderTest, TempThenTmpWithAFolderOfOurOwn) {
+    fs::create_directory(dir.File("temp"));
+    fs::create_directory(dir.File("tmp"));
+    env["TEMP"] = dir.File("temp");
+    env["TMP"] = dir.File("tmp");
+    TempFolderChoice c = TempPath(dir.File("gone"), Env());
+    EXPECT_EQ(c.folder, dir.File("temp/Tidewell/"));
+    EXPECT_EQ(c.remember, dir.File("temp/Tidewell/"));
+    EXPECT_TRUE(fs::is_directory(dir.File("temp/Tidewell")));
+
+    env["TEMP"] = dir.File("missing");
+    c = TempPath("", Env());
+    EXPECT_EQ(c.folder, dir.File("tmp/Tidewell/"));
+}
+
+TEST_F(TempFolderTest, TempItselfWhenOurFolderCannotBeMade) {
+    fs::create_directory(dir.File("temp"));
+    WriteFileBytes(dir.File("temp/Tidewell"), "a file in the way");
+    env["TEMP"] = dir.File("temp");
+    TempFolderChoice c = TempPath("a?b", Env());  // a stored name with "?" never exists
+    EXPECT_EQ(c.folder, dir.File("temp/"));
+    EXPECT_EQ(c.remember, dir.File("temp/"));
+}
+
+TEST_F(TempFolderTest, SystemFolderLast) {
+    TempFolderChoice c = TempPath("", Env());
+    ASSERT_TRUE(FolderExists(FixedTempFolder()));
+    EXPECT_EQ(c.folder.rfind(WithTrailingSeparator(FixedTempFolder()), 0), 0u);
+    EXPECT_EQ(c.remember, c.folder);
+}
+
+}  // namespace
+}  // namespace tidewell
