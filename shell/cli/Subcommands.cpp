@@ -13,6 +13,9 @@ int RunHelp(CliContext& ctx) {
 
 const std::vector<Subcommand>& AllSubcommands() {
     static const std::vector<Subcommand> table{
+        {"cal",
+         "cal show FILE | cal save IN OUT  show a calibration file as JSON, or save it again",
+         RunCal},
         {"decode", "decode [--type CODE|MODEL] [--guess] [FILE|-]  decode instrument lines to JSON",
          RunDecode},
         {"help", "help  list the subcommands", RunHelp},

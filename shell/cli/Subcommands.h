@@ -33,6 +33,7 @@ const std::vector<Subcommand>& AllSubcommands();
 void PrintUsage(std::ostream& out);
 
 // The subcommands themselves.
+int RunCal(CliContext& ctx);
 int RunDecode(CliContext& ctx);
 
 }  // namespace tidewell::cli

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/cli/Subcommands.h"
+#include "support/TestSupport.h"
+
+namespace tidewell::cli {
+namespace {
+
+using test::DataPath;
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+struct CalRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CalRun Cal(std::vector<std::string> args) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    CliContext ctx{std::move(args), in, out, err};
+    const int status = RunCal(ctx);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(CalCommand, ShowPrintsEveryModelAsOneJsonObject) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> parts;  // texts the output holds, in this order
+    } cases[] = {
+        {"vantor6.saved.cal",
+         {"\"DeviceType\": 0, \"Model\": \"Vantor-6\", \"Serial\": \"VN6-0412\"",
+          "\"CalTimeText\": \"2010-01-01 12:34:56\"", "\"DepthCal\": 0.0123457",
+          "\"ChannelCount\": 8, \"bChannels\": 6, \"HasOffsets\": true",
+          "{\"index\": 1, \"kind\": \"scattering\", \"name\": \"bb(470)\", \"lambda\": 470",
+          "\"gain\": [1,9.87654,98.7654,987.654,123456]", "\"OldSigmaK1\": 0.974",
+          "\"ChEx\": 1, \"ChRep\": 8, \"IsExcitationForChannel\": 0, \"IsSharedReceiver\": true",
+          "{\"index\": 7, \"kind\": \"fluorescence\", \"name\": \"FL(470)\"",
+          "\"IsVirtualChannel\": true", "\"attenuation\": []}\n"}},
+        {"vantor2.saved.cal",
+         {"\"Model\": \"Vantor-2\"", "\"ChannelCount\": 3, \"bChannels\": 2",
+          "\"DarkOffset\": [0,-3,-2,-1,1,2]", "{\"index\": 2, \"kind\": \"fluorescence\""}},
+        {"alumo.saved.cal",
+         {"\"Model\": \"a-Lumo\"", "\"ChannelCount\": 1, \"bChannels\": 1", "\"name\": \"bb(700)\"",
+          "\"attenuation\": [{\"index\": 0, \"KLambda\": 532", "\"KChi\": [1.234568,0,0,0,0]",
+          "\"KTempNormCoeff\": "}},
+        {"trevan2.saved.cal",
+         {"\"Model\": \"Trevan-2\"", "\"kp1\": 0.0125", "\"ChannelCount\": 0, \"bChannels\": 0",
+          "\"channels\": []",
+          "{\"index\": 0, \"name\": \"c(532)\", \"lambda\": 532, \"KLambda\": 532",
+          "\"KkT\": [0.6,0.01,5e-04,0,0,0], \"KkTNormaliser\": 1",
+          "{\"index\": 1, \"name\": \"c(650)\""}},
+    };
+    for (const auto& c : cases) {
+        const CalRun r = Cal({"show", DataPath(std::string("cal/") + c.file)});
+        EXPECT_EQ(r.status, 0) << c.file;
+        EXPECT_EQ(r.err, "") << c.file;
+        ASSERT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << c.file;
+        size_t at = 0;
+        for (const std::string& part : c.parts) {
+            const size_t found = r.out.find(part, at);
+            EXPECT_NE(found, std::string::npos) << c.file << ": " << part;
+            if (found != std::string::npos) at = found + part.size();
+        }
+    }
+}
+
+TEST(CalCommand, SaveWritesTheCurrentLayout) {
+    TempDir dir;
+    const char* models[] = {"vantor6", "vantor4", "vantor2", "alumo", "clumo", "xlumo", "trevan2"};
+    for (const char* model : models) {
+        const std::string out = dir.File(std::string(model) + ".cal");
+        const CalRun r = Cal({"save", DataPath(std::string("cal/") + model + ".cal"), out});
+        EXPECT_EQ(r.status, 0) << model;
+        EXPECT_EQ(r.err, "") << model;
+        EXPECT_EQ(ReadFileBytes(out),
+                  ReadFileBytes(DataPath(std::string("cal/") + model + ".saved.cal")));
+    }
+    // an older .ini file, and saving over the file itself
+    const std::string ini = dir.File("legacy.ini");
+    WriteFileBytes(ini, ReadFileBytes(DataPath("cal/legacy.ini")));
+    EXPECT_EQ(Cal({"save", ini, ini}).status, 0);
+    EXPECT_EQ(ReadFileBytes(ini).substr(0, 46), "[General]          //Saved by Tidewell 2.82\r\nD");
+    EXPECT_EQ(FilesIn(dir.path()).size(), 8u);  // no temporary file left
+}
+
+TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
+    TempDir dir;
+    std::string image(128, '\0');
+    image[0] = static_cast<char>(0xA1);
+    image[1] = 0x2F;
+    image[3] = 13;
+    WriteFileBytes(dir.File("image.bin"), image);
+    WriteFileBytes(dir.File("garbage.cal"), std::string("\x01\x02\xff no keys here\r\n", 18));
+    WriteFileBytes(dir.File("unknown.cal"), "[General]\r\nDeviceType=Vantor-9\r\n");
+    WriteFileBytes(dir.File("keep.cal"), "old");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{"show", dir.File("none.cal")},
+         1,
+         "cal show: " + dir.File("none.cal") + ": no such file\n"},
+        {{"save", dir.File("none.cal"), dir.File("out.cal")},
+         1,
+         "cal save: " + dir.File("none.cal") + ": no such file\n"},
+        {{"show", dir.File("garbage.cal")},
+         1,
+         "cal show: " + dir.File("garbage.cal") +
+             ": not a calibration file (no section or key line)\n"},
+        {{"save", dir.File("unknown.cal"), dir.File("keep.cal")},
+         1,
+         "cal save: " + dir.File("unknown.cal") + ": unknown instrument type\n"},
+        {{"show", dir.File("image.bin")},
+         1,
+         "cal show: " + dir.File("image.bin") +
+             ": a binary calibration image of an a-Lumo (serial B012F0001), not a calibration text "
+             "file\n"},
+        {{"show", dir.path()},
+         1,
+         "Error opening file: Is a directory.\n" + dir.path() + "\ncal show: " + dir.path() +
+             ": the file could not be read\n"},
+        {{"save", DataPath("cal/vantor4.cal"), dir.File("no/such/folder/out.cal")},
+         1,
+         "cal save: cannot write " + dir.File("no/such/folder/out.cal") +
+             ": No such file or directory\n"},
+        {{"save", DataPath("cal/vantor4.cal"), dir.path()},
+         1,
+         "cal save: cannot write " + dir.path() + ": Is a directory\n"},
+        {{"show"}, 2, "Usage: tidewell cal show FILE\n       tidewell cal save IN OUT\n"},
+        {{"save", "a"}, 2, "Usage: tidewell cal show FILE\n       tidewell cal save IN OUT\n"},
+        {{}, 2, "Usage: tidewell cal show FILE\n       tidewell cal save IN OUT\n"},
+    };
+    for (const auto& c : cases) {
+        const CalRun r = Cal(c.args);
+        EXPECT_EQ(r.status, c.status) << c.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("keep.cal")), "old");
+    EXPECT_EQ(FilesIn(dir.path()),
+              (std::vector<std::string>{"garbage.cal", "image.bin", "keep.cal", "unknown.cal"}));
+}
+
+TEST(CalCommand, IsInTheSubcommandTable) {
+    const Subcommand* s = FindSubcommand("cal");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->run, &RunCal);
+}
+
+}  // namespace
+}  // namespace tidewell::cli
