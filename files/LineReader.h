@@ -1,0 +1,62 @@
+#pragma once
+// Lines of a file read through one fixed buffer, handed out as views into that buffer: the
+// conversions of whole raw files read millions of lines and neither copy nor allocate per line.
+// (DataFileReader serves the loaders, which seek and keep lines as text.)
+//
+// A line ends at CR; LF alone is accepted, and CR LF is one end even when the two bytes arrive
+// in different reads. A last line without an end counts. A line longer than the buffer (binary
+// garbage without line ends) is cut: its first kMaxLineBytes bytes are one line and the rest of
+// it is skipped, so memory stays flat whatever the file holds.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tidewell {
+
+class LineReader {
+  public:
+    static constexpr size_t kMaxLineBytes = 1 << 20;
+
+    LineReader() = default;
+    ~LineReader() { Close(); }
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // Opens for reading; on failure ErrorNumber/ErrorText tell why.
+    bool Open(const std::string& path);
+    void Close();
+
+    // The next line without its end; valid until the next call. False at the end of the file.
+    bool Next(std::string_view& line);
+    // Bytes of the file taken so far (line ends included).
+    int64_t Position() const { return taken_ + static_cast<int64_t>(begin_); }
+    // Length of the file when it was opened.
+    int64_t Size() const { return size_; }
+
+    int ErrorNumber() const { return errorNumber_; }
+    const std::string& ErrorText() const { return errorText_; }
+    // A read failed before the end of the file.
+    bool ReadFailed() const { return readFailed_; }
+
+  private:
+    // Moves what is left to the front of the buffer and reads more; false when nothing came.
+    bool Refill();
+
+    std::FILE* file_ = nullptr;
+    std::vector<char> buffer_;
+    size_t begin_ = 0;   // first byte not yet handed out
+    size_t end_ = 0;     // bytes held
+    int64_t taken_ = 0;  // file offset of buffer_[0]
+    int64_t size_ = 0;
+    bool atEnd_ = false;
+    bool afterCr_ = false;   // the last line ended in CR: an LF next belongs to it
+    bool skipping_ = false;  // skipping the rest of a cut line
+    bool readFailed_ = false;
+    int errorNumber_ = 0;
+    std::string errorText_;
+};
+
+}  // namespace tidewell

@@ -1,0 +1,66 @@
+#pragma once
+// Converting one stored raw file: into a calibrated data file (".dat") with a calibration, or
+// into a raw decimal file (".dec") of the decoded counts without one. The batch window, the
+// command line and the convert subcommand all come here, and the calibrated rows are the ones a
+// live recording with the same calibration writes.
+//
+// Both conversions stream: the input is read through a fixed buffer and cut into lines in place,
+// rows are built in the writer's reused buffer, so memory stays the same whatever the size of
+// the file.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "calibration/CalibrationData.h"
+#include "files/DatFile.h"
+#include "stream/Prompter.h"
+
+namespace tidewell {
+
+// How the caller watches and stops a conversion.
+struct ConversionControl {
+    // Called before the first line and then every 300 lines with the input position in bytes
+    // and the progress range (the input's length + 128), and once more at the end. The desktop
+    // program moves its progress bar and lets pending window events run here.
+    std::function<void(int64_t position, int64_t range)> progress;
+    // The program-wide cancel flag: -1 ends the conversion after the current line. Read once
+    // per line; it may be set from another thread.
+    const std::atomic<int>* cancel = nullptr;
+};
+
+// What became of one conversion, beyond its error number.
+struct ConversionReport {
+    int64_t lines = 0;          // lines read
+    int64_t rows = 0;           // rows written
+    bool outputOpened = false;  // the output file was created (and so may hold a partial result)
+    bool cancelled = false;     // the cancel flag ended it before the end of the input
+};
+
+// The raw file as a calibrated data file: the calibrated header with the raw path as data
+// source, then one row for every line that decodes and converts as a sample of the
+// calibration's instrument type. Header sections of the raw file decode to nothing and are
+// dropped, so joined recordings give one file with one header.
+//
+// Returns 0, or the system's error number when a file could not be opened ("Error opening " +
+// path + ": " + description + "." is shown) or the output could not be written completely
+// ("Error writing " + path + ...; what was written stays).
+int ConvertRawToDat(const std::string& rawPath, const std::string& datPath,
+                    const CalibrationDataClass& calibration, const HeaderSettings& settings,
+                    double creationDate, Prompter& prompter, const ConversionControl& control = {},
+                    ConversionReport* report = nullptr);
+
+// The raw file as comma-separated decoded values: one heading line for the file's instrument
+// type (found with DetectFileKind) and one row per channel or single-channel packet, or per
+// decimal sample line of a single-channel instrument. No calibration is needed. With
+// `withHousekeeping` the heading and rows carry the housekeeping columns too. Returns as
+// ConvertRawToDat.
+int ConvertRawToDecimal(const std::string& rawPath, const std::string& decPath,
+                        bool withHousekeeping, Prompter& prompter,
+                        const ConversionControl& control = {}, ConversionReport* report = nullptr);
+
+// The heading line of a raw decimal file, CR LF included (the Trevan-2's "Time," has none).
+std::string DecimalHeading(int instrumentType, bool withHousekeeping);
+
+}  // namespace tidewell
