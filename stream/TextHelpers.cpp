@@ -34,4 +34,37 @@ double FieldNumber(std::string_view text) {
     return ReadDecimal(text);
 }
 
+namespace {
+char LowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+}  // namespace
+
+std::string LowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = LowerChar(c);
+    return out;
+}
+
+std::string UpperCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view lowerNeedle) {
+    if (lowerNeedle.empty()) return true;
+    if (lowerNeedle.size() > text.size()) return false;
+    const size_t last = text.size() - lowerNeedle.size();
+    for (size_t i = 0; i <= last; ++i) {
+        if (LowerChar(text[i]) != lowerNeedle[0]) continue;
+        size_t j = 1;
+        while (j < lowerNeedle.size() && LowerChar(text[i + j]) == lowerNeedle[j]) ++j;
+        if (j == lowerNeedle.size()) return true;
+    }
+    return false;
+}
+
 }  // namespace tidewell

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tidewell {
@@ -59,5 +60,11 @@ double LeadingNumber(std::string_view text);
 
 // The decimal number at the start of a field's text; no number reads 0.
 double FieldNumber(std::string_view text);
+
+// Letter case of ASCII text; other bytes stay as they are.
+std::string LowerCase(std::string_view text);
+std::string UpperCase(std::string_view text);
+// True when `text` contains `lowerNeedle` (given in lower case) in any letter case.
+bool ContainsNoCase(std::string_view text, std::string_view lowerNeedle);
 
 }  // namespace tidewell

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "stream/LinkState.h"
+#include "stream/PacketBuilder.h"
+
+namespace tidewell {
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+TEST(LinkState, PhrasesInCompleteLines) {
+    struct Case {
+        std::string line;
+        bool downloading;
+        int32_t before;
+        int32_t after;
+        int16_t countdown;  // expected countdown (starts at 99)
+    } cases[] = {
+        {BuildDPacket({}), false, kLinkStopped, kLinkSampling, 99},
+        {BuildDPacket({}), true, kLinkStopped, kLinkDownloading, 99},
+        // a star line counts whatever its checksum, and nothing else in it is looked at
+        {"*stopped", false, kLinkStopped, kLinkSampling, 99},
+        {"Logging starting in 12.5 seconds", false, kLinkStopped, kLinkStarting, 12},
+        {"STARTS IN 13.5 s", false, kLinkStopped, kLinkStarting, 14},
+        {"starting in 7", false, kLinkSampling, kLinkStarting, 7},
+        {"starting in -3 s", false, kLinkSampling, kLinkStarting, -3},
+        {"starting in soon", false, kLinkSampling, kLinkStarting, 0},
+        {"Instrument SLEEPING", false, kLinkSampling, kLinkSleeping, 99},
+        {"Sampling stopped", false, kLinkSampling, kLinkStopped, 99},
+        {"ABORTED by user", false, kLinkSampling, kLinkStopped, 99},
+        {"Woke up", false, kLinkSleeping, kLinkStopped, 99},
+        {"Ready", false, kLinkSleeping, kLinkStopped, 99},
+        {"Turning on lamps", false, kLinkSleeping, kLinkWaking, 99},
+        {"erase..done", false, kLinkSampling, kLinkStopped, 99},
+        {"Opening Shutter", false, kLinkStopped, kLinkOpenShutter, 99},
+        {"closing shutter", false, kLinkStopped, kLinkCloseShutter, 99},
+        // the first rule that matches decides
+        {"starting in 5 s, then sleeping", false, kLinkStopped, kLinkStarting, 5},
+        {"sleeping, ready to wake", false, kLinkStopped, kLinkSleeping, 99},
+        {"stopped, opening shutter", false, kLinkSampling, kLinkStopped, 99},
+        // decimal data lines: a digit first and at least five commas
+        {"1,2,3,4,5,6", false, kLinkStopped, kLinkSampling, 99},
+        {"1,2,3,4,5,6", true, kLinkStopped, kLinkDownloading, 99},
+        {"1,2,3,4,5", false, kLinkStopped, kLinkStopped, 99},
+        {",1,2,3,4,5,6", false, kLinkStopped, kLinkStopped, 99},
+        {"-1,2,3,4,5,6", false, kLinkStopped, kLinkStopped, 99},
+        {"unknown prompt >", false, kLinkSleeping, kLinkSleeping, 99},
+        {"", false, kLinkNoData, kLinkNoData, 99},
+    };
+    for (const Case& c : cases) {
+        LinkState link;
+        link.state = c.before;
+        link.countdown = 99;
+        ApplyLinePhrases(c.line, c.downloading, link);
+        EXPECT_EQ(link.state, c.after) << c.line;
+        EXPECT_EQ(link.countdown, c.countdown) << c.line;
+    }
+}
+
+TEST(LinkState, PhrasesInPartialLines) {
+    struct Case {
+        const char* partial;
+        int32_t after;
+    } cases[] = {
+        {"OPENING SHUTTER, please wait", kLinkOpenShutter},
+        {"Closing Shutter", kLinkCloseShutter},
+        {"Erasing..DONE", kLinkStopped},
+        {"opening shutter ..done", kLinkOpenShutter},
+        // the phrases of complete lines do not act before the line ends
+        {"sleeping", kLinkSampling},
+        {"opening shut", kLinkSampling},
+    };
+    for (const Case& c : cases) {
+        LinkState link;
+        link.state = kLinkSampling;
+        ApplyPartialLinePhrases(c.partial, link);
+        EXPECT_EQ(link.state, c.after) << c.partial;
+    }
+}
+
+TEST(LinkState, InstrumentMessages) {
+    struct Case {
+        const char* line;
+        const char* lastCommand;
+        bool shown;
+    } cases[] = {
+        {"!Battery low", "", true},
+        {"!Type YES TO ERASE the log", "CLEARLOGCOMMAND", false},
+        {"!Type yes to erase the log", "DIR", true},
+        {"!Transfer Complete", "", false},
+        {"Battery low", "", false},
+        {" !Battery low", "", false},
+        {"!", "", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsInstrumentMessage(c.line, c.lastCommand), c.shown) << c.line;
+    }
+    EXPECT_EQ(InstrumentMessageText("VN6-1234", "!Battery low"), "VN6-1234: Battery low");
+    EXPECT_EQ(InstrumentMessageText("", "!x"), ": x");
+    EXPECT_EQ(InstrumentMessageText("AB12", "!"), "AB12: ");
+}
+
+TEST(LinkState, NoDataRule) {
+    // Times in seconds from the last text received; the last send completed at `sent`.
+    struct Case {
+        const char* name;
+        int32_t previous, state;
+        double now, sent;
+        bool force;
+        bool refresh;
+        int32_t stateAfter, previousAfter;
+    } cases[] = {
+        {"unchanged state is not refreshed", kLinkSampling, kLinkSampling, 1, 0, false, false,
+         kLinkSampling, kLinkSampling},
+        {"a forced update refreshes", kLinkSampling, kLinkSampling, 1, 0, true, true, kLinkSampling,
+         kLinkSampling},
+        {"a change refreshes", kLinkStopped, kLinkSampling, 1, 0, false, true, kLinkSampling,
+         kLinkSampling},
+        {"the start countdown always refreshes", kLinkStarting, kLinkStarting, 1, 0, false, true,
+         kLinkStarting, kLinkStarting},
+        {"11 s is not yet more than 11 s", kLinkSampling, kLinkSampling, 11, 0, false, false,
+         kLinkSampling, kLinkSampling},
+        {"silence turns sampling into No Data", kLinkSampling, kLinkSampling, 11.5, 0, false, true,
+         kLinkNoData, kLinkNoData},
+        {"sleeping never becomes No Data", kLinkSleeping, kLinkSleeping, 500, 0, false, false,
+         kLinkSleeping, kLinkSleeping},
+        {"no connection never becomes No Data", kLinkNoConnection, kLinkNoConnection, 500, 0, false,
+         false, kLinkNoConnection, kLinkNoConnection},
+        {"stop request holds Pending while data still come", kLinkStopPending, kLinkSampling, 1, -2,
+         false, false, kLinkSampling, kLinkStopPending},
+        {"4 s after the stop went out the display follows", kLinkStopPending, kLinkSampling, 1,
+         -3.5, false, true, kLinkSampling, kLinkSampling},
+        {"start request holds Pending for 11 s", kLinkStartPending, kLinkStartPending, 10.9, 0,
+         false, false, kLinkStartPending, kLinkStartPending},
+        {"start request without data becomes No Data", kLinkStartPending, kLinkStartPending, 11, 0,
+         false, true, kLinkNoData, kLinkNoData},
+        {"stopped after a start request is held too", kLinkStartPending, kLinkStopped, 5, 0, false,
+         false, kLinkStopped, kLinkStartPending},
+    };
+    const double base = 40000.0;
+    for (const Case& c : cases) {
+        LinkState link;
+        link.previousState = c.previous;
+        link.state = c.state;
+        const bool refresh =
+            ApplyNoDataRule(link, base + c.now * kSecond, base, base + c.sent * kSecond, c.force);
+        EXPECT_EQ(refresh, c.refresh) << c.name;
+        EXPECT_EQ(link.state, c.stateAfter) << c.name;
+        EXPECT_EQ(link.previousState, c.previousAfter) << c.name;
+    }
+}
+
+TEST(LinkState, StatusTexts) {
+    const char* texts[] = {"unknown",  "No Connection", "Starting:12 s", "Sampling",     "Stopped",
+                           "Sleeping", "Waking",        "Downloading",   "Pending",      "Pending",
+                           "Pending",  "No Data",       "Open Shutter",  "Close Shutter"};
+    for (int32_t code = 0; code <= 13; ++code) {
+        EXPECT_EQ(LinkStatusText(code, 12).value_or("(none)"), texts[code]) << code;
+    }
+    EXPECT_EQ(LinkStatusText(kLinkDeletingCast, 0), std::nullopt);
+    EXPECT_EQ(LinkStatusText(15, 0), std::nullopt);
+    EXPECT_EQ(LinkStatusText(-1, 0), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tidewell
