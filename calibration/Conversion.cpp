@@ -20,12 +20,6 @@ constexpr double kEpoch1980 = 29221;            // date value of 1980-01-01 (sin
 constexpr double kDepthFullScale = 65535;
 constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 
-// x / y. A division by zero gives NaN, so that the assignment it is part of faults even where
-// an infinite operand would otherwise carry a result on.
-inline double Quotient(double x, double y) {
-    return y != 0 ? x / y : kNotANumber;
-}
-
 // a - b in 32-bit integer arithmetic; NaN when the difference leaves the 32-bit range.
 inline double CountDifference(int64_t a, int64_t b) {
     const int64_t d = a - b;
@@ -92,8 +86,8 @@ void SetTypeText(CalibratedSample& out, int32_t type) {
 double SigmaK(const ConversionContext& x, int c, double bb) {
     const ChannelCalibration& ch = x.calibration->Channel(c);
     const ConversionContext::Channel& terms = x.channel[c];
-    if (x.includePurewater) return terms.waterA + ch.a + Quotient(0.4 * bb, ch.bbTilde);
-    return ch.a + Quotient(0.4 * (bb - terms.waterBb), ch.bbTilde);
+    if (x.includePurewater) return terms.waterA + ch.a + 0.4 * bb / ch.bbTilde;
+    return ch.a + 0.4 * (bb - terms.waterBb) / ch.bbTilde;
 }
 
 // sigma, the sigma-corrected beta and the sigma-corrected bb of channel c from K.
@@ -183,9 +177,8 @@ void ConvertVantor(SampleRecord& s, const ConversionContext& x, CalibratedSample
                 AssignRounded(s.raw[i], ch.RNominal * signal / reference);
             }
         }
-        Assign(out.beta[i], Quotient(ch.Mu * s.raw[i], G * ch.RNominal));
-        Assign(out.beta[i],
-               Quotient(out.beta[i], 1 + ch.bTempCoeff * (out.temperature - cal.CalTemp)));
+        Assign(out.beta[i], ch.Mu * s.raw[i] / (G * ch.RNominal));
+        Assign(out.beta[i], out.beta[i] / (1 + ch.bTempCoeff * (out.temperature - cal.CalTemp)));
         if (i >= x.bChannels)  // a fluorescence channel: a plain scale factor
             Assign(out.bb[i], ch.beta2bb * out.beta[i]);
         else
@@ -258,10 +251,9 @@ void MeasureAttenuation(const SampleRecord& s, const ConversionContext& x, Calib
     if (counts < d0)
         compensation = 0;
     else if (double{counts} <= t0)
-        compensation = Quotient(c0 * (counts - d0), static_cast<double>(t0) - d0);
+        compensation = c0 * (counts - d0) / (static_cast<double>(t0) - d0);
     else
-        compensation =
-            c0 + Quotient((c1 - c0) * (double{counts} - t0), CountDifference(int64_t{65535}, t0));
+        compensation = c0 + (c1 - c0) * (double{counts} - t0) / CountDifference(int64_t{65535}, t0);
     Assign(out.sigmaK, out.sigmaK - compensation);
 }
 
@@ -284,8 +276,8 @@ void ConvertSingle(SampleRecord& s, const ConversionContext& x, CalibratedSample
         out.beta[0] = out.bb[0] = 0;
     } else {
         Assign(out.beta[0],
-               Quotient((s.normalized[0] - ch.DarkOffset[g]) * ch.Mu,
-                        (1 + ch.bTempCoeff * (out.temperature - cal.CalTemp)) * ch.gain[g - 1]));
+               (s.normalized[0] - ch.DarkOffset[g]) * ch.Mu /
+                   ((1 + ch.bTempCoeff * (out.temperature - cal.CalTemp)) * ch.gain[g - 1]));
         Assign(out.bb[0], x.channel[0].toBb(out.beta[0]));
     }
 
@@ -332,14 +324,13 @@ void ConvertTrevan(SampleRecord& s, const ConversionContext& x, CalibratedSample
     for (int c = 0; c < 2; ++c) {
         const AttenuationCalibration& k = cal.Attenuation(c);
         const ConversionContext::Trevan& t = x.trevan[c];
-        Assign(r, Quotient(CountDifference(s.signal[c], k.KS0),
-                           CountDifference(s.reference[c], k.KR0)));
+        Assign(r, CountDifference(s.signal[c], k.KS0) / CountDifference(s.reference[c], k.KR0));
         Assign(Ft, Polynomial(t.kT, temperature));
         Assign(Fp, PressureFactor(t, p));
         if (r <= 0)
             out.attenuation[c] = 100;
         else
-            Assign(out.attenuation[c], Quotient(std::log(Quotient(k.KTau0, r * Fp * Ft)), k.KL));
+            Assign(out.attenuation[c], std::log(k.KTau0 / (r * Fp * Ft)) / k.KL);
     }
 }
 

@@ -19,8 +19,13 @@
 //   - it divides by zero,
 //   - it takes the logarithm of a number that is not positive or the square root of a negative
 //     number,
-//   - its result, in the precision of its target, is infinite (an overflow) or not a number, or
-//   - its result goes into an integer that cannot hold it.
+//   - its result, in the precision of its target, is infinite (an overflow) or not a number,
+//   - a difference of counts leaves the 32-bit range, or its result goes into an integer that
+//     cannot hold it.
+// The first two show as the third: in IEEE arithmetic a division by zero gives an infinity or
+// NaN, a logarithm of 0 minus infinity and of a negative number NaN, a square root of a negative
+// number NaN, and no later operation of the same assignment turns these back into a number. So
+// every floating assignment is checked once, on its result.
 // An infinite input is not itself a fault: a backscattering ratio of +infinity (a value its
 // table could not give) makes the bb term of K vanish, 0.4 bb / +inf = 0.
 // A faulted assignment is skipped and its target keeps its earlier value: a field of the output

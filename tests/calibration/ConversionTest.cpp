@@ -1,0 +1,605 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "calibration/Conversion.h"
+#include "stream/Models.h"
+#include "stream/PacketBuilder.h"
+#include "support/TestSupport.h"
+
+namespace tidewell {
+namespace {
+
+using test::ScriptedPrompter;
+
+// Sigma settings whose estimates are simple: no phytoplankton or detritus absorption (a = 0)
+// and a backscattering ratio of 0.02, so that K = 0.4 (bb - bb_w) / 0.02 = 20 (bb - bb_w).
+SigmaParams PlainSigma() {
+    SigmaParams p;
+    p.aStar = 0;
+    p.ad400 = 0;
+    p.bTilde = 0.02;
+    return p;
+}
+
+// No pure-water terms in bb, and the calibration's chi taken as it stands: bb = chi x beta.
+PureWaterParams PlainWater() {
+    PureWaterParams w;
+    w.useCalFileChi = true;
+    w.beta0 = 0;
+    w.bb0 = 0;
+    return w;
+}
+
+// Pure-water bb at 525 nm: 8.03 x 0.000112 = 0.00089936.
+constexpr double kWaterBb = 0.00089936;
+
+// Every channel at 525 nm with Mu 0.0001 at gain setting 1 (gains 1, 10, 100, 1000, 10000),
+// chi 7 (3 on fluorescence channels), sigma 1 + 0.01 K; depth 0.5 counts - 10; calibrated at
+// 20 deg C.
+void SetUpChannels(CalibrationDataClass& cal, int type, const SigmaParams& sigma) {
+    ScriptedPrompter prompter;
+    cal.DeviceType = type;
+    cal.DepthCal = 0.5f;
+    cal.DepthOff = 10;
+    cal.CalTemp = 20;
+    for (int c = 0; c < cal.ChannelCount(); ++c) {
+        cal.SetName(c, "bb(525)");
+        cal.SetMu(c, 1, 0.0001);
+        cal.SetBeta2bb(c, c < cal.bChannels() ? 7 : 3);
+    }
+    cal.CheckAndUpdateAll(sigma, {}, prompter);
+    for (int c = 0; c < cal.ChannelCount(); ++c) {
+        cal.SetSigma(c, 0, 1, prompter);
+        cal.SetSigma(c, 1, 0.01, prompter);
+        cal.SetSigma(c, 2, 0, prompter);
+    }
+}
+
+std::string DPacket(std::initializer_list<int16_t> raw, std::initializer_list<uint8_t> gain) {
+    ChannelPacketFields f;
+    f.time = 1700000000;
+    f.depthCounts = 1000;
+    f.temperatureCode = 200;  // 200 / 5 - 10 = 30 deg C
+    std::copy(raw.begin(), raw.end(), f.raw);
+    std::copy(gain.begin(), gain.end(), f.gain);
+    return BuildDPacket(f);
+}
+
+TEST(ConvertVantor, HandWorkedDPacket) {
+    CalibrationDataClass cal;
+    SetUpChannels(cal, kVantor6, PlainSigma());
+    cal.SetGain(4, 1, 0);        // a zero gain
+    cal.SetBTempCoeff(5, 0.01);  // 1 + 0.01 x (30 - 20) = 1.1
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    CalibratedSample out;
+    for (int i = 0; i < 8; ++i) out.beta[i] = out.betaCorrected[i] = 9;
+    ASSERT_TRUE(DecodeAndConvert(
+        DPacket({1000, 20000, 1000, 1000, 1000, 1100, 1000, 1000}, {1, 8 + 3, 0, 6, 1, 1, 1, 1}),
+        context, out, kVantor6));
+    EXPECT_EQ(out.instrumentType, "0");
+    EXPECT_FLOAT_EQ(out.depth, 490);  // 0.5 x 1000 - 10
+    EXPECT_FLOAT_EQ(out.temperature, 30);
+    EXPECT_NEAR(out.time, 45244.92592592593, 1e-9);  // 1700000000 / 86400 + 25569
+    struct Channel {
+        bool valid;
+        double beta, bb, sigma, betaCorrected, bbCorrected;
+    } expected[] = {
+        // 0.0001 x 1000 / 1 = 0.1; bb 0.7; K = 20 (0.7 - 0.00089936) = 13.9820128
+        {true, 0.1, 0.7, 1.139820128, 0.1139820128, 0.7978740896},
+        // gain code 11 is setting 3 (gain 100): 0.0001 x 20000 / 100 = 0.02; K = 2.7820128
+        {true, 0.02, 0.14, 1.027820128, 0.02055640256, 0.14389481792},
+        {false, 0, 0, 0, 0, 0},  // gain code 0
+        {false, 0, 0, 0, 0, 0},  // gain code 6
+        {false, 9, 0, 0, 9, 0},  // zero gain: beta and betaCorrected keep what they held
+        {true, 0.1, 0.7, 1.139820128, 0.1139820128, 0.7978740896},  // 0.11 / 1.1
+        // fluorescence: bb = 3 x 0.1; K = 20 (0.3 - 0.00089936) = 5.9820128
+        {true, 0.1, 0.3, 1.059820128, 0.1059820128, 0.3179460384},
+        {true, 0.1, 0.3, 1.059820128, 0.1059820128, 0.3179460384},
+    };
+    for (int i = 0; i < 8; ++i) {
+        const Channel& e = expected[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(out.valid[i], e.valid);
+        EXPECT_NEAR(out.beta[i], e.beta, 1e-12);
+        EXPECT_NEAR(out.bb[i], e.bb, 1e-12);
+        if (e.valid) {
+            EXPECT_NEAR(out.sigma[i], e.sigma, 1e-9);
+        }
+        EXPECT_NEAR(out.betaCorrected[i], e.betaCorrected, 1e-9);
+        EXPECT_NEAR(out.bbCorrected[i], e.bbCorrected, 1e-9);
+    }
+}
+
+TEST(ConvertVantor, RatioSamplesWorkOutTheirRawCountsAndKeepThem) {
+    CalibrationDataClass cal;
+    SetUpChannels(cal, kVantor4, PlainSigma());
+    for (int c = 0; c < 4; ++c) {
+        cal.SetRNominal(c, 1000);
+        cal.SetDarkOffset(c, 1, 100);
+        cal.SetMu(c, 1, 0.002);
+    }
+    RatioPacketFields f;
+    f.time = 1700000000;
+    // 1000 x (signal - 100 - 100) / 2000: 500, 500.5 -> 500, 501.5 -> 502; a zero reference
+    f.channel[0] = {1200, 100, 2000, 0, 0};
+    f.channel[1] = {1201, 100, 2000, 0, 0};
+    f.channel[2] = {1203, 100, 2000, 0, 0};
+    f.channel[3] = {1200, 100, 50, 50, 0};
+    for (int c = 0; c < 4; ++c) f.gain[c] = 1;
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    CalibratedSample out;
+    SampleRecord record;
+    ASSERT_TRUE(DecodeAndConvert(BuildVPacket(f), context, out, kVantor4, record));
+    const int raw[] = {500, 500, 502, 0};
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(record.raw[c], raw[c]) << c;
+        EXPECT_NEAR(out.beta[c], 0.002 * raw[c] / 1000, 1e-15) << c;  // Mu raw / (G RNominal)
+    }
+}
+
+TEST(ConvertVantor, AClockOfZeroGivesTimeZeroAndTheDayFraction) {
+    CalibrationDataClass cal;
+    SetUpChannels(cal, kVantor6, PlainSigma());
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    RatioDecimalFields f;
+    f.centiseconds = 4320000;  // half a day
+    CalibratedSample out;
+    out.time = 7;
+    ASSERT_TRUE(DecodeAndConvert(BuildRatioDecimalLine(f), context, out, kVantor6));
+    EXPECT_EQ(out.time, 0);
+    EXPECT_EQ(out.dayFraction, 0.5);
+}
+
+TEST(ConvertVantor, KWithAndWithoutPureWater) {
+    // Pure water only: beta 0 and a bb of exactly bb_w (bb0 at lambda0 = lambda = 525 nm);
+    // a = 0.05 e^(-0.011 x 125) = 0.0126419798 from the detritus term; sigma = 1 + K.
+    SigmaParams sigma = PlainSigma();
+    sigma.ad400 = 0.05;
+    PureWaterParams water = PlainWater();
+    water.bb0 = PurewaterClass::bb(525, false);
+    struct Case {
+        bool includePurewater;
+        double K;
+    } cases[] = {
+        // a_w(525) + a + 0.4 bb_w / 0.02 = 0.0417 + 0.0126419798 + 0.0179872
+        {true, 0.0723291798},
+        // a + 0.4 (bb_w - bb_w) / 0.02 = a
+        {false, 0.0126419798},
+    };
+    for (const Case& c : cases) {
+        sigma.includePurewater = c.includePurewater;
+        CalibrationDataClass cal;
+        SetUpChannels(cal, kVantor4, sigma);
+        ScriptedPrompter prompter;
+        cal.SetSigma(0, 1, 1, prompter);
+        const ConversionContext context(cal, sigma, water);
+        CalibratedSample out;
+        ASSERT_TRUE(DecodeAndConvert(DPacket({0}, {1}), context, out, kVantor4));
+        EXPECT_EQ(out.beta[0], 0);
+        EXPECT_NEAR(out.bb[0], kWaterBb, 2e-10);
+        EXPECT_NEAR(out.sigma[0] - 1, c.K, 1e-8) << c.includePurewater;
+    }
+}
+
+// Sigma factors 4 and 9 on channels 0 and 1 (s0 alone), 1 on the rest.
+void SetSigmaFactors(CalibrationDataClass& cal, double s0First, double s0Second) {
+    ScriptedPrompter prompter;
+    for (int c = 0; c < cal.ChannelCount(); ++c) cal.SetSigma(c, 1, 0, prompter);
+    cal.SetSigma(0, 0, s0First, prompter);
+    cal.SetSigma(1, 0, s0Second, prompter);
+}
+
+TEST(ConvertVantor, VirtualChannelsTakeTheSigmaOfTheirLightPath) {
+    struct Case {
+        int chEx7, chEx1, gain1;
+        double sigma7;
+    } cases[] = {
+        {2, 1, 1, 6},  // sigma[7] = sigma[0] = 4, then sqrt(sigma[1]) sqrt(4) = sqrt(9 x 4)
+        {2, 1, 0, 4},  // channel 1 not valid: sigma[0] alone
+        {2, 0, 1, 3},  // no second step: sqrt(9) x sqrt(1)
+        {0, 1, 1, 1},  // no excitation channel: its own sigma
+    };
+    for (const Case& c : cases) {
+        CalibrationDataClass cal;
+        SetUpChannels(cal, kVantor6, PlainSigma());
+        SetSigmaFactors(cal, 4, 9);
+        cal.SetChEx(7, static_cast<int16_t>(c.chEx7));
+        cal.SetChEx(1, static_cast<int16_t>(c.chEx1));
+        const ConversionContext context(cal, PlainSigma(), PlainWater());
+        CalibratedSample out;
+        const auto gain1 = static_cast<uint8_t>(c.gain1);
+        ASSERT_TRUE(DecodeAndConvert(
+            DPacket({1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000}, {1, gain1, 1, 1, 1, 1, 1, 1}),
+            context, out, kVantor6));
+        EXPECT_DOUBLE_EQ(out.sigma[7], c.sigma7) << c.chEx7 << c.chEx1 << c.gain1;
+        EXPECT_DOUBLE_EQ(out.bbCorrected[7], 0.3 * c.sigma7);  // bb = 3 x 0.1
+    }
+}
+
+TEST(ConvertVantor, Vantor2FluorescenceTakesTheGeometricMeanOfBothSigmas) {
+    struct Case {
+        double s0First;
+        double bbCorrected;
+    } cases[] = {
+        {4, 0.3 * 6},  // sqrt(9) x 0.3 x sqrt(4)
+        {-4, Failed},  // the square root of a negative sigma faults
+    };
+    for (const Case& c : cases) {
+        CalibrationDataClass cal;
+        SetUpChannels(cal, kVantor2, PlainSigma());
+        SetSigmaFactors(cal, c.s0First, 9);
+        const ConversionContext context(cal, PlainSigma(), PlainWater());
+        CalibratedSample out;
+        ASSERT_TRUE(
+            DecodeAndConvert(DPacket({1000, 1000, 1000}, {1, 1, 1}), context, out, kVantor2));
+        EXPECT_DOUBLE_EQ(out.bbCorrected[2], c.bbCorrected);
+    }
+}
+
+TEST(ConvertVantor, FaultsSkipTheirAssignmentOrStoreFailed) {
+    struct Case {
+        const char* what;
+        std::function<void(CalibrationDataClass&)> change;
+        SigmaParams sigma;
+        double beta, sigma0, betaCorrected, bbCorrected;
+    } cases[] = {
+        // beta = Mu raw / (G x 0) faults and keeps 0.25; K = 20 (1.75 - bb_w) = 34.98201
+        {"zero RNominal", [](CalibrationDataClass& c) { c.SetRNominal(0, 0); }, PlainSigma(), 0.25,
+         1.3498201, 0.33745503, 2.36218520},
+        // beta 2, K = 20 (14 - bb_w) = 279.98; 1e307 K^2 overflows; 2 x Failed overflows
+        {"sigma overflows",
+         [](CalibrationDataClass& c) {
+             ScriptedPrompter prompter;
+             c.SetSigma(0, 2, 1e307, prompter);
+         },
+         PlainSigma(), 2, Failed, Failed, Failed},
+        {"exponential sigma overflows", [](CalibrationDataClass& c) { c.SetSigmaExp(0, 100); },
+         PlainSigma(), 2, Failed, Failed, Failed},
+    };
+    for (const Case& c : cases) {
+        CalibrationDataClass cal;
+        SetUpChannels(cal, kVantor4, c.sigma);
+        c.change(cal);
+        const ConversionContext context(cal, c.sigma, PlainWater());
+        CalibratedSample out;
+        out.beta[0] = 0.25;
+        ASSERT_TRUE(DecodeAndConvert(DPacket({20000}, {1}), context, out, kVantor4));
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(out.valid[0]);
+        EXPECT_DOUBLE_EQ(out.beta[0], c.beta);
+        EXPECT_NEAR(out.sigma[0], c.sigma0, 1e-7 * c.sigma0);
+        EXPECT_NEAR(out.betaCorrected[0], c.betaCorrected, 1e-7 * c.betaCorrected);
+        EXPECT_NEAR(out.bbCorrected[0], c.bbCorrected, 1e-7 * c.bbCorrected);
+    }
+}
+
+TEST(ConvertVantor, AnInfiniteBackscatteringRatioDropsTheBbTermOfK) {
+    // bTilde from a table that has no value: the estimate is +infinity (with its message).
+    SigmaParams sigma = PlainSigma();
+    sigma.bTilde = Failed;
+    sigma.bTildeFile = "/nonexistent/bTilde.csv";
+    CalibrationDataClass cal;
+    SetUpChannels(cal, kVantor4, sigma);
+    const ConversionContext context(cal, sigma, PlainWater());
+    CalibratedSample out;
+    ASSERT_TRUE(DecodeAndConvert(DPacket({1000}, {1}), context, out, kVantor4));
+    EXPECT_EQ(out.sigma[0], 1);  // K = 0 + 0.4 (0.7 - bb_w) / inf = 0
+    EXPECT_DOUBLE_EQ(out.bbCorrected[0], 0.7);
+}
+
+// A single-channel calibration: depth (counts - 100) x 0.1; temperature factor 1; TrPure 1000,
+// TrNought 0, path 0.25; depth compensation 0.5 at 10535 counts and 1.5 at full scale; the
+// scattering channel as in SetUpChannels with dark offset 100 and sigma 1 + 0.1 K.
+void SetUpSingle(CalibrationDataClass& cal, int type) {
+    SetUpChannels(cal, type, PlainSigma());
+    ScriptedPrompter prompter;
+    cal.DepthCal = 0.1f;
+    cal.DepthOff = 100;
+    cal.SetKTempCoeff(0, 0, 1);
+    cal.SetTrPure(0, 1000);
+    cal.SetKPath(0, 0.25f);
+    cal.SetKDepthThresh(0, 0, 10535);
+    cal.SetKDepthCoeff(0, 0, 0.5f);
+    cal.SetKDepthCoeff(0, 1, 1.5f);
+    cal.SetDarkOffset(0, 1, 100);
+    cal.SetSigma(0, 1, 0.1, prompter);
+}
+
+SinglePacketFields SingleFields() {
+    SinglePacketFields f;
+    f.time = 400000000;
+    f.subSecond = 25;
+    f.signal = 1100;
+    f.gain = 1;
+    f.optionCounts = 500;
+    f.depthCounts = 50;
+    f.temperatureCode = 300;  // 300 / 10 - 10 = 20 deg C
+    return f;
+}
+
+TEST(ConvertSingle, HandWorkedCLumoPacket) {
+    CalibrationDataClass cal;
+    SetUpSingle(cal, kCLumo);
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    CalibratedSample out;
+    ASSERT_TRUE(DecodeAndConvert(BuildCPacket(SingleFields()), context, out, kCLumo));
+    EXPECT_EQ(out.instrumentType, "4");
+    EXPECT_FLOAT_EQ(out.depth, -5);                   // (50 - 100) x 0.1
+    EXPECT_NEAR(out.time, 33850.629632523145, 1e-9);  // 400000000.25 / 86400 + 29221
+    EXPECT_FLOAT_EQ(out.kSignal, 500);
+    EXPECT_TRUE(out.valid[0]);
+    // ln((1000 - 0) / (500 - 0)) / 0.25; below the depth offset nothing is taken off
+    EXPECT_FLOAT_EQ(out.attenuation[0], 2.7725887f);
+    EXPECT_FLOAT_EQ(out.sigmaK, 2.7725887f * 0.6f);  // attenuation x p
+    EXPECT_DOUBLE_EQ(out.beta[0], 0.1);              // (1100 - 100) x 0.0001
+    EXPECT_DOUBLE_EQ(out.bb[0], 0.7);
+    EXPECT_NEAR(out.sigma[0], 1.16635532, 1e-7);  // 1 + 0.1 x 1.6635532
+    EXPECT_NEAR(out.bbCorrected[0], 0.7 * 1.16635532, 1e-7);
+}
+
+TEST(ConvertSingle, AttenuationStep) {
+    struct Case {
+        const char* what;
+        std::function<void(CalibrationDataClass&, SinglePacketFields&)> change;
+        bool valid;
+        float attenuation;
+    } cases[] = {
+        {"counts below the depth offset", [](auto&, auto&) {}, true, 2.7725887f},
+        // 0.5 x (5100 - 100) / (10535 - 100) = 0.2395783
+        {"depth up to the threshold", [](auto&, auto& f) { f.depthCounts = 5100; }, true,
+         2.5330104f},
+        // 0.5 + (1.5 - 0.5) x (38035 - 10535) / (65535 - 10535) = 1
+        {"depth above the threshold", [](auto&, auto& f) { f.depthCounts = 38035; }, true,
+         1.7725887f},
+        // (1 + 0.1 x 20) / (1 + 0.1 x 10) = 1.5; 750 / 1.5 = 500
+        {"temperature factor",
+         [](auto& cal, auto& f) {
+             cal.SetKCalTemp(0, 10);
+             cal.SetKTempCoeff(0, 1, 0.1f);
+             f.optionCounts = 750;
+         },
+         true, 2.7725887f},
+        {"no signal above the zero level", [](auto&, auto& f) { f.optionCounts = 0; }, false, 0},
+        {"zero temperature factor", [](auto& cal, auto&) { cal.SetKTempCoeff(0, 0, 0); }, false, 0},
+        {"zero ratio", [](auto& cal, auto&) { cal.SetTrPure(0, 0); }, false, 0},
+        {"zero path", [](auto& cal, auto&) { cal.SetKPath(0, 0); }, false, 0},
+        // r = (400 - 600) / (1000 - 600) < 0: the logarithm faults, sigmaK keeps its 9.5
+        {"negative ratio",
+         [](auto& cal, auto& f) {
+             cal.SetTrNought(0, 600);
+             cal.SetTrPure(0, 400);
+             f.optionCounts = 1000;
+         },
+         true, 9.5f},
+    };
+    for (const Case& c : cases) {
+        CalibrationDataClass cal;
+        SetUpSingle(cal, kCLumo);
+        SinglePacketFields f = SingleFields();
+        c.change(cal, f);
+        const ConversionContext context(cal, PlainSigma(), PlainWater());
+        CalibratedSample out;
+        out.sigmaK = 9.5f;
+        ASSERT_TRUE(DecodeAndConvert(BuildCPacket(f), context, out, kCLumo));
+        EXPECT_EQ(out.valid[0], c.valid) << c.what;
+        EXPECT_FLOAT_EQ(out.attenuation[0], c.attenuation) << c.what;
+    }
+}
+
+TEST(ConvertSingle, KOfEachModel) {
+    struct Case {
+        int type;
+        bool cUseVN;
+        float sigmaK;
+    } cases[] = {
+        {kCLumo, false, 2.7725887f * 0.6f},
+        {kCLumo, true, 13.9820128f},  // 20 (0.7 - 0.00089936), as for a Vantor channel
+        {kALumo, false, 2.7725887f},  // the measured absorption
+        {kXLumo, true, 2.7725887f},
+    };
+    for (const Case& c : cases) {
+        CalibrationDataClass cal;
+        SetUpSingle(cal, c.type);
+        SigmaParams sigma = PlainSigma();
+        sigma.cUseVN = c.cUseVN;
+        const ConversionContext context(cal, sigma, PlainWater());
+        SampleRecord record;
+        record.instrumentType = c.type;
+        record.temperature = 20;
+        record.optionCounts = 500;
+        record.gain[0] = 1;
+        record.normalized[0] = 1100;  // beta 0.1, bb 0.7
+        CalibratedSample out;
+        ConvertSingle(record, context, out);
+        EXPECT_FLOAT_EQ(out.sigmaK, c.sigmaK) << c.type << c.cUseVN;
+    }
+}
+
+TEST(ConvertSingle, ALumoAbsorptionCorrectedForScattering) {
+    CalibrationDataClass cal;
+    SetUpSingle(cal, kALumo);
+    ScriptedPrompter prompter;
+    cal.SetSigma(0, 1, 0, prompter);  // sigma 1: betaCorrected = beta = 0.1
+    cal.SetKChi(0, 1, 1);
+    cal.SetKChi(0, 2, 2);
+    cal.SetKChi(0, 3, 4);
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    CalibratedSample out;
+    // an A packet is an a-Lumo sample whatever the caller says
+    ASSERT_TRUE(DecodeAndConvert(BuildAPacket(SingleFields()), context, out, kVantor6));
+    EXPECT_EQ(out.instrumentType, "3");
+    // d = 0.1 - 0 (no pure-water beta); 2.7725887 - 0.1 - 2 x 0.01 - 4 x 0.001
+    EXPECT_FLOAT_EQ(out.aCorrected, 2.6485887f);
+    EXPECT_FLOAT_EQ(out.sigmaK, 2.7725887f);
+}
+
+// Two channels with r = (3000 - 1000) / (5000 - 1000) = 0.5 on channel 0 and a signal below its
+// zero level on channel 1; tau0 1.
+void SetUpTrevan(CalibrationDataClass& cal) {
+    cal.DeviceType = kTrevan2;
+    for (int c = 0; c < 2; ++c) {
+        cal.SetKS0(c, 1000);
+        cal.SetKR0(c, 1000);
+        cal.SetKkT(c, 0, 1);
+        cal.SetKTau0(c, 1);
+        cal.SetKL(c, 1);
+    }
+}
+
+TEST(ConvertTrevan, HandWorkedTwoChannelLine) {
+    CalibrationDataClass cal;
+    SetUpTrevan(cal);
+    cal.kp1 = 0.5f, cal.kp2 = 0.01f, cal.P0 = 100, cal.TP0 = 10, cal.kD1 = 0.01f;
+    cal.kD2 = 0.0001f;
+    for (int c = 0; c < 2; ++c) {
+        // kT 2 + 0.1 T normalised at TPW 10 by 3: 4/3 at 20 deg C
+        cal.SetKkT(c, 1, 0.1);
+        cal.SetKTPW(c, 10);
+        cal.SetKkT(c, 0, 2);
+        cal.SetKP(c, 1, 1000);
+        cal.SetKP(c, 2, 2000);
+        cal.SetKL(c, 0.25f);
+    }
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    TwoChannelDecimalFields f;
+    f.time = 1700000000.5;
+    f.signal[0] = 3000, f.signal[1] = 500;
+    f.reference[0] = f.reference[1] = 5000;
+    f.depthCounts = 1000;
+    f.temperatureCode = 2000;  // 20 deg C
+    CalibratedSample out;
+    ASSERT_TRUE(DecodeAndConvert(BuildTwoChannelDecimalLine(f, false), context, out, kTrevan2));
+    EXPECT_EQ(out.instrumentType, "6");
+    EXPECT_NEAR(out.time, 45244.92593171296, 1e-9);  // 1700000000.5 / 86400 + 25569
+    // A = 0.5 x 20 + 0.01 x 400 = 14, B = 0.5 x 10 + 0.01 x 100 = 6, p = 900 - 14 + 6 = 892;
+    // 0.01 x 892 + 0.0001 x 892^2 = 8.92 + 79.5664
+    EXPECT_NEAR(out.depth, 88.4864, 1e-4);
+    // p below P1: Fp = 1; ln(1 / (0.5 x 1 x 4/3)) / 0.25 = 4 ln 1.5
+    EXPECT_NEAR(out.attenuation[0], 1.6218604, 1e-6);
+    EXPECT_EQ(out.attenuation[1], 100);  // (500 - 1000) / 4000 is not above 0
+
+    SampleRecord level;  // a signal at its zero level: r = 0
+    level.instrumentType = kTrevan2;
+    level.signal[0] = 1000;
+    level.reference[0] = 5000;
+    ConvertTrevan(level, context, out);
+    EXPECT_EQ(out.attenuation[0], 100);
+}
+
+TEST(ConvertTrevan, PressureFactor) {
+    struct Case {
+        double p1, p2, tauP0, tauP1;
+        float pressure;
+        double Fp;
+    } cases[] = {
+        // (1 + 0.001 p) normalised at P2 = 2000 by 3
+        {1000, 2000, 1, 0.001, 500, 1},   // below P1
+        {1000, 2000, 1, 0.001, 1000, 1},  // at P1
+        {1000, 2000, 1, 0.001, 1500, 1},  // the line from 1 to the polynomial's 1 at P2
+        {1000, 2000, 1, 0.001, 3000, 4.0 / 3},
+        // a zero polynomial is not normalised: the line runs from 1 at P1 to 0 at P2
+        {1000, 2000, 0, 0, 1250, 0.75},
+        {1000, 2000, 0, 0, 1500, 0.5},
+        // P2 below P1: 1 up to P1, the polynomial (1 + 0.001 p) / 2 above
+        {2000, 1000, 1, 0.001, 1500, 1},
+        {2000, 1000, 1, 0.001, 2000, 1},
+        {2000, 1000, 1, 0.001, 3000, 2},
+    };
+    for (const Case& c : cases) {
+        CalibrationDataClass cal;
+        SetUpTrevan(cal);
+        cal.SetKkTauP(0, 0, c.tauP0);
+        cal.SetKkTauP(0, 1, c.tauP1);
+        cal.SetKP(0, 1, c.p1);
+        cal.SetKP(0, 2, c.p2);
+        const ConversionContext context(cal, PlainSigma(), PlainWater());
+        SampleRecord record;
+        record.instrumentType = kTrevan2;
+        record.signal[0] = 3000;
+        record.reference[0] = 5000;
+        record.depthCounts = c.pressure;  // no temperature terms: p = the counts
+        CalibratedSample out;
+        ConvertTrevan(record, context, out);
+        // ln(1 / (0.5 x Fp x 1)) / 1
+        EXPECT_NEAR(out.attenuation[0], std::log(2 / c.Fp), 1e-6) << c.p1 << " " << c.pressure;
+    }
+}
+
+TEST(ConvertTrevan, FaultsKeepTheEarlierValue) {
+    CalibrationDataClass cal;
+    SetUpTrevan(cal);
+    cal.SetKL(0, 0);  // division by zero
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    SampleRecord record;
+    record.instrumentType = kTrevan2;
+    record.signal[0] = 3000;
+    record.reference[0] = 5000;
+    record.reference[1] = 1000;  // 0 / 0 for r: channel 1 keeps channel 0's r of 0.5
+    record.signal[1] = 1000;
+    CalibratedSample out;
+    out.attenuation[0] = 42;
+    ConvertTrevan(record, context, out);
+    EXPECT_EQ(out.attenuation[0], 42);
+    EXPECT_NEAR(out.attenuation[1], std::log(2), 1e-6);
+}
+
+TEST(DecodeAndConvert, TrueOnlyWhenBothStepsSucceed) {
+    CalibrationDataClass cal;
+    SetUpChannels(cal, kVantor6, PlainSigma());
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    const std::string d = DPacket({1000}, {1});
+    struct Case {
+        std::string line;
+        int type;
+        bool result;
+    } cases[] = {
+        {d, kVantor6, true},
+        {d, kUnknownType, false},  // a sample, but no conversion for the type
+        {BuildDPacket({}, PacketChecksum::kBad), kVantor6, false},
+        {BuildIPacket({}), kXLumo, false},
+        {"", kVantor6, false},
+    };
+    for (const Case& c : cases) {
+        CalibratedSample out;
+        out.instrumentType = "x";
+        EXPECT_EQ(DecodeAndConvert(c.line, context, out, c.type), c.result) << c.line;
+        EXPECT_EQ(out.instrumentType, c.result ? "0" : "x") << c.line;
+    }
+}
+
+TEST(DecodeAndConvert, DecodesIntoAFreshRecordEachTime) {
+    CalibrationDataClass cal;
+    SetUpChannels(cal, kVantor6, PlainSigma());
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    SampleRecord record;
+    record.signal[0] = 77;
+    record.normalized[3] = 5;
+    record.voltage = 12;
+    CalibratedSample out;
+    ASSERT_TRUE(DecodeAndConvert(DPacket({1000}, {1}), context, out, kVantor6, record));
+    EXPECT_EQ(record.signal[0], 0);
+    EXPECT_EQ(record.normalized[3], 0);
+    EXPECT_EQ(record.voltage, 0);
+    EXPECT_EQ(record.raw[0], 1000);
+}
+
+TEST(ConvertSample, UnknownTypesLeaveTheOutputAlone) {
+    CalibrationDataClass cal;
+    const ConversionContext context(cal, PlainSigma(), PlainWater());
+    for (int type : {-1, 7, 8}) {
+        SampleRecord record;
+        record.instrumentType = type;
+        CalibratedSample out;
+        out.instrumentType = "x";
+        out.depth = 3;
+        EXPECT_FALSE(ConvertSample(record, context, out));
+        EXPECT_EQ(out.instrumentType, "x");
+        EXPECT_EQ(out.depth, 3);
+    }
+}
+
+}  // namespace
+}  // namespace tidewell
