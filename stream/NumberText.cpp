@@ -47,6 +47,19 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// The `count` decimal digits of `value`, two at a time from the right.
+template <typename Unsigned>
+void WriteDigits(Unsigned value, int count, char* out) {
+    int i = count;
+    for (; i >= 2; i -= 2) {
+        const char* pair = kDigitPairs + 2 * (value % 100);
+        out[i - 2] = pair[0];
+        out[i - 1] = pair[1];
+        value /= 100;
+    }
+    if (i == 1) out[0] = static_cast<char>('0' + value);
+}
+
 // The quick exact way, taken for every number of a calibrated data row: with value = m 2^q,
 // value 10^k = m 5^k 2^(q+k) is computed in 128-bit integers and rounded half to even, with k
 // chosen to leave `digits` digits before the point. Handles k from 0 to 27 (numbers below
@@ -93,15 +106,10 @@ int ScaledSignificantDigits(double value, int digits, char* out, int& exponent) 
             exponent = e + 1;
             return 1;
         }
-        // Two digits at a time, from the right.
-        int i = digits;
-        for (; i >= 2; i -= 2) {
-            const char* pair = kDigitPairs + 2 * (rounded % 100);
-            out[i - 2] = pair[0];
-            out[i - 1] = pair[1];
-            rounded /= 100;
-        }
-        if (i == 1) out[0] = static_cast<char>('0' + rounded);
+        if (rounded <= UINT32_MAX)  // 32-bit division is quicker; singles always fit
+            WriteDigits(static_cast<uint32_t>(rounded), digits, out);
+        else
+            WriteDigits(rounded, digits, out);
         int kept = digits;
         while (kept > 1 && out[kept - 1] == '0') --kept;
         exponent = e;
