@@ -39,7 +39,18 @@ bool Glob(std::string_view name, std::string_view pattern) {
     return j == pattern.size();
 }
 
+bool KnownType(int type) {
+    return type >= kVantor6 && type <= kTrevan2;
+}
+
 }  // namespace
+
+bool LoadBatchCalibration(const std::string& calFile, const SigmaParams& sigma,
+                          const SigmaTables& tables, Prompter& prompter,
+                          CalibrationDataClass& calibration) {
+    return FileExists(calFile) && calibration.SetSourceFile(calFile, sigma, tables, prompter) &&
+           KnownType(calibration.DeviceType);
+}
 
 std::string OverwriteQuestion(size_t existing, size_t selected) {
     return std::to_string(existing) + " of the " + std::to_string(selected) +
@@ -56,7 +67,7 @@ bool MatchesFilePattern(std::string_view name, std::string_view pattern) {
 }
 
 bool InstrumentTypesCompatible(int dataType, int calibrationType) {
-    if (calibrationType == kUnknownType || dataType == kUnknownType) return false;
+    if (!KnownType(calibrationType) || !KnownType(dataType)) return false;
     if (dataType == calibrationType) return true;
     return dataType == kXLumo && IsSingleChannel(calibrationType);
 }
@@ -111,10 +122,8 @@ BatchOutcome ProcessFiles(const BatchRequest& request, const BatchEnvironment& e
             prompter.ShowMessage(kNoCalibrationFileMessage);
             return outcome;
         }
-        if (!FileExists(request.calFile) ||
-            !calibration.SetSourceFile(request.calFile, environment.header.sigma, tables,
-                                       prompter) ||
-            calibration.DeviceType == kUnknownType) {
+        if (!LoadBatchCalibration(request.calFile, environment.header.sigma, tables, prompter,
+                                  calibration)) {
             prompter.ShowMessage(kBadCalibrationFileMessage);
             return outcome;
         }

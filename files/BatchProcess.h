@@ -57,6 +57,13 @@ std::vector<std::string> ListEligibleFiles(const std::string& folder, const std:
                                            OutputKind output, bool filterByCalibration,
                                            const CalibrationDataClass* calibration);
 
+// Loads the calibration file for a batch: false when the file does not exist, cannot be loaded
+// or is not of one of the seven instrument types. Messages of the loading go to `prompter`;
+// the caller shows kBadCalibrationFileMessage.
+bool LoadBatchCalibration(const std::string& calFile, const SigmaParams& sigma,
+                          const SigmaTables& tables, Prompter& prompter,
+                          CalibrationDataClass& calibration);
+
 // What the window's fields say.
 struct BatchRequest {
     std::string sourceFolder;

@@ -1,7 +1,10 @@
 #include "files/RawConversion.h"
 
+#include <cerrno>
 #include <charconv>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "calibration/Conversion.h"
 #include "files/DataFileWriter.h"
@@ -32,6 +35,14 @@ int OpenBoth(LineReader& reader, const std::string& inPath, DataFileWriter& writ
     if (!reader.Open(inPath)) {
         prompter.ShowMessage(OpenErrorText(inPath, reader.ErrorText()));
         return reader.ErrorNumber();
+    }
+    // Writing over the input would empty it before it is read.
+    std::error_code ec;
+    if (std::filesystem::equivalent(std::filesystem::path(inPath), std::filesystem::path(outPath),
+                                    ec)) {
+        prompter.ShowMessage(OpenErrorText(outPath, "it is the file being converted"));
+        reader.Close();
+        return EINVAL;
     }
     if (!writer.Open(outPath)) {
         prompter.ShowMessage(OpenErrorText(outPath, writer.ErrorText()));

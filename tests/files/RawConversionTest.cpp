@@ -1,0 +1,358 @@
+#include "files/RawConversion.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include "calibration/SigmaModel.h"
+#include "files/BatchTestFiles.h"
+#include "support/TestSupport.h"
+
+namespace tidewell {
+namespace {
+
+using test::DataPath;
+using test::ReadFileBytes;
+using test::ScriptedPrompter;
+using test::TempDir;
+using test::WriteFileBytes;
+
+// Set TIDEWELL_UPDATE_GOLDEN=1 to write the golden files anew (and then read them line by line
+// before committing them).
+bool UpdatingGolden() {
+    const char* v = std::getenv("TIDEWELL_UPDATE_GOLDEN");
+    return v != nullptr && std::string(v) == "1";
+}
+
+struct BuiltRaw {
+    const char* name;
+    std::string (*build)();
+};
+
+const BuiltRaw kRawFiles[] = {
+    {"vantor6.raw", test::Vantor6Raw},
+    {"alumo.raw", test::ALumoRaw},
+    {"clumo.raw", test::CLumoRaw},
+    {"trevan2.raw", test::Trevan2Raw},
+};
+
+TEST(BatchGolden, RawFilesAreTheBuiltPackets) {
+    for (const auto& raw : kRawFiles) {
+        const std::string path = DataPath(std::string("batch/") + raw.name);
+        if (UpdatingGolden()) WriteFileBytes(path, raw.build());
+        EXPECT_EQ(ReadFileBytes(path), raw.build()) << raw.name;
+    }
+}
+
+CalibrationDataClass LoadCalibration(const std::string& path, const HeaderSettings& settings) {
+    CalibrationDataClass cal;
+    ScriptedPrompter prompter;
+    EXPECT_TRUE(cal.SetSourceFile(path, settings.sigma, LoadSigmaTables(settings.sigma), prompter))
+        << path;
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{});
+    return cal;
+}
+
+// Converts a raw file of tests/data/batch in a temporary folder (so that the data source and
+// calibration source read as bare names) and returns the output's bytes.
+struct Converted {
+    int error = -1;
+    std::string bytes;
+    ConversionReport report;
+    std::vector<std::string> shown;
+};
+
+Converted Convert(const std::string& raw, const std::string& calName, bool decimal,
+                  bool housekeeping = false, HeaderSettings settings = test::HandHeaderSettings()) {
+    TempDir dir;
+    std::filesystem::copy_file(DataPath("batch/" + raw), dir.File(raw));
+    Converted c;
+    ScriptedPrompter prompter;
+    const std::string out = dir.File("out");
+    if (decimal) {
+        c.error = ConvertRawToDecimal(dir.File(raw), out, housekeeping, prompter, {}, &c.report);
+    } else {
+        std::filesystem::copy_file(DataPath("batch/" + calName), dir.File(calName));
+        const CalibrationDataClass cal = LoadCalibration(dir.File(calName), settings);
+        c.error = ConvertRawToDat(dir.File(raw), out, cal, settings, test::kTestCreationDate,
+                                  prompter, {}, &c.report);
+    }
+    c.bytes = ReadFileBytes(out);
+    // The temporary folder's name changes from run to run.
+    for (size_t at; (at = c.bytes.find(dir.path() + "/")) != std::string::npos;)
+        c.bytes.erase(at, dir.path().size() + 1);
+    c.shown = prompter.shown;
+    return c;
+}
+
+struct GoldenCase {
+    const char* raw;
+    const char* cal;  // "" for decimal output
+    bool housekeeping;
+    const char* golden;
+};
+
+const GoldenCase kGolden[] = {
+    {"vantor6.raw", "vantor6.cal", false, "vantor6.dat"},
+    {"alumo.raw", "alumo.cal", false, "alumo.dat"},
+    {"clumo.raw", "clumo.cal", false, "clumo.dat"},
+    {"trevan2.raw", "trevan2.cal", false, "trevan2.dat"},
+    {"vantor6.raw", "", false, "vantor6.dec"},
+    {"vantor6.raw", "", true, "vantor6-housekeeping.dec"},
+    {"alumo.raw", "", false, "alumo.dec"},
+    {"alumo.raw", "", true, "alumo-housekeeping.dec"},
+    {"clumo.raw", "", false, "clumo.dec"},
+    {"trevan2.raw", "", false, "trevan2.dec"},
+};
+
+TEST(BatchGolden, OutputsMatchByteForByte) {
+    for (const auto& g : kGolden) {
+        const bool decimal = std::string(g.cal).empty();
+        const Converted c = Convert(g.raw, g.cal, decimal, g.housekeeping);
+        EXPECT_EQ(c.error, 0) << g.golden;
+        EXPECT_EQ(c.shown, std::vector<std::string>{}) << g.golden;
+        const std::string path = DataPath(std::string("batch/") + g.golden);
+        if (UpdatingGolden()) WriteFileBytes(path, c.bytes);
+        EXPECT_EQ(c.bytes, ReadFileBytes(path)) << g.golden;
+    }
+}
+
+void ExpectStartsWith(const std::string& text, const std::string& start) {
+    EXPECT_EQ(text.substr(0, start.size()), start) << text;
+}
+void ExpectEndsWith(const std::string& text, const std::string& end) {
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), end.size())), end) << text;
+}
+
+// The lines of a file (CR LF ends) from the one after `marker` on.
+std::vector<std::string> LinesAfter(const std::string& bytes, const std::string& marker) {
+    std::vector<std::string> lines;
+    size_t at = marker.empty() ? 0 : bytes.find(marker + "\r\n");
+    if (at == std::string::npos) return lines;
+    at = marker.empty() ? 0 : at + marker.size() + 2;
+    for (size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(bytes.substr(at, end - at));
+    if (at < bytes.size()) lines.push_back(bytes.substr(at));
+    return lines;
+}
+
+// Rows worked out by hand from the packets and the calibrations (Mu 1E-05, gains 1, 2, 4, 8,
+// 16, chi 4 so bb = 4 beta, sigma 1, depth = counts / 2; absorption and attenuation
+// ln(r) / path).
+TEST(BatchGolden, CalibratedRowsWorkedOutByHand) {
+    const auto vantor = LinesAfter(Convert("vantor6.raw", "vantor6.cal", false).bytes, "[Data]");
+    ASSERT_EQ(vantor.size(), 4u);
+    // 43200 s after 1970-01-01 is day 25569.5; raw 1000 at gain 1: beta .01, bb .04.
+    EXPECT_EQ(vantor[0],
+              "25569.5,100,.04,.08,.12,.16,.2,.24,.028,.032,.04,.08,.12,.16,.2,.24,.028,.032,"
+              ".01,.02,.03,.04,.05,.06,.007,.008,.01,.02,.03,.04,.05,.06,.007,.008,");
+    // Gain codes 2, 3, 0, 6, 9 (= 1 after masking), 5: raw -100 / 2, 32767 / 4, invalid,
+    // invalid, 5000 / 1, 6000 / 16; depth counts -2.
+    EXPECT_EQ(vantor[1],
+              "25570,-1,-.002,.32767,0,0,.2,.015,.028,.032,-.002,.32767,0,0,.2,.015,.028,.032,"
+              "-.0005,.0819175,0,0,.05,.00375,.007,.008,-.0005,.0819175,0,0,.05,.00375,.007,.008,");
+    // T packet: 86401.5 s is 25570 days and 1.5 / 86400 of a day.
+    ExpectStartsWith(vantor[2], "25570.0000173611,100,.04,");
+    // The second recording, without its header.
+    ExpectStartsWith(vantor[3], "25570.5,0,.004,.004,");
+
+    const auto alumo = LinesAfter(Convert("alumo.raw", "alumo.cal", false).bytes, "[Data]");
+    ASSERT_EQ(alumo.size(), 5u);
+    // Seconds since 1980 (day 29221). Absorption ln(20000 / 10000) / .25 = 2.7725887; corrected
+    // by chi1 x beta: 2.7725887 - .5 x .02.
+    EXPECT_EQ(alumo[0], "29221.5,100,.08,.08,2.772589,2.762589,.02,.02");
+    // Gain 2, signal -500: beta -.0025; ln(20000 / 30000) / .25 = -1.6218604; depth 65535 / 2.
+    EXPECT_EQ(alumo[1], "29221.5000144676,32767.5,-.01,-.01,-1.62186,-1.62061,-.0025,-.0025");
+    // Decimal lines: 1500 counts; ln(20000 / 12000) / .25 = 2.04330250, whose nearest single is
+    // 2.04330254: written 2.043303.
+    EXPECT_EQ(alumo[2], "29221.5011631944,200,.06,.06,2.043303,2.035803,.015,.015");
+    // Option counts -5 are below TrNought: no absorption.
+    EXPECT_EQ(alumo[4], "29221.5011805556,100,.08,.08,0,-.01,.02,.02");
+
+    const auto clumo = LinesAfter(Convert("clumo.raw", "clumo.cal", false).bytes, "[Data]");
+    ASSERT_EQ(clumo.size(), 2u);
+    EXPECT_EQ(clumo[0], "29221.5,100,.08,.08,2.772589,.02,.02");
+
+    const auto trevan = LinesAfter(Convert("trevan2.raw", "trevan2.cal", false).bytes, "[Data]");
+    ASSERT_EQ(trevan.size(), 2u);
+    // ln(8 / 2) / .5 and ln(8 / 3) / .5; 20 degrees; an empty line follows the heading.
+    EXPECT_EQ(trevan[0], "25569.5,100,2.772589,1.961658,20");
+    EXPECT_EQ(trevan[1], "25569.5000173611,200,1.386294,0,15");
+}
+
+TEST(BatchGolden, DecimalRowsWorkedOutByHand) {
+    const auto v = LinesAfter(Convert("vantor6.raw", "", true).bytes, "");
+    ASSERT_EQ(v.size(), 5u);
+    EXPECT_EQ(v[0],
+              "Time,Pressure,Snorm1,Snorm2,Snorm3,Snorm4,Snorm5,Snorm6,Snorm7,Snorm8,Gain1,Gain2,"
+              "Gain3,Gain4,Gain5,Gain6,Gain7,Gain8,Temp,Error");
+    EXPECT_EQ(v[1], "43200,200,1000,2000,3000,4000,5000,6000,700,800,1,1,1,1,1,1,1,1,20,0");
+    // Temperature code 255 / 5 - 10; tail code 1F hex.
+    EXPECT_EQ(v[2], "86400,-2,-100,32767,1234,4000,5000,6000,700,800,2,3,0,6,9,5,1,1,41,31");
+    EXPECT_EQ(v[3], "86401.5,200,1000,2000,3000,4000,5000,6000,700,800,1,1,1,1,1,1,1,1,20,0");
+
+    const auto h = LinesAfter(Convert("vantor6.raw", "", true, true).bytes, "");
+    ASSERT_EQ(h.size(), 5u);
+    ExpectStartsWith(h[0], "Time,Pressure,Snorm1,SigOff1,Ref1,RefOff1,Snorm2,SigOff2,");
+    ExpectEndsWith(h[0],
+                   "Gain8,Bgnd1,Bgnd2,Bgnd3,Bgnd4,Bgnd5,Bgnd6,Bgnd7,Bgnd8,Temp,VSupA,VSubB,"
+                   "VBack,VAux,Error");
+    // Before the H packet its columns read 0.
+    ExpectStartsWith(h[1], "43200,200,1000,0,0,0,2000,0,0,0,3000,");
+    // After it: offsets 100 + k, references 2000 + k, reference offsets 50 + k, background
+    // FF hex (-1) for channel 1; supplies 12.1 and 11.8 V, 33 and 4000 as sent.
+    ExpectStartsWith(h[2], "86400,-2,-100,100,2000,50,32767,101,2001,51,1234,102,2002,52,");
+    ExpectEndsWith(h[2],
+                   ",800,107,2007,57,2,3,0,6,9,5,1,1,-1,1,2,3,4,5,6,7,41,12.1,11.8,33,4000,31");
+
+    const auto a = LinesAfter(Convert("alumo.raw", "", true, true).bytes, "");
+    ASSERT_EQ(a.size(), 6u);
+    EXPECT_EQ(a[0], "Time,Beta,Gain,Trans,Pressure,Temp,Voltage,LEDDrive,BBgnd,TBgnd,Temp2,Temp3");
+    EXPECT_EQ(a[1], "43200,2000,1,10000,200,20,0,0,0,0,0,0");
+    // After the I packet: 12.1 V, 1000 x .00382, codes 7 and 9, 18325 x .00382 - 50 = 20.0015
+    // and 19000 x .00382 - 50 = 22.58. Temperature code 123 / 10 - 10.
+    EXPECT_EQ(a[2], "43201.25,-500,2,30000,65535,2.3,12.1,3.82,7,9,20,22.58");
+    // A short decimal line keeps the housekeeping before it; the long one brings its own.
+    EXPECT_EQ(a[3], "43300.5,1500,1,12000,400,21.5,12.1,3.82,7,9,20,22.58");
+    EXPECT_EQ(a[4], "43301,1600,2,12000,400,21.5,12.3,3.5,4,5,19.5,20.25");
+
+    // The Trevan-2 heading has no line end and no rows follow it.
+    EXPECT_EQ(Convert("trevan2.raw", "", true).bytes, "Time,");
+}
+
+TEST(RawConversion, OpenErrorsAreReportedAndReturned) {
+    TempDir dir;
+    ScriptedPrompter prompter;
+    const std::string missing = dir.File("missing.raw");
+    ConversionReport report;
+    EXPECT_EQ(ConvertRawToDecimal(missing, dir.File("x.dec"), false, prompter, {}, &report),
+              ENOENT);
+    EXPECT_FALSE(report.outputOpened);
+    WriteFileBytes(dir.File("d.raw"), test::CLumoRaw());
+    const std::string badOut = dir.File("no/such/folder/d.dat");
+    EXPECT_EQ(ConvertRawToDat(dir.File("d.raw"), badOut, CalibrationDataClass(),
+                              test::HandHeaderSettings(), 0, prompter),
+              ENOENT);
+    // Converting a file onto itself would empty it first.
+    EXPECT_EQ(ConvertRawToDecimal(dir.File("d.raw"), dir.File("d.raw"), false, prompter), EINVAL);
+    EXPECT_EQ(ReadFileBytes(dir.File("d.raw")), test::CLumoRaw());
+    EXPECT_EQ(prompter.shown,
+              (std::vector<std::string>{
+                  "Error opening " + missing + ": No such file or directory.",
+                  "Error opening " + badOut + ": No such file or directory.",
+                  "Error opening " + dir.File("d.raw") + ": it is the file being converted."}));
+}
+
+// Many lines, so that the progress and cancel checks have something to count.
+std::string ManyCLumoLines(int count) {
+    std::string s;
+    for (int i = 0; i < count; ++i)
+        s += BuildCPacket(test::SingleFields(43200 + i, 0, 2000, 1, 10000, 200, 300)) + "\r";
+    return s;
+}
+
+TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
+    TempDir dir;
+    const std::string raw = ManyCLumoLines(1000);
+    WriteFileBytes(dir.File("c.raw"), raw);
+    ScriptedPrompter prompter;
+    std::vector<std::pair<int64_t, int64_t>> calls;
+    ConversionControl control;
+    control.progress = [&](int64_t position, int64_t range) {
+        calls.emplace_back(position, range);
+    };
+    ConversionReport report;
+    ASSERT_EQ(ConvertRawToDecimal(dir.File("c.raw"), dir.File("c.dec"), false, prompter, control,
+                                  &report),
+              0);
+    const auto size = static_cast<int64_t>(raw.size());
+    const int64_t line = size / 1000;  // every packet line has the same length
+    EXPECT_EQ(calls, (std::vector<std::pair<int64_t, int64_t>>{{0, size + 128},
+                                                               {300 * line, size + 128},
+                                                               {600 * line, size + 128},
+                                                               {900 * line, size + 128},
+                                                               {size, size + 128}}));
+    EXPECT_EQ(report.lines, 1000);
+    EXPECT_EQ(report.rows, 1000);
+    EXPECT_FALSE(report.cancelled);
+
+    // The Cancel button (here: the progress call at line 300) stops after the next line.
+    std::atomic<int> cancel{1};
+    control.cancel = &cancel;
+    control.progress = [&](int64_t position, int64_t) {
+        if (position > 0) cancel = -1;
+    };
+    ASSERT_EQ(
+        ConvertRawToDat(dir.File("c.raw"), dir.File("c.dat"),
+                        LoadCalibration(DataPath("batch/clumo.cal"), test::HandHeaderSettings()),
+                        test::HandHeaderSettings(), 0, prompter, control, &report),
+        0);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.lines, 301);
+    EXPECT_EQ(report.rows, 301);
+    const auto rows = LinesAfter(ReadFileBytes(dir.File("c.dat")), "[Data]");
+    EXPECT_EQ(rows.size(), 301u);
+}
+
+// Line ends: CR, LF and CR LF all end a line, CR LF only once; a last line without an end
+// counts. The same lines must give the same rows however they end.
+TEST(RawConversion, EveryLineEndGivesTheSameRows) {
+    const std::string a = BuildAPacket(test::SingleFields(43200, 0, 2000, 1, 10000, 200, 300));
+    const std::string b = BuildAPacket(test::SingleFields(43201, 0, 1000, 1, 10000, 200, 300));
+    TempDir dir;
+    ScriptedPrompter prompter;
+    std::string expected;
+    for (const std::string end : {"\r", "\n", "\r\n", "\n\r", "\r\r\n"}) {
+        const std::string raw = a + end + b;
+        WriteFileBytes(dir.File("a.raw"), raw);
+        ASSERT_EQ(ConvertRawToDecimal(dir.File("a.raw"), dir.File("a.dec"), false, prompter), 0);
+        const std::string out = ReadFileBytes(dir.File("a.dec"));
+        if (expected.empty()) expected = out;
+        EXPECT_EQ(out, expected) << testing::PrintToString(end);
+    }
+    EXPECT_EQ(LinesAfter(expected, "").size(), 3u);
+}
+
+// Random bytes, long lines without ends and stray packets never crash a conversion, and what
+// comes out is whole rows.
+TEST(RawConversion, GarbageInputGivesWholeRowsOnly) {
+    TempDir dir;
+    ScriptedPrompter prompter;
+    const CalibrationDataClass cal =
+        LoadCalibration(DataPath("batch/vantor6.cal"), test::HandHeaderSettings());
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 40; ++round) {
+        std::string raw;
+        const int pieces = 1 + static_cast<int>(next() % 50);
+        for (int p = 0; p < pieces; ++p) {
+            switch (next() % 4) {
+                case 0:
+                    raw += test::Vantor6Raw().substr(next() % 500, next() % 300);
+                    break;
+                case 1:
+                    raw += std::string(next() % 3000, static_cast<char>(next()));
+                    break;
+                case 2:
+                    raw += "*D" + std::to_string(next()) + "\r";
+                    break;
+                default:
+                    for (int i = next() % 100; i > 0; --i) raw += static_cast<char>(next());
+            }
+        }
+        WriteFileBytes(dir.File("g.raw"), raw);
+        ASSERT_EQ(ConvertRawToDat(dir.File("g.raw"), dir.File("g.dat"), cal,
+                                  test::HandHeaderSettings(), 0, prompter),
+                  0);
+        for (const auto& row : LinesAfter(ReadFileBytes(dir.File("g.dat")), "[Data]"))
+            EXPECT_EQ(std::count(row.begin(), row.end(), ','), 34) << row;
+        ASSERT_EQ(ConvertRawToDecimal(dir.File("g.raw"), dir.File("g.dec"), true, prompter), 0);
+    }
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace tidewell
