@@ -52,11 +52,12 @@ inline void AssignRounded(int32_t& target, double value) {
         target = static_cast<int32_t>(rounded);
 }
 
-// x^0 .. x^5, for the calibration's polynomials.
+// x^0 .. x^5, for the calibration's polynomials. std::pow gives exactly 1 and x for the first
+// two.
 struct Powers {
     double of[6];
-    explicit Powers(double x) {
-        for (int i = 0; i < 6; ++i) of[i] = std::pow(x, i);
+    explicit Powers(double x) : of{1, x} {
+        for (int i = 2; i < 6; ++i) of[i] = std::pow(x, i);
     }
 };
 
@@ -104,10 +105,10 @@ void SigmaCorrect(const ConversionContext& x, int c, double K, CalibratedSample&
 // polynomial beyond P2. Between the two points the factor runs on a straight line from 1.0 at
 // P1 to the polynomial's value at P2, so that it has no step at either point. When P2 is not
 // above P1 there is no span to bridge: 1.0 up to and at P1, the polynomial above it.
-double PressureFactor(const ConversionContext::Trevan& t, double p) {
+double PressureFactor(const ConversionContext::Trevan& t, double p, const Powers& powers) {
     if (p < t.p1) return 1.0;
-    if (t.p2 <= t.p1) return p == t.p1 ? 1.0 : Polynomial(t.kTauP, Powers(p));
-    if (p > t.p2) return Polynomial(t.kTauP, Powers(p));
+    if (t.p2 <= t.p1) return p == t.p1 ? 1.0 : Polynomial(t.kTauP, powers);
+    if (p > t.p2) return Polynomial(t.kTauP, powers);
     return 1 + (p - t.p1) / (t.p2 - t.p1) * (t.tauPAtP2 - 1);
 }
 
@@ -318,6 +319,7 @@ void ConvertTrevan(SampleRecord& s, const ConversionContext& x, CalibratedSample
     Assign(out.depth, cal.kD1 * p + cal.kD2 * (p * p));
 
     const Powers temperature(T);
+    const Powers pressure(p);
     double r = 0;
     double Ft = 0;
     double Fp = 0;
@@ -326,7 +328,7 @@ void ConvertTrevan(SampleRecord& s, const ConversionContext& x, CalibratedSample
         const ConversionContext::Trevan& t = x.trevan[c];
         Assign(r, CountDifference(s.signal[c], k.KS0) / CountDifference(s.reference[c], k.KR0));
         Assign(Ft, Polynomial(t.kT, temperature));
-        Assign(Fp, PressureFactor(t, p));
+        Assign(Fp, PressureFactor(t, p, pressure));
         if (r <= 0)
             out.attenuation[c] = 100;
         else
