@@ -68,17 +68,24 @@ std::string DPacket(std::initializer_list<int16_t> raw, std::initializer_list<ui
     return BuildDPacket(f);
 }
 
+// Decodes and converts a line that must give a sample, into `out` as the caller left it.
+void Convert(const std::string& line, const CalibrationDataClass& cal, int type,
+             CalibratedSample& out, const SigmaParams& sigma = PlainSigma(),
+             const PureWaterParams& water = PlainWater()) {
+    const ConversionContext context(cal, sigma, water);
+    ASSERT_TRUE(DecodeAndConvert(line, context, out, type)) << line;
+}
+
 TEST(ConvertVantor, HandWorkedDPacket) {
     CalibrationDataClass cal;
     SetUpChannels(cal, kVantor6, PlainSigma());
     cal.SetGain(4, 1, 0);        // a zero gain
     cal.SetBTempCoeff(5, 0.01);  // 1 + 0.01 x (30 - 20) = 1.1
-    const ConversionContext context(cal, PlainSigma(), PlainWater());
     CalibratedSample out;
     for (int i = 0; i < 8; ++i) out.beta[i] = out.betaCorrected[i] = 9;
-    ASSERT_TRUE(DecodeAndConvert(
+    Convert(
         DPacket({1000, 20000, 1000, 1000, 1000, 1100, 1000, 1000}, {1, 8 + 3, 0, 6, 1, 1, 1, 1}),
-        context, out, kVantor6));
+        cal, kVantor6, out);
     EXPECT_EQ(out.instrumentType, "0");
     EXPECT_FLOAT_EQ(out.depth, 490);  // 0.5 x 1000 - 10
     EXPECT_FLOAT_EQ(out.temperature, 30);
@@ -175,9 +182,8 @@ TEST(ConvertVantor, KWithAndWithoutPureWater) {
         SetUpChannels(cal, kVantor4, sigma);
         ScriptedPrompter prompter;
         cal.SetSigma(0, 1, 1, prompter);
-        const ConversionContext context(cal, sigma, water);
         CalibratedSample out;
-        ASSERT_TRUE(DecodeAndConvert(DPacket({0}, {1}), context, out, kVantor4));
+        Convert(DPacket({0}, {1}), cal, kVantor4, out, sigma, water);
         EXPECT_EQ(out.beta[0], 0);
         EXPECT_NEAR(out.bb[0], kWaterBb, 2e-10);
         EXPECT_NEAR(out.sigma[0] - 1, c.K, 1e-8) << c.includePurewater;
@@ -208,12 +214,11 @@ TEST(ConvertVantor, VirtualChannelsTakeTheSigmaOfTheirLightPath) {
         SetSigmaFactors(cal, 4, 9);
         cal.SetChEx(7, static_cast<int16_t>(c.chEx7));
         cal.SetChEx(1, static_cast<int16_t>(c.chEx1));
-        const ConversionContext context(cal, PlainSigma(), PlainWater());
         CalibratedSample out;
         const auto gain1 = static_cast<uint8_t>(c.gain1);
-        ASSERT_TRUE(DecodeAndConvert(
+        Convert(
             DPacket({1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000}, {1, gain1, 1, 1, 1, 1, 1, 1}),
-            context, out, kVantor6));
+            cal, kVantor6, out);
         EXPECT_DOUBLE_EQ(out.sigma[7], c.sigma7) << c.chEx7 << c.chEx1 << c.gain1;
         EXPECT_DOUBLE_EQ(out.bbCorrected[7], 0.3 * c.sigma7);  // bb = 3 x 0.1
     }
@@ -231,10 +236,8 @@ TEST(ConvertVantor, Vantor2FluorescenceTakesTheGeometricMeanOfBothSigmas) {
         CalibrationDataClass cal;
         SetUpChannels(cal, kVantor2, PlainSigma());
         SetSigmaFactors(cal, c.s0First, 9);
-        const ConversionContext context(cal, PlainSigma(), PlainWater());
         CalibratedSample out;
-        ASSERT_TRUE(
-            DecodeAndConvert(DPacket({1000, 1000, 1000}, {1, 1, 1}), context, out, kVantor2));
+        Convert(DPacket({1000, 1000, 1000}, {1, 1, 1}), cal, kVantor2, out);
         EXPECT_DOUBLE_EQ(out.bbCorrected[2], c.bbCorrected);
     }
 }
@@ -263,10 +266,9 @@ TEST(ConvertVantor, FaultsSkipTheirAssignmentOrStoreFailed) {
         CalibrationDataClass cal;
         SetUpChannels(cal, kVantor4, c.sigma);
         c.change(cal);
-        const ConversionContext context(cal, c.sigma, PlainWater());
         CalibratedSample out;
         out.beta[0] = 0.25;
-        ASSERT_TRUE(DecodeAndConvert(DPacket({20000}, {1}), context, out, kVantor4));
+        Convert(DPacket({20000}, {1}), cal, kVantor4, out, c.sigma, PlainWater());
         SCOPED_TRACE(c.what);
         EXPECT_TRUE(out.valid[0]);
         EXPECT_DOUBLE_EQ(out.beta[0], c.beta);
@@ -283,9 +285,8 @@ TEST(ConvertVantor, AnInfiniteBackscatteringRatioDropsTheBbTermOfK) {
     sigma.bTildeFile = "/nonexistent/bTilde.csv";
     CalibrationDataClass cal;
     SetUpChannels(cal, kVantor4, sigma);
-    const ConversionContext context(cal, sigma, PlainWater());
     CalibratedSample out;
-    ASSERT_TRUE(DecodeAndConvert(DPacket({1000}, {1}), context, out, kVantor4));
+    Convert(DPacket({1000}, {1}), cal, kVantor4, out, sigma, PlainWater());
     EXPECT_EQ(out.sigma[0], 1);  // K = 0 + 0.4 (0.7 - bb_w) / inf = 0
     EXPECT_DOUBLE_EQ(out.bbCorrected[0], 0.7);
 }
@@ -323,9 +324,8 @@ SinglePacketFields SingleFields() {
 TEST(ConvertSingle, HandWorkedCLumoPacket) {
     CalibrationDataClass cal;
     SetUpSingle(cal, kCLumo);
-    const ConversionContext context(cal, PlainSigma(), PlainWater());
     CalibratedSample out;
-    ASSERT_TRUE(DecodeAndConvert(BuildCPacket(SingleFields()), context, out, kCLumo));
+    Convert(BuildCPacket(SingleFields()), cal, kCLumo, out);
     EXPECT_EQ(out.instrumentType, "4");
     EXPECT_FLOAT_EQ(out.depth, -5);                   // (50 - 100) x 0.1
     EXPECT_NEAR(out.time, 33850.629632523145, 1e-9);  // 400000000.25 / 86400 + 29221
@@ -380,10 +380,9 @@ TEST(ConvertSingle, AttenuationStep) {
         SetUpSingle(cal, kCLumo);
         SinglePacketFields f = SingleFields();
         c.change(cal, f);
-        const ConversionContext context(cal, PlainSigma(), PlainWater());
         CalibratedSample out;
         out.sigmaK = 9.5f;
-        ASSERT_TRUE(DecodeAndConvert(BuildCPacket(f), context, out, kCLumo));
+        Convert(BuildCPacket(f), cal, kCLumo, out);
         EXPECT_EQ(out.valid[0], c.valid) << c.what;
         EXPECT_FLOAT_EQ(out.attenuation[0], c.attenuation) << c.what;
     }
@@ -426,10 +425,9 @@ TEST(ConvertSingle, ALumoAbsorptionCorrectedForScattering) {
     cal.SetKChi(0, 1, 1);
     cal.SetKChi(0, 2, 2);
     cal.SetKChi(0, 3, 4);
-    const ConversionContext context(cal, PlainSigma(), PlainWater());
     CalibratedSample out;
     // an A packet is an a-Lumo sample whatever the caller says
-    ASSERT_TRUE(DecodeAndConvert(BuildAPacket(SingleFields()), context, out, kVantor6));
+    Convert(BuildAPacket(SingleFields()), cal, kVantor6, out);
     EXPECT_EQ(out.instrumentType, "3");
     // d = 0.1 - 0 (no pure-water beta); 2.7725887 - 0.1 - 2 x 0.01 - 4 x 0.001
     EXPECT_FLOAT_EQ(out.aCorrected, 2.6485887f);
