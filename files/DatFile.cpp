@@ -77,19 +77,69 @@ int NamedChannelCount(int type) {
 }
 // Every quantity but the time is written as single precision. A faulted value keeps its marker
 // 1E+308, which no single can hold, so that readers can still tell it.
-inline void AppendSingle(std::string& out, double value) {
-    if (std::fabs(value) > std::numeric_limits<float>::max())
-        AppendSignificant(out, value, 7);
-    else
-        AppendSignificant(out, static_cast<float>(value), 7);
+inline char* WriteSingle(char* p, double value) {
+    if (std::fabs(value) > std::numeric_limits<float>::max()) return WriteSignificant(p, value, 7);
+    return WriteSignificant(p, static_cast<float>(value), 7);
 }
 
-inline void AppendItems(std::string& out, const double* values, int n) {
+inline char* WriteItems(char* p, const double* values, int n) {
     for (int k = 0; k < n; ++k) {
-        AppendSingle(out, values[k]);
-        out += ',';
+        p = WriteSingle(p, values[k]);
+        *p++ = ',';
     }
+    return p;
 }
+
+// Room for the longest row: the time (at most 23 characters) and 33 singles (at most 15), each
+// with its comma, and the line end.
+constexpr size_t kRowRoom = 24 + 33 * 16 + 2;
+
+// Writes the row into `p` and returns its end.
+char* WriteRow(char* p, const CalibratedSample& s, int type, bool includeBeta) {
+    p = WriteSignificant(p, s.time, 15);
+    *p++ = ',';
+    p = WriteSingle(p, s.depth);
+    *p++ = ',';
+    if (IsVantorFamily(type)) {
+        // Every item ends with a comma, the last one too.
+        const int n = ChannelCount(type);
+        p = WriteItems(p, s.bbCorrected, n);
+        p = WriteItems(p, s.bb, n);
+        if (includeBeta) {
+            p = WriteItems(p, s.betaCorrected, n);
+            p = WriteItems(p, s.beta, n);
+        }
+    } else if (type == kALumo || type == kCLumo) {
+        p = WriteSingle(p, s.bbCorrected[0]);
+        *p++ = ',';
+        p = WriteSingle(p, s.bb[0]);
+        *p++ = ',';
+        if (type == kALumo) {
+            p = WriteSingle(p, s.sigmaK);  // channel 2, the measured absorption
+            *p++ = ',';
+            p = WriteSingle(p, s.aCorrected);  // channel 1
+        } else {
+            p = WriteSingle(p, s.attenuation[0]);  // channel 1, the measured attenuation
+        }
+        if (includeBeta) {
+            *p++ = ',';
+            p = WriteSingle(p, s.betaCorrected[0]);
+            *p++ = ',';
+            p = WriteSingle(p, s.beta[0]);
+        }
+    } else if (type == kTrevan2) {
+        p = WriteSingle(p, s.attenuation[0]);
+        *p++ = ',';
+        p = WriteSingle(p, s.attenuation[1]);
+        *p++ = ',';
+        p = WriteSingle(p, s.temperature);
+    }
+    // x-Lumo and unknown types: time and depth only.
+    *p++ = '\r';
+    *p++ = '\n';
+    return p;
+}
+
 }  // namespace
 
 void AppendColumnHeading(std::string& out, const CalibrationDataClass& cal, bool includeBeta) {
@@ -156,56 +206,18 @@ void WriteDatHeader(DataFileWriter& file, const CalibrationDataClass& calibratio
     file.Write(text);
 }
 
-void AppendDatRow(std::string& out, const CalibratedSample& s, int type, bool includeBeta) {
-    AppendSignificant(out, s.time, 15);
-    out += ',';
-    AppendSingle(out, s.depth);
-    out += ',';
-    if (IsVantorFamily(type)) {
-        // Every item ends with a comma, the last one too.
-        const int n = ChannelCount(type);
-        AppendItems(out, s.bbCorrected, n);
-        AppendItems(out, s.bb, n);
-        if (includeBeta) {
-            AppendItems(out, s.betaCorrected, n);
-            AppendItems(out, s.beta, n);
-        }
-    } else if (type == kALumo || type == kCLumo) {
-        AppendSingle(out, s.bbCorrected[0]);
-        out += ',';
-        AppendSingle(out, s.bb[0]);
-        out += ',';
-        if (type == kALumo) {
-            AppendSingle(out, s.sigmaK);  // channel 2, the measured absorption
-            out += ',';
-            AppendSingle(out, s.aCorrected);  // channel 1
-        } else {
-            AppendSingle(out, s.attenuation[0]);  // channel 1, the measured attenuation
-        }
-        if (includeBeta) {
-            out += ',';
-            AppendSingle(out, s.betaCorrected[0]);
-            out += ',';
-            AppendSingle(out, s.beta[0]);
-        }
-    } else if (type == kTrevan2) {
-        AppendSingle(out, s.attenuation[0]);
-        out += ',';
-        AppendSingle(out, s.attenuation[1]);
-        out += ',';
-        AppendSingle(out, s.temperature);
-    }
-    // x-Lumo and unknown types: time and depth only.
-    out += "\r\n";
+void AppendDatRow(std::string& out, const CalibratedSample& sample, int instrumentType,
+                  bool includeBeta) {
+    char row[kRowRoom];
+    out.append(row, static_cast<size_t>(WriteRow(row, sample, instrumentType, includeBeta) - row));
 }
 
 void WriteDatRow(DataFileWriter& file, const CalibratedSample& sample, int instrumentType,
                  bool includeBeta) {
     if (!file.IsOpen()) return;
-    std::string& row = file.RowBuffer();
-    row.clear();
-    AppendDatRow(row, sample, instrumentType, includeBeta);
-    file.Write(row);
+    char row[kRowRoom];
+    const char* end = WriteRow(row, sample, instrumentType, includeBeta);
+    file.Write(std::string_view(row, static_cast<size_t>(end - row)));
 }
 
 }  // namespace tidewell

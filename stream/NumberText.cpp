@@ -52,25 +52,66 @@ template <typename Unsigned>
 void WriteDigits(Unsigned value, int count, char* out) {
     int i = count;
     for (; i >= 2; i -= 2) {
-        const char* pair = kDigitPairs + 2 * (value % 100);
+        const Unsigned rest = value / 100;
+        const char* pair = kDigitPairs + 2 * (value - rest * 100);
         out[i - 2] = pair[0];
         out[i - 1] = pair[1];
-        value /= 100;
+        value = rest;
     }
     if (i == 1) out[0] = static_cast<char>('0' + value);
 }
 
+// The same for exactly seven digits, without a loop.
+void WriteSevenDigits(uint32_t value, char* out) {
+    const uint32_t top = value / 100000;
+    const uint32_t rest = value - top * 100000;
+    const uint32_t middle = rest / 1000;
+    const uint32_t low = rest - middle * 1000;
+    const uint32_t tens = low / 10;
+    std::memcpy(out, kDigitPairs + 2 * top, 2);
+    std::memcpy(out + 2, kDigitPairs + 2 * middle, 2);
+    std::memcpy(out + 4, kDigitPairs + 2 * tens, 2);
+    out[6] = static_cast<char>('0' + (low - tens * 10));
+}
+
+// value 10^k rounded half to even, with value = m 2^q and 5^k = `five`; 0 when it needs more
+// than 64 bits (it is below 10^19 whenever the decimal exponent was guessed within one).
+uint64_t ScaledRounded(uint64_t m, int q, int k, uint64_t five) {
+    const int shift = q + k;
+    uint64_t product = 0;
+    // A single has 24 bits, which with 5^k of up to 40 bits stays within 64: the common case.
+    if (!__builtin_mul_overflow(m, five, &product) && shift > -64) {
+        if (shift >= 0) return shift < 64 ? product << shift : 0;
+        const int s = -shift;
+        const uint64_t whole = product >> s;
+        const uint64_t rest = product & ((uint64_t{1} << s) - 1);
+        const uint64_t half = uint64_t{1} << (s - 1);
+        return whole + (rest > half || (rest == half && (whole & 1) != 0));
+    }
+    const unsigned __int128 n = static_cast<unsigned __int128>(m) * five;
+    if (shift >= 0) return static_cast<uint64_t>(n << shift);
+    if (shift <= -128) return 0;
+    const int s = -shift;
+    const unsigned __int128 whole = n >> s;
+    const unsigned __int128 rest = n - (whole << s);
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (s - 1);
+    return static_cast<uint64_t>(whole) + (rest > half || (rest == half && (whole & 1) != 0));
+}
+
 // The quick exact way, taken for every number of a calibrated data row: with value = m 2^q,
-// value 10^k = m 5^k 2^(q+k) is computed in 128-bit integers and rounded half to even, with k
-// chosen to leave `digits` digits before the point. Handles k from 0 to 27 (numbers below
-// 10^digits down to about 1e-27); returns 0 otherwise and the general conversion decides.
+// value 10^k = m 5^k 2^(q+k) is computed in integers and rounded half to even, with k chosen to
+// leave `digits` digits before the point. Handles k from 0 to 27 (numbers below 10^digits down
+// to about 1e-27); returns 0 otherwise and the general conversion decides.
 int ScaledSignificantDigits(double value, int digits, char* out, int& exponent) {
     const auto bits = std::bit_cast<uint64_t>(value);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     if (digits > 17 || biased == 0) return 0;  // subnormal numbers go the general way
-    const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-    const int q = biased - 1075;  // value = m 2^q
-    const int b = q + 53;         // value lies in [2^(b-1), 2^b)
+    uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+    int q = biased - 1075;  // value = m 2^q
+    const int b = q + 53;   // value lies in [2^(b-1), 2^b)
+    const int zeros = std::countr_zero(m);
+    m >>= zeros;
+    q += zeros;
     // The decimal exponent is floor((b - 1) log10 2) or one more; a wrong guess shows in the
     // size of the result and is corrected once.
     int e = ((b - 1) * 78913) >> 18;
@@ -79,20 +120,7 @@ int ScaledSignificantDigits(double value, int digits, char* out, int& exponent) 
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int k = digits - 1 - e;
         if (k < 0 || k > 27) return 0;
-        const unsigned __int128 n =
-            static_cast<unsigned __int128>(m) * kPowersOfFive[static_cast<size_t>(k)];
-        const int shift = q + k;
-        uint64_t rounded = 0;
-        if (shift >= 0) {
-            rounded = static_cast<uint64_t>(n << shift);  // below 10^18: value 10^k is small
-        } else if (shift > -128) {
-            const int s = -shift;
-            const unsigned __int128 whole = n >> s;
-            const unsigned __int128 rest = n - (whole << s);
-            const unsigned __int128 half = static_cast<unsigned __int128>(1) << (s - 1);
-            rounded = static_cast<uint64_t>(whole);
-            if (rest > half || (rest == half && (rounded & 1) != 0)) ++rounded;
-        }
+        uint64_t rounded = ScaledRounded(m, q, k, kPowersOfFive[static_cast<size_t>(k)]);
         if (rounded < low) {
             --e;
             continue;
@@ -106,7 +134,9 @@ int ScaledSignificantDigits(double value, int digits, char* out, int& exponent) 
             exponent = e + 1;
             return 1;
         }
-        if (rounded <= UINT32_MAX)  // 32-bit division is quicker; singles always fit
+        if (digits == 7)  // singles, the numbers of every data row
+            WriteSevenDigits(static_cast<uint32_t>(rounded), out);
+        else if (rounded <= UINT32_MAX)  // 32-bit division is quicker
             WriteDigits(static_cast<uint32_t>(rounded), digits, out);
         else
             WriteDigits(rounded, digits, out);
@@ -142,54 +172,70 @@ int SignificantDigits(double value, int digits, char* out, int& exponent) {
     return n;
 }
 
-void AppendFormatted(std::string& out, double value, int digits, bool leadingZero) {
-    if (value == 0) {
-        out += '0';
-        return;
-    }
-    if (!std::isfinite(value)) {
-        out += std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
-        return;
-    }
-    // Built in a local buffer and appended once: the file writers call this for every number.
-    char text[64];
+// Room a caller of WriteFormatted leaves: the longest text of up to 17 digits is 25 characters.
+constexpr size_t kFormattedRoom = 32;
+
+// Writes the text at `out` and returns its end. The text is laid out in a local buffer with
+// copies of fixed size, which compile to a few moves instead of calls, and handed over the
+// same way; `out` must have kFormattedRoom characters of room.
+char* WriteFormatted(char* out, double value, int digits, bool leadingZero) {
+    char text[128];
     char* p = text;
-    if (value < 0) {
-        *p++ = '-';
-        value = -value;
-    }
-    char d[32];
-    int exp = 0;
-    int n = SignificantDigits(value, digits, d, exp);
-    if (exp < -4 || exp >= digits) {
-        *p++ = d[0];
-        if (n > 1) {
-            *p++ = '.';
-            for (int i = 1; i < n; ++i) *p++ = d[i];
-        }
-        *p++ = 'E';
-        *p++ = exp < 0 ? '-' : '+';
-        int a = exp < 0 ? -exp : exp;
-        if (a >= 100) *p++ = static_cast<char>('0' + a / 100);
-        *p++ = static_cast<char>('0' + (a / 10) % 10);
-        *p++ = static_cast<char>('0' + a % 10);
-    } else if (exp < 0) {
-        if (leadingZero) *p++ = '0';
-        *p++ = '.';
-        for (int i = exp + 1; i < 0; ++i) *p++ = '0';
-        for (int i = 0; i < n; ++i) *p++ = d[i];
+    char d[64] = {};
+    if (value == 0) {
+        *p++ = '0';
+    } else if (!std::isfinite(value)) {
+        const char* word = std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
+        while (*word != 0) *p++ = *word++;
     } else {
-        int whole = exp + 1;
-        if (n <= whole) {
-            for (int i = 0; i < n; ++i) *p++ = d[i];
-            for (int i = n; i < whole; ++i) *p++ = '0';
-        } else {
-            for (int i = 0; i < whole; ++i) *p++ = d[i];
+        if (value < 0) {
+            *p++ = '-';
+            value = -value;
+        }
+        int exp = 0;
+        const int n = SignificantDigits(value, digits, d, exp);
+        if (exp < -4 || exp >= digits) {
+            p[0] = d[0];
+            p[1] = '.';
+            std::memcpy(p + 2, d + 1, 32);
+            p += n > 1 ? n + 1 : 1;
+            *p++ = 'E';
+            *p++ = exp < 0 ? '-' : '+';
+            int a = exp < 0 ? -exp : exp;
+            if (a >= 100) *p++ = static_cast<char>('0' + a / 100);
+            *p++ = static_cast<char>('0' + (a / 10) % 10);
+            *p++ = static_cast<char>('0' + a % 10);
+        } else if (exp < 0) {
+            if (leadingZero) *p++ = '0';
             *p++ = '.';
-            for (int i = whole; i < n; ++i) *p++ = d[i];
+            std::memcpy(p, "000", 3);  // up to three zeros after the point
+            p += -exp - 1;
+            std::memcpy(p, d, 32);
+            p += n;
+        } else {
+            const int whole = exp + 1;
+            for (int i = n; i < whole; ++i) d[i] = '0';  // trailing zeros of a whole number
+            std::memcpy(p, d, 32);
+            if (n <= whole) {
+                p += whole;
+            } else {
+                p[whole] = '.';
+                std::memcpy(p + whole + 1, d + whole, 32);
+                p += n + 1;
+            }
         }
     }
-    out.append(text, static_cast<size_t>(p - text));
+    const auto length = static_cast<size_t>(p - text);
+    if (length <= kFormattedRoom)
+        std::memcpy(out, text, kFormattedRoom);
+    else
+        std::memcpy(out, text, length);  // only more than 24 digits get here
+    return out + length;
+}
+
+void AppendFormatted(std::string& out, double value, int digits, bool leadingZero) {
+    char text[128];
+    out.append(text, static_cast<size_t>(WriteFormatted(text, value, digits, leadingZero) - text));
 }
 }  // namespace
 
@@ -205,6 +251,10 @@ int16_t RoundToInt16(double value) {
 
 void AppendSignificant(std::string& out, double value, int digits) {
     AppendFormatted(out, value, digits, false);
+}
+
+char* WriteSignificant(char* out, double value, int digits) {
+    return WriteFormatted(out, value, digits, false);
 }
 
 std::string FormatSignificant(double value, int digits) {

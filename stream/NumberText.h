@@ -22,6 +22,10 @@ int16_t RoundToInt16(double value);
 std::string FormatSignificant(double value, int digits);
 // Appends the same text to `out`; the hot path of the file writers.
 void AppendSignificant(std::string& out, double value, int digits);
+// Writes the same text at `out`, which must have room for 32 characters (for `digits` up to 24;
+// `digits` + 8 beyond), and returns the end of the text. For builders of long lines in a buffer
+// of their own.
+char* WriteSignificant(char* out, double value, int digits);
 
 // Single precision: 7 significant digits. Double precision: 15.
 inline std::string PlainSingle(float value) {
