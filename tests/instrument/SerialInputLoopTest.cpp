@@ -1,0 +1,378 @@
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "calibration/Conversion.h"
+#include "files/DatFile.h"
+#include "instrument/Commands.h"
+#include "stream/Crc16.h"
+#include "stream/Decoder.h"
+#include "stream/PacketBuilder.h"
+#include "tests/instrument/EngineFixture.h"
+
+namespace tidewell::test {
+namespace {
+
+std::string DPacket(int16_t raw0, int32_t time = 0) {
+    ChannelPacketFields f;
+    f.time = time;
+    f.raw[0] = raw0;
+    f.raw[1] = static_cast<int16_t>(raw0 / 2);
+    for (uint8_t& g : f.gain) g = 1;
+    f.temperatureCode = 100;
+    return BuildDPacket(f);
+}
+
+using InputLoop = EngineTest;
+
+TEST_F(InputLoop, LineWaitsForItsCarriageReturn) {
+    Connect(kVantor6);
+    const std::string packet = DPacket(10);
+    Receive(packet.substr(0, 20));
+    Receive(packet.substr(20));
+    EXPECT_EQ(Slot().dataQueue.size(), 0);
+    EXPECT_EQ(Slot().terminalQueue.size(), 0);
+    Receive("\r");
+    EXPECT_EQ(Drain(Slot().dataQueue), std::vector<std::string>{packet});
+    EXPECT_EQ(Slot().lastLine, packet);
+}
+
+TEST_F(InputLoop, CrLfEndsOneLineAndTheLineFeedIsDropped) {
+    Connect(kVantor6);
+    Receive("first\r");
+    Receive("\nsecond\r\nthird\r\n");
+    EXPECT_EQ(Drain(Slot().terminalQueue), (std::vector<std::string>{"first", "second", "third"}));
+}
+
+TEST_F(InputLoop, PartialShutterPromptActsAtOnce) {
+    struct Case {
+        const char* text;
+        int32_t state;
+    } cases[] = {
+        {"OPENING Shutter...", kLinkOpenShutter},
+        {"closing SHUTTER", kLinkCloseShutter},
+        {"Erase..Done", kLinkStopped},
+    };
+    for (const Case& c : cases) {
+        InstrumentRecord& r = Connect(kVantor6);
+        r.link.state = kLinkSampling;
+        Receive(c.text);
+        EXPECT_EQ(r.link.state, c.state) << c.text;
+        EXPECT_EQ(r.terminalQueue.size(), 0) << c.text;
+        Receive("\r");  // complete the line for the next case
+        Drain(r.terminalQueue);
+    }
+}
+
+TEST_F(InputLoop, ConfigurationDumpSwallowsEverything) {
+    InstrumentRecord& r = Connect(kXLumo);
+    r.lastCommand = "LOADCFG";
+    Receive("C\rabc\r\ndef");
+    Receive("\rghi\r");
+    EXPECT_EQ(r.configDump, "C\rabc\r\ndef\rghi\r");
+    EXPECT_EQ(r.terminalQueue.size(), 0);
+    EXPECT_TRUE(r.replyLines.empty());
+    EXPECT_TRUE(r.pendingInput.Empty());
+    EXPECT_TRUE(r.recording.unsavedData);  // the raw copy still sees the text
+}
+
+TEST_F(InputLoop, FullDataQueueKeepsTheNewest999Lines) {
+    InstrumentRecord& r = Connect(kVantor6);
+    std::string chunk;
+    for (int i = 1; i <= 1000; ++i) chunk += DPacket(static_cast<int16_t>(i)) + "\r";
+    Receive(chunk);  // no calibration loaded: the lines wait
+    EXPECT_EQ(r.dataQueue.size(), 999);
+    EXPECT_EQ(r.dataQueue.GetNext(), DPacket(2));
+    EXPECT_EQ(r.terminalQueue.size(), 999);
+}
+
+TEST_F(InputLoop, RoutingByLineKind) {
+    InstrumentRecord& r = Connect(kVantor6);
+    const std::string info = BuildIPacket({});
+    HeaderPacketFields h;
+    h.time = 1234;
+    const std::string header = BuildHPacket(h);
+    const std::string bad = BuildDPacket({}, PacketChecksum::kBad);
+    const double now = clock.Now();
+    Receive(info + "\r" + header + "\r" + bad + "\rprompt>\r" + DPacket(5) + "\r");
+    EXPECT_EQ(Drain(r.terminalQueue),
+              (std::vector<std::string>{info, header, bad, "prompt>", DPacket(5)}));
+    // the information packet is never data; a bad checksum goes to the terminal only
+    EXPECT_EQ(Drain(r.dataQueue), std::vector<std::string>{DPacket(5)});
+    EXPECT_EQ(r.header.time, 1234);
+    EXPECT_EQ(r.lastLineTime, now);
+    // the data line was routed last, so nothing is left unrouted
+    EXPECT_EQ(r.unroutedText, "");
+    Receive("prompt>");
+    EXPECT_EQ(r.unroutedText, "prompt>");
+}
+
+TEST_F(InputLoop, ReplyLinesStopAt200) {
+    InstrumentRecord& r = Connect(kVantor6);
+    r.lastCommand = "NOSUCHREPLY";
+    std::string chunk = "\r";  // an empty line is not a reply line
+    for (int i = 1; i <= 201; ++i) chunk += "line " + std::to_string(i) + "\r";
+    Receive(chunk);
+    ASSERT_EQ(r.replyLines.size(), 200u);
+    EXPECT_EQ(r.replyLines.front(), "line 1");
+    EXPECT_EQ(r.replyLines.back(), "line 200");
+    // without an outstanding command nothing is collected
+    r.lastCommand.clear();
+    r.replyLines.clear();
+    Receive("late\r");
+    EXPECT_TRUE(r.replyLines.empty());
+}
+
+TEST_F(InputLoop, LinkStateFromLines) {
+    struct Case {
+        const char* name;
+        bool downloading;
+        std::string text;
+        int32_t state;
+        const char* status;
+    } cases[] = {
+        {"star packet during a download", true, DPacket(1) + "\r", kLinkDownloading, "Downloading"},
+        {"star packet", false, DPacket(1) + "\r", kLinkSampling, "Sampling"},
+        {"delayed start", false, "Starting in 12.5 seconds\r", kLinkStarting, "Starting:12 s"},
+        {"four commas are no data line", false, "1,2,3,4,5\r", kLinkStopped, nullptr},
+        {"five commas are", false, "1,2,3,4,5,6\r", kLinkSampling, "Sampling"},
+    };
+    for (const Case& c : cases) {
+        InstrumentRecord& r = Connect(kVantor6);
+        r.downloading = c.downloading;
+        observer.statusTexts.clear();
+        Receive(c.text);
+        EXPECT_EQ(r.link.state, c.state) << c.name;
+        if (c.status) {
+            ASSERT_FALSE(observer.statusTexts.empty()) << c.name;
+            EXPECT_EQ(observer.statusTexts.back(), c.status) << c.name;
+        } else {
+            EXPECT_TRUE(observer.statusTexts.empty()) << c.name;
+        }
+        r.downloading = false;
+        r.dataQueue.Clear();
+    }
+}
+
+TEST_F(InputLoop, SleepingNeverTurnsIntoNoData) {
+    InstrumentRecord& r = Connect(kVantor4);
+    Receive("Instrument SLEEPING\r");
+    EXPECT_EQ(r.link.state, kLinkSleeping);
+    Tick(0, 600);  // 30 s of silence
+    EXPECT_EQ(r.link.state, kLinkSleeping);
+    EXPECT_EQ(observer.statusTexts.back(), "Sleeping");
+}
+
+TEST_F(InputLoop, SilenceAfterStartTurnsIntoNoData) {
+    InstrumentRecord& r = Connect(kVantor6);
+    ASSERT_TRUE(SendCommand(program, "START", 0));
+    EXPECT_EQ(r.link.state, kLinkStartPending);
+    EXPECT_EQ(observer.statusTexts.back(), "Pending");
+    Tick(0, 218);  // 10.9 s
+    EXPECT_EQ(r.link.state, kLinkStartPending);
+    EXPECT_EQ(observer.statusTexts.back(), "Pending");
+    Tick(0, 4);
+    EXPECT_EQ(r.link.state, kLinkNoData);
+    EXPECT_EQ(observer.statusTexts.back(), "No Data");
+    // data brings it back
+    Receive(DPacket(3) + "\r");
+    EXPECT_EQ(observer.statusTexts.back(), "Sampling");
+}
+
+TEST_F(InputLoop, InstrumentMessages) {
+    InstrumentRecord& r = Connect(kTrevan2);
+    r.instrumentMessages = true;
+    Receive("!Battery low\r");
+    EXPECT_EQ(observer.messages, std::vector<std::string>{"SN-0: Battery low"});
+
+    r.lastCommand = "CLEARLOGCOMMAND";
+    Receive("!Type yes to erase\r!Transfer complete\r");
+    EXPECT_EQ(observer.messages.size(), 1u);
+    r.lastCommand = "DIR";
+    Receive("!Type yes to erase\r");
+    EXPECT_EQ(observer.messages.back(), "SN-0: Type yes to erase");
+
+    r.instrumentMessages = false;
+    Receive("!Stopped\r");
+    EXPECT_EQ(observer.messages.size(), 2u);
+    EXPECT_EQ(r.link.state, kLinkStopped);  // the state still follows
+}
+
+TEST_F(InputLoop, EndOfCastAcrossChunksAndCounting) {
+    InstrumentRecord& r = Connect(kTrevan2);
+    r.downloading = true;
+    Receive(DPacket(1) + "\r" + DPacket(2) + "\rEnd Of");
+    EXPECT_FALSE(r.endOfCast);
+    EXPECT_EQ(r.downloadLineCount, 2);
+    Receive(" cAST 3\r");
+    EXPECT_TRUE(r.endOfCast);
+
+    r.endOfCast = false;
+    Receive("'DONE\r");
+    EXPECT_TRUE(r.endOfCast);
+    r.endOfCast = false;
+    r.downloading = false;
+    Receive("end of cast\r");
+    EXPECT_FALSE(r.endOfCast);
+}
+
+TEST_F(InputLoop, RawFileGetsEveryChunkAsItCame) {
+    TempDir dir;
+    InstrumentRecord& r = Connect(kVantor6);
+    ASSERT_TRUE(r.recording.files.rawFile.Open(dir.File("live.raw")));
+    const std::vector<std::string> chunks = {"ab", "c\r\n", std::string("\x00\xff\r", 3), "",
+                                             "tail"};
+    std::string all;
+    for (const std::string& c : chunks) {
+        Receive(c);
+        all += c;
+    }
+    r.recording.files.rawFile.Close();
+    EXPECT_EQ(ReadFileBytes(dir.File("live.raw")), all);
+    EXPECT_TRUE(r.recording.unsavedData);
+}
+
+TEST_F(InputLoop, ActivityCounterFollowsText) {
+    InstrumentRecord& r = Connect(kVantor6);
+    Receive("x");
+    EXPECT_EQ(program.activityCounter, 1);
+    EXPECT_TRUE(r.receiving);
+    Receive("\r");
+    EXPECT_TRUE(r.receiving);
+    Tick();
+    EXPECT_EQ(program.activityCounter, 0);
+    EXPECT_TRUE(r.receiving);
+    Tick();
+    EXPECT_EQ(program.activityCounter, -1);
+    EXPECT_FALSE(r.receiving);
+}
+
+TEST_F(InputLoop, BlockTransferTakesTheInput) {
+    InstrumentRecord& r = Connect(kALumo);
+    r.blockTransfer = true;
+    r.blockReceiver.Start();
+    Tick();
+    EXPECT_EQ(Port().written, "C");
+    const std::string block(128, 'q');
+    const uint16_t wrong = Crc16Xmodem(block) ^ 0x0100;
+    Receive(std::string("\x01\x01\xfe", 3) + block + static_cast<char>(wrong >> 8) +
+            static_cast<char>(wrong & 0xff));
+    Tick(0, 2);
+    EXPECT_EQ(Port().written, "C\x15");
+    EXPECT_EQ(r.terminalQueue.size(), 0);
+    Receive("stray\r\x04");
+    Tick();
+    EXPECT_FALSE(r.blockReceiver.Active());
+    EXPECT_EQ(Port().written, std::string("C\x15\x06"));
+    EXPECT_TRUE(r.pendingInput.Empty());
+}
+
+// --- Live processing.
+
+std::shared_ptr<CalibrationDataClass> VantorCalibration() {
+    auto cal = std::make_shared<CalibrationDataClass>();
+    cal->DeviceType = kVantor6;
+    for (int c = 0; c < 8; ++c) {
+        cal->SetName(c, "bb(" + std::to_string(410 + 40 * c) + ")");
+        cal->SetMu(c, 1, 2.5e-6 * (c + 1));
+        cal->SetBeta2bb(c, 1.1);
+    }
+    return cal;
+}
+
+TEST_F(InputLoop, LiveSamplesAreConvertedWrittenAndPublished) {
+    TempDir dir;
+    InstrumentRecord& r = Connect(kVantor6);
+    r.calibration = VantorCalibration();
+    r.calibrationLoaded = true;
+    ASSERT_TRUE(r.recording.files.datFile.Open(dir.File("live.dat")));
+    std::vector<CalibratedSample> seen;
+    r.sampleSinks.push_back([&seen](int slot, const CalibratedSample& s, const SampleRecord&) {
+        EXPECT_EQ(slot, 0);
+        seen.push_back(s);
+    });
+    std::vector<std::string> forwarded;
+    r.lineForwarding = true;
+    r.forwardLine = [&forwarded](const std::string& line) { forwarded.push_back(line); };
+
+    const std::vector<std::string> lines = {DPacket(100), DPacket(200, 1700000000), DPacket(-300)};
+    const double tickTime = clock.Now();
+    Receive(lines[0] + "\r" + lines[1] + "\r\n" + lines[2] + "\r");
+    r.recording.files.datFile.Close();
+
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(r.sampleCount, 3);
+    EXPECT_EQ(forwarded, lines);
+    // samples without an instrument time get the computer's
+    EXPECT_EQ(seen[0].time, tickTime);
+    EXPECT_NE(seen[1].time, tickTime);
+    EXPECT_EQ(seen[2].time, tickTime);
+
+    // the rows are those of the same lines converted on their own
+    const ConversionContext context(*r.calibration, program.settings.Sigma,
+                                    program.settings.bbPrefs);
+    std::string expected;
+    SampleRecord record{};
+    for (const std::string& line : lines) {
+        ASSERT_TRUE(DecodeLine(line, kVantor6, record));
+        CalibratedSample out;
+        ConvertSample(record, context, out);
+        if (out.time == 0) out.time = tickTime;
+        AppendDatRow(expected, out, kVantor6, program.settings.bbPrefs.IncludeBetaInDatFiles);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("live.dat")), expected);
+    EXPECT_NE(expected.find("\r\n"), std::string::npos);
+}
+
+TEST_F(InputLoop, LineThatIsNoSampleEndsTheTick) {
+    InstrumentRecord& r = Connect(kVantor6);
+    r.calibration = VantorCalibration();
+    r.calibrationLoaded = true;
+    int samples = 0;
+    r.sampleSinks.push_back(
+        [&samples](int, const CalibratedSample&, const SampleRecord&) { ++samples; });
+    r.dataQueue.Add(DPacket(1));
+    r.dataQueue.Add("not a sample");
+    r.dataQueue.Add(DPacket(2));
+    r.dataQueue.Add(DPacket(3));
+    Tick();
+    EXPECT_EQ(samples, 1);
+    EXPECT_EQ(r.dataQueue.size(), 2);
+    Tick();
+    EXPECT_EQ(samples, 3);
+}
+
+TEST_F(InputLoop, NothingIsProcessedWithoutCalibrationOrWithAFileShown) {
+    InstrumentRecord& r = Connect(kVantor6);
+    r.calibration = VantorCalibration();
+    Receive(DPacket(1) + "\r");
+    EXPECT_EQ(r.dataQueue.size(), 1);
+    r.calibrationLoaded = true;
+    r.recording.files.shownRawFile = "/data/cast.raw";
+    Tick();
+    EXPECT_EQ(r.dataQueue.size(), 1);
+    r.recording.files.shownRawFile.clear();
+    // a closed port still lets queued lines through
+    r.port->Close();
+    Tick();
+    EXPECT_EQ(r.dataQueue.size(), 0);
+    EXPECT_EQ(r.sampleCount, 1);
+}
+
+TEST_F(InputLoop, CastTransferWritesRowsOrDropsLines) {
+    TempDir dir;
+    InstrumentRecord& r = Connect(kVantor6);
+    r.calibration = VantorCalibration();
+    r.downloading = true;
+    Receive(DPacket(1) + "\r" + DPacket(2) + "\r");
+    EXPECT_EQ(r.dataQueue.size(), 0);  // no calibrated file: the lines are dropped
+    ASSERT_TRUE(r.recording.files.datFile.Open(dir.File("cast3.dat")));
+    Receive(DPacket(1) + "\r" + DPacket(2) + "\r");
+    r.recording.files.datFile.Close();
+    const std::string rows = ReadFileBytes(dir.File("cast3.dat"));
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 2);
+    EXPECT_EQ(r.sampleCount, 0);  // a download is not live data
+}
+
+}  // namespace
+}  // namespace tidewell::test
