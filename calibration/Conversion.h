@@ -11,9 +11,9 @@
 // anything that involves a double, a 32-bit integer or a power is done in double (so no count
 // is rounded to a single). A power x^n is std::pow(x, n), except in the sigma function (K^2) and
 // the depth formulas, where a square is x times x. The calibration's polynomials (temperature,
-// kT, kTauP) are summed from the constant term up, as the calibration sums their normalisers,
-// so that a polynomial at its own reference point comes to exactly its normaliser. A result is
-// rounded to the type of its target.
+// kT, kTauP) are summed from the constant term up, the way the calibration sums their
+// normalisers, so that the temperature factor of the single-channel models is exactly 1 at the
+// calibration temperature. A result is rounded to the type of its target.
 //
 // Faults. An assignment faults when
 //   - it divides by zero,
@@ -26,13 +26,15 @@
 // NaN, a logarithm of 0 minus infinity and of a negative number NaN, a square root of a negative
 // number NaN, and no later operation of the same assignment turns these back into a number. So
 // every floating assignment is checked once, on its result.
-// An infinite input is not itself a fault: a backscattering ratio of +infinity (a value its
-// table could not give) makes the bb term of K vanish, 0.4 bb / +inf = 0.
+// Only results are judged, not inputs: a backscattering ratio of +infinity (a value its table
+// could not give) makes the bb term of K vanish, 0.4 bb / +inf = 0, while an absorption estimate
+// of +infinity makes K infinite, so that assignment faults.
 // A faulted assignment is skipped and its target keeps its earlier value: a field of the output
-// keeps what it held before the call, and the conversion's working values (K, the ratio r of the
-// Trevan-2, the temperature factor) keep their value from the previous channel of the same call
-// (0 before the first). The exception: an assignment to sigma, betaCorrected or bbCorrected
-// stores Failed instead. Faults never stop the conversion.
+// keeps what it held at that point (from earlier in the call, or from before it), and the
+// conversion's working values (K, the Trevan-2 ratio r and its factors, and the like) keep their
+// value from the previous channel of the same call, 0 before the first. The exception: an
+// assignment to sigma, betaCorrected or bbCorrected stores Failed instead. Failed is a number
+// like any other to the assignments after it. Faults never stop the conversion.
 
 #include <string_view>
 
