@@ -28,9 +28,9 @@ void AppendWithCrLf(std::string& out, std::string_view text) {
 }  // namespace
 
 std::string CreationDateText(double dateValue) {
-    // The clock may carry milliseconds; the file shows the second that has begun, allowing a
-    // millisecond for a value that falls just short of a whole second in binary.
-    double seconds = std::floor(dateValue * 86400.0 + 0.001);
+    // The clock may carry milliseconds; the file shows the second that has begun, allowing ten
+    // microseconds for a value that falls just short of a whole second in binary.
+    double seconds = std::floor(dateValue * 86400.0 + 1e-5);
     CalendarTime t = ToCalendar(seconds / 86400.0);
     std::string s;
     AppendTwoDigits(s, t.month);

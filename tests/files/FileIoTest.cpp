@@ -10,7 +10,9 @@
 #include "files/DataFileReader.h"
 #include "files/DataFileWriter.h"
 #include "files/FilePaths.h"
+#include "files/HeaderText.h"
 #include "files/TempFolder.h"
+#include "stream/DateValue.h"
 #include "support/TestSupport.h"
 
 namespace tidewell {
@@ -129,6 +131,21 @@ TEST(FilePaths, NamesAndFolders) {
     WriteFileBytes(dir.File("f"), "x");
     EXPECT_FALSE(FolderExists(dir.File("f")));
     EXPECT_TRUE(FileExists(dir.File("f")));
+}
+
+TEST(HeaderText, CreationDateShowsTheSecondThatHasBegun) {
+    struct Case {
+        CalendarTime time;
+        double extraSeconds;
+        const char* text;
+    } cases[] = {
+        {{2005, 7, 4, 14, 3, 9}, 0, "07/04/05 14:03:09"},
+        {{2005, 7, 4, 14, 3, 9}, 0.999, "07/04/05 14:03:09"},
+        {{1999, 12, 31, 23, 59, 59}, 0.5, "12/31/99 23:59:59"},
+        {{2010, 1, 2, 0, 0, 0}, 0, "01/02/10 00:00:00"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CreationDateText(DateTimeValue(c.time) + c.extraSeconds / 86400.0), c.text);
 }
 
 class TempFolderTest : public ::testing::Test {
