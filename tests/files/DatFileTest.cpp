@@ -189,27 +189,6 @@ TEST(DatFile, HeaderAndRowsOfEveryTypeMatchTheirGoldenFiles) {
     }
 }
 
-int CountChar(const std::string& s, char c) {
-    int n = 0;
-    for (char x : s) n += x == c;
-    return n;
-}
-
-// The heading and row shapes that loaders rely on.
-TEST(DatFile, Vantor6HeadingAndRowWidths) {
-    CalibrationDataClass cal =
-        MakeCalibration(0, {"a", "b", "c", "d", "e", "f", "g", "h"}, "VN1", "", "");
-    for (bool beta : {false, true}) {
-        std::string heading, row;
-        AppendColumnHeading(heading, cal, beta);
-        AppendDatRow(row, Sample(), 0, beta);
-        const int names = beta ? 34 : 18;
-        EXPECT_EQ(CountChar(heading, ',') + 1, names);
-        EXPECT_EQ(CountChar(row, ','), names);  // every number is followed by a comma
-        EXPECT_EQ(row.substr(row.size() - 3), ",\r\n");
-    }
-}
-
 TEST(DatFile, RowNumbersAreSinglesWithoutLeadingZero) {
     struct Case {
         double value;
@@ -231,14 +210,6 @@ TEST(DatFile, RowNumbersAreSinglesWithoutLeadingZero) {
         EXPECT_EQ(row.substr(0, row.find(',', 4) + 1), std::string("1,0,") + c.text + ",")
             << c.text;
     }
-}
-
-TEST(DatFile, NothingIsWrittenWithoutAnOpenFile) {
-    DataFileWriter closed;
-    CalibrationDataClass cal;
-    WriteDatHeader(closed, cal, "", PlainSettings(), CreationTime());
-    WriteDatRow(closed, Sample(), 0, true);
-    EXPECT_FALSE(closed.IsOpen());
 }
 
 }  // namespace
