@@ -1,5 +1,6 @@
 #include "files/DataFileReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -56,7 +57,10 @@ bool DataFileReader::ReadLine(std::string& line) {
         const char* stop = buffer_.data() + end_;
         const char* p = start;
         while (p < stop && *p != '\r' && *p != '\n') ++p;
-        line.append(start, static_cast<size_t>(p - start));
+        // Garbage without line ends must not fill the memory: the rest of a line beyond the
+        // limit is skipped.
+        const size_t room = kMaxLineBytes - line.size();
+        line.append(start, std::min(room, static_cast<size_t>(p - start)));
         next_ = static_cast<size_t>(p - buffer_.data());
         if (p == stop) {
             if (!Fill()) return true;  // last line without a terminator

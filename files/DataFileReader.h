@@ -12,6 +12,9 @@ namespace tidewell {
 
 class DataFileReader {
   public:
+    // Longer lines are cut to this length; the rest of such a line is skipped.
+    static constexpr size_t kMaxLineBytes = 1 << 20;
+
     DataFileReader() = default;
     ~DataFileReader() { Close(); }
     DataFileReader(const DataFileReader&) = delete;

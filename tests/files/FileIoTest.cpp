@@ -77,6 +77,14 @@ TEST(DataFileReader, CrLfAcrossBufferLoadsAndReturningToAPosition) {
     EXPECT_EQ(line, "second");
 }
 
+TEST(DataFileReader, OverlongLinesAreCut) {
+    TempDir dir;
+    const std::string path = dir.File("long.txt");
+    WriteFileBytes(path, std::string(DataFileReader::kMaxLineBytes + 70000, 'y') + "\rnext");
+    EXPECT_EQ(AllLines(path),
+              (std::vector<std::string>{std::string(DataFileReader::kMaxLineBytes, 'y'), "next"}));
+}
+
 TEST(DataFileWriter, BytesAsGivenAppendingAndErrors) {
     TempDir dir;
     const std::string path = dir.File("w.dat");
