@@ -1,4 +1,5 @@
-// Tidewell's entry: a subcommand runs headless; otherwise the desktop program starts.
+// Tidewell's entry: a subcommand runs headless, the command line "RAWFILE;CALFILE" converts
+// and ends; otherwise the desktop program starts.
 
 #include <unistd.h>
 
@@ -8,6 +9,8 @@
 #include <QMainWindow>
 #include <iostream>
 
+#include "shell/CommandLine.h"
+#include "shell/QtSettingsStore.h"
 #include "shell/cli/Subcommands.h"
 
 int main(int argc, char* argv[]) {
@@ -23,6 +26,12 @@ int main(int argc, char* argv[]) {
             PrintUsage(std::cout);
             return 0;
         }
+        // The program's own command line, "RAWFILE;CALFILE": convert and end, no window.
+        QCoreApplication app(argc, argv);
+        std::string commandLine = argv[1];
+        for (int i = 2; i < argc; ++i) commandLine += std::string(" ") + argv[i];
+        tidewell::QtSettingsStore store;
+        return tidewell::RunCommandLineConversion(commandLine, store, std::cerr);
     }
     QApplication app(argc, argv);
     QMainWindow window;

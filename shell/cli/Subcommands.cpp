@@ -16,9 +16,15 @@ const std::vector<Subcommand>& AllSubcommands() {
         {"cal",
          "cal show FILE | cal save IN OUT  show a calibration file as JSON, or save it again",
          RunCal},
+        {"convert",
+         "convert (--cal CALFILE | --decimal [--housekeeping]) [--out DIR] [--jobs N] FILE...  "
+         "raw files to calibrated (.dat) or raw decimal (.dec) files",
+         RunConvert},
         {"decode", "decode [--type CODE|MODEL] [--guess] [FILE|-]  decode instrument lines to JSON",
          RunDecode},
         {"help", "help  list the subcommands", RunHelp},
+        {"info", "info FILE...  what the header of a raw or calibrated file says, as JSON",
+         RunInfo},
     };
     return table;
 }

@@ -34,6 +34,8 @@ void PrintUsage(std::ostream& out);
 
 // The subcommands themselves.
 int RunCal(CliContext& ctx);
+int RunConvert(CliContext& ctx);
 int RunDecode(CliContext& ctx);
+int RunInfo(CliContext& ctx);
 
 }  // namespace tidewell::cli

@@ -1,0 +1,232 @@
+// `tidewell convert`: raw files to calibrated (or raw decimal) files, exactly as the batch
+// conversion writes them, several at once when asked.
+
+#include <algorithm>
+#include <map>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "calibration/CalibrationData.h"
+#include "files/BatchProcess.h"
+#include "files/ConvertFiles.h"
+#include "files/FilePaths.h"
+#include "shell/Headless.h"
+#include "shell/QtSettingsStore.h"
+#include "shell/cli/Subcommands.h"
+
+namespace tidewell::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tidewell convert --cal CALFILE [--out DIR] [--jobs N] FILE...\n"
+    "       tidewell convert --decimal [--housekeeping] [--out DIR] [--jobs N] FILE...\n";
+
+struct ConvertOptions {
+    std::string calFile;
+    std::string outDir;  // empty: beside each input
+    int jobs = 0;        // 0: one per core
+    bool decimal = false;
+    bool housekeeping = false;
+    std::vector<std::string> files;
+};
+
+// The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
+bool OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& name,
+                 std::string& value, bool& matched) {
+    const std::string& a = args[i];
+    matched = a == name || a.rfind(name + "=", 0) == 0;
+    if (!matched) return true;
+    if (a.size() > name.size()) {
+        value = a.substr(name.size() + 1);
+        return true;
+    }
+    if (i + 1 == args.size()) return false;
+    value = args[++i];
+    return true;
+}
+
+bool ParseOptions(const std::vector<std::string>& args, ConvertOptions& o, std::ostream& err) {
+    bool onlyFiles = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (onlyFiles || a.empty() || a[0] != '-' || a == "-") {
+            o.files.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        if (a == "--decimal") {
+            o.decimal = true;
+            continue;
+        }
+        if (a == "--housekeeping") {
+            o.housekeeping = true;
+            continue;
+        }
+        bool matched = false;
+        std::string jobs;
+        for (auto [name, target] : {std::pair<const char*, std::string*>{"--cal", &o.calFile},
+                                    {"--out", &o.outDir},
+                                    {"--jobs", &jobs}}) {
+            if (!OptionValue(args, i, name, *target, matched)) {
+                err << "convert: " << name << " needs a value\n";
+                return false;
+            }
+            if (matched) break;
+        }
+        if (!matched) {
+            err << "convert: unknown option \"" << a << "\"\n";
+            return false;
+        }
+        if (!jobs.empty()) {
+            const bool digits =
+                std::all_of(jobs.begin(), jobs.end(), [](char c) { return c >= '0' && c <= '9'; });
+            o.jobs = digits && jobs.size() <= 4 ? std::stoi(jobs) : 0;
+            if (o.jobs < 1) {
+                err << "convert: --jobs needs a whole number from 1 up\n";
+                return false;
+            }
+        }
+    }
+    if (o.files.empty()) {
+        err << "convert: no raw file given\n";
+        return false;
+    }
+    if (o.decimal && !o.calFile.empty()) {
+        err << "convert: decimal files need no calibration; leave out --cal or --decimal\n";
+        return false;
+    }
+    if (!o.decimal && o.calFile.empty()) {
+        err << "convert: calibrated files need --cal CALFILE (or --decimal for raw decimal "
+               "files)\n";
+        return false;
+    }
+    if (o.housekeeping && !o.decimal) {
+        err << "convert: --housekeeping belongs to --decimal\n";
+        return false;
+    }
+    return true;
+}
+
+// Progress on one line of the terminal, redrawn when the percentage changes.
+class TerminalProgress : public ConvertFilesObserver {
+  public:
+    explicit TerminalProgress(std::ostream& err) : err_(err) {}
+    ~TerminalProgress() override { ClearLine(); }
+    void Progress(const ConvertFilesProgress& p) override {
+        const int percent = p.range > 0 ? static_cast<int>(100 * p.position / p.range) : 100;
+        if (percent == percent_ && p.filesDone == filesDone_) return;
+        percent_ = percent;
+        filesDone_ = p.filesDone;
+        err_ << "\rConverting: " << p.filesDone << " of " << p.fileCount << " files done, "
+             << percent << "%" << std::flush;
+        shown_ = true;
+    }
+    void ClearLine() {
+        if (shown_) err_ << "\r\033[K" << std::flush;
+        shown_ = false;
+        percent_ = -1;
+    }
+
+  private:
+    std::ostream& err_;
+    int percent_ = -1;
+    size_t filesDone_ = 0;
+    bool shown_ = false;
+};
+
+// The conversion's messages, each on a line of its own below the progress.
+class Messages : public StreamPrompter {
+  public:
+    Messages(std::ostream& err, TerminalProgress* progress)
+        : StreamPrompter(err), progress_(progress) {}
+    void ShowMessage(const std::string& text) override {
+        if (progress_ != nullptr) progress_->ClearLine();
+        StreamPrompter::ShowMessage(text);
+    }
+
+  private:
+    TerminalProgress* progress_;
+};
+
+std::string FolderOf(const std::string& path) {
+    return path.substr(0, path.size() - FileNamePart(path).size());
+}
+
+}  // namespace
+
+int RunConvert(CliContext& ctx) {
+    ConvertOptions o;
+    if (!ParseOptions(ctx.args, o, ctx.err)) {
+        ctx.err << kUsage;
+        return 2;
+    }
+    TerminalProgress progress(ctx.err);
+    Messages messages(ctx.err, ctx.errIsTerminal ? &progress : nullptr);
+    if (!o.outDir.empty() && !FolderExists(o.outDir)) {
+        messages.ShowMessage(kNoDestinationFolderMessage);
+        return 1;
+    }
+    const OutputKind kind = o.decimal ? OutputKind::kDecimal : OutputKind::kCalibrated;
+
+    ConvertFilesOptions options;
+    options.kind = kind;
+    options.withHousekeeping = o.housekeeping;
+    const unsigned cores = std::thread::hardware_concurrency();
+    options.jobs = o.jobs > 0 ? o.jobs : static_cast<int>(std::max(cores, 1u));
+    // Every file of one run carries the run's start as its creation date, so that the files do
+    // not depend on how many were converted at once.
+    const ManualClock runStart(SystemClock().Now());
+    options.clock = &runStart;
+
+    CalibrationDataClass calibration;
+    if (kind == OutputKind::kCalibrated) {
+        QtSettingsStore store;
+        const HeadlessSettings settings = LoadHeadlessSettings(store, ctx.err);
+        options.header = settings.header;
+        if (!LoadBatchCalibration(o.calFile, settings.header.sigma, settings.tables, messages,
+                                  calibration)) {
+            messages.ShowMessage(kBadCalibrationFileMessage);
+            return 1;
+        }
+        // As the batch conversion: the headers name the calibration file as given.
+        calibration.SetSourceFileName(o.calFile);
+        calibration.CheckAndUpdateAll(settings.header.sigma, settings.tables, messages);
+        options.calibration = &calibration;
+    }
+
+    std::vector<FileConversion> files;
+    std::map<std::string, std::string> outputs;  // output -> its input
+    for (const auto& input : o.files) {
+        const std::string folder =
+            o.outDir.empty() ? FolderOf(input) : WithTrailingSeparator(o.outDir);
+        const std::string output =
+            folder + WithoutExtension(FileNamePart(input)) + OutputExtension(kind);
+        auto [at, added] = outputs.emplace(output, input);
+        if (!added) {
+            ctx.err << "convert: " << at->second << " and " << input << " would both be written to "
+                    << output << "\n";
+            return 2;
+        }
+        files.push_back({input, output});
+    }
+
+    const ConvertFilesResult result =
+        ConvertFiles(files, options, messages, ctx.errIsTerminal ? &progress : nullptr);
+
+    progress.ClearLine();
+    ctx.out << "Converted " << result.converted << " of " << files.size() << " files";
+    if (!result.incomplete.empty()) {
+        ctx.out << "; left incomplete, as far as they were written:";
+        for (size_t i : result.incomplete) ctx.out << " " << files[i].output;
+    }
+    ctx.out << "\n";
+    return result.failed == 0 && !result.cancelled ? 0 : 1;
+}
+
+}  // namespace tidewell::cli

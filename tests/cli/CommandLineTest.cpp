@@ -1,0 +1,91 @@
+#include "shell/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ProgramRun.h"
+#include "support/TestSupport.h"
+
+namespace tidewell {
+namespace {
+
+using test::DataPath;
+using test::ReadFileBytes;
+using test::RunTidewell;
+using test::TempDir;
+
+TEST(CommandLine, SplitAndOutputName) {
+    struct Case {
+        const char* line;
+        const char* raw;
+        const char* cal;
+    };
+    const Case cases[] = {
+        {"D.raw;C.cal", "D.raw", "C.cal"},
+        {"  /data/cast 1.raw ; /cal/v6.cal  ", "/data/cast 1.raw", "/cal/v6.cal"},
+        {"D.raw", "D.raw", ""},
+        {"D.raw;C.cal;x", "D.raw", "C.cal;x"},
+        {";C.cal", "", "C.cal"},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        const CommandLineFiles f = SplitCommandLine(c.line);
+        EXPECT_EQ(f.rawPath, c.raw) << c.line;
+        EXPECT_EQ(f.calPath, c.cal) << c.line;
+    }
+    EXPECT_EQ(CommandLineOutputName("/data/casts/D.raw"), "D.dat");
+    EXPECT_EQ(CommandLineOutputName("cast.2.raw"), "cast.2.dat");
+    EXPECT_EQ(CommandLineOutputName("/data.x/cast"), "cast.dat");
+}
+
+// The program started with "D.raw;C.cal" writes D.dat in its working folder and ends, silent.
+TEST(CommandLine, ConvertsIntoTheWorkingFolderAndEnds) {
+    TempDir files, work, config;
+    test::WriteHandSettings(config.path());
+    std::filesystem::copy_file(DataPath("batch/vantor6.raw"), files.File("D.raw"));
+    std::filesystem::copy_file(DataPath("batch/vantor6.cal"), files.File("C.cal"));
+
+    const auto run =
+        RunTidewell({files.File("D.raw") + ";" + files.File("C.cal")}, work.path(), config.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    const std::string dat = ReadFileBytes(work.File("D.dat"));
+    EXPECT_EQ(test::WithoutRunDetails(dat),
+              test::WithoutRunDetails(ReadFileBytes(DataPath("batch/vantor6.dat"))));
+    EXPECT_NE(dat.find("\r\nDataSource=" + files.File("D.raw") +
+                       "\r\nCalSource=" + files.File("C.cal") + "\r\n"),
+              std::string::npos);
+
+    // Blanks around the two paths are trimmed, even when the shell splits the words.
+    std::filesystem::remove(work.File("D.dat"));
+    const auto spaced =
+        RunTidewell({files.File("D.raw"), ";", files.File("C.cal")}, work.path(), config.path());
+    EXPECT_EQ(spaced.status, 0);
+    EXPECT_TRUE(std::filesystem::exists(work.File("D.dat")));
+}
+
+TEST(CommandLine, MissingFilesEndWithoutWritingAnything) {
+    TempDir files, work, config;
+    test::WriteHandSettings(config.path());
+    std::filesystem::copy_file(DataPath("batch/vantor6.raw"), files.File("D.raw"));
+    std::filesystem::copy_file(DataPath("batch/vantor6.cal"), files.File("C.cal"));
+    test::WriteFileBytes(files.File("bad.cal"), "[General]\r\nDeviceType=Mystery\r\n");
+    const std::vector<std::string> lines = {
+        files.File("D.raw"),                                // no calibration named
+        files.File("D.raw") + ";" + files.File("X.cal"),    // calibration missing
+        files.File("X.raw") + ";" + files.File("C.cal"),    // raw file missing
+        files.File("D.raw") + ";" + files.File("bad.cal"),  // unknown instrument type
+    };
+    for (const auto& line : lines) {
+        const auto run = RunTidewell({line}, work.path(), config.path());
+        EXPECT_NE(run.status, 0) << line;
+        EXPECT_EQ(run.out, "") << line;
+        EXPECT_EQ(run.err, "") << line;
+        EXPECT_TRUE(std::filesystem::is_empty(work.path())) << line;
+    }
+}
+
+}  // namespace
+}  // namespace tidewell

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "ProgramRun.h"
+#include "files/BatchProcess.h"
+#include "shell/AppSettings.h"
+#include "shell/cli/Subcommands.h"
+#include "support/TestSupport.h"
+
+namespace tidewell {
+namespace {
+
+using test::DataPath;
+using test::ReadFileBytes;
+using test::RunTidewell;
+using test::TempDir;
+using test::WithoutRunDetails;
+
+// A work folder with the batch test files and a configuration folder with matching settings.
+struct Workspace {
+    TempDir work;
+    TempDir config;
+    Workspace() {
+        for (const char* name :
+             {"vantor6.raw", "alumo.raw", "clumo.raw", "trevan2.raw", "vantor6.cal", "alumo.cal"})
+            std::filesystem::copy_file(DataPath(std::string("batch/") + name), work.File(name));
+        test::WriteHandSettings(config.path());
+    }
+    test::ProgramRun Run(std::vector<std::string> args) {
+        args.insert(args.begin(), "convert");
+        return RunTidewell(args, work.path(), config.path());
+    }
+};
+
+TEST(ConvertCommand, WritesWhatTheBatchConversionWrites) {
+    Workspace w;
+    const auto run = w.Run({"--cal", "vantor6.cal", "vantor6.raw"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Converted 1 of 1 files\n");
+    EXPECT_EQ(run.err, "");
+    const std::string dat = ReadFileBytes(w.work.File("vantor6.dat"));
+    EXPECT_EQ(WithoutRunDetails(dat),
+              WithoutRunDetails(ReadFileBytes(DataPath("batch/vantor6.dat"))));
+    EXPECT_NE(dat.find("\r\nDataSource=vantor6.raw\r\nCalSource=vantor6.cal\r\n"),
+              std::string::npos);
+
+    std::filesystem::create_directory(w.work.File("dec"));
+    const auto dec = w.Run(
+        {"--decimal", "--housekeeping", "--out", "dec", "vantor6.raw", "alumo.raw", "trevan2.raw"});
+    EXPECT_EQ(dec.status, 0);
+    EXPECT_EQ(dec.out, "Converted 3 of 3 files\n");
+    EXPECT_EQ(ReadFileBytes(w.work.File("dec/vantor6.dec")),
+              ReadFileBytes(DataPath("batch/vantor6-housekeeping.dec")));
+    EXPECT_EQ(ReadFileBytes(w.work.File("dec/alumo.dec")),
+              ReadFileBytes(DataPath("batch/alumo-housekeeping.dec")));
+    EXPECT_EQ(ReadFileBytes(w.work.File("dec/trevan2.dec")), "Time,");
+}
+
+TEST(ConvertCommand, OneJobAndTwoJobsWriteTheSameBytes) {
+    Workspace w;
+    std::vector<std::string> inputs;
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "cast" + std::to_string(i) + ".raw";
+        std::filesystem::copy_file(DataPath(i % 2 ? "batch/vantor6.raw" : "batch/alumo.raw"),
+                                   w.work.File(name));
+        inputs.push_back(name);
+    }
+    std::string written[2];
+    for (int jobs : {1, 2}) {
+        const std::string out = "out" + std::to_string(jobs);
+        std::filesystem::create_directory(w.work.File(out));
+        std::vector<std::string> args{
+            "--cal", "vantor6.cal", "--jobs", std::to_string(jobs), "--out", out};
+        args.insert(args.end(), inputs.begin(), inputs.end());
+        const auto run = w.Run(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "Converted 8 of 8 files\n");
+        for (int i = 0; i < 8; ++i)
+            written[jobs - 1] += WithoutRunDetails(
+                ReadFileBytes(w.work.File(out + "/cast" + std::to_string(i) + ".dat")));
+    }
+    EXPECT_FALSE(written[0].empty());
+    EXPECT_EQ(written[1], written[0]);
+}
+
+TEST(ConvertCommand, ABadFileIsReportedAndTheRestConverted) {
+    Workspace w;
+    for (const char* jobs : {"1", "3"}) {
+        const auto run = w.Run({"--jobs", jobs, "--cal", "alumo.cal", "clumo.raw", "missing.raw",
+                                "alumo.raw", "gone.raw"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "Converted 2 of 4 files\n");
+        EXPECT_EQ(run.err,
+                  "Error opening missing.raw: No such file or directory.\n"
+                  "Error opening gone.raw: No such file or directory.\n");
+        EXPECT_EQ(WithoutRunDetails(ReadFileBytes(w.work.File("alumo.dat"))),
+                  WithoutRunDetails(ReadFileBytes(DataPath("batch/alumo.dat"))));
+        EXPECT_TRUE(std::filesystem::exists(w.work.File("clumo.dat")));
+    }
+}
+
+TEST(ConvertCommand, RefusalsAndTheirExitCodes) {
+    Workspace w;
+    std::filesystem::create_directory(w.work.File("a"));
+    std::filesystem::copy_file(w.work.File("alumo.raw"), w.work.File("a/alumo.raw"));
+    test::WriteFileBytes(w.work.File("bad.cal"), "[General]\r\nDeviceType=Mystery\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;  // the start of what is printed
+    };
+    const Case cases[] = {
+        {{"vantor6.raw"}, 2, "convert: calibrated files need --cal CALFILE"},
+        {{"--cal", "vantor6.cal"}, 2, "convert: no raw file given"},
+        {{"--cal"}, 2, "convert: --cal needs a value"},
+        {{"--cal", "vantor6.cal", "--jobs", "0", "x.raw"}, 2, "convert: --jobs needs"},
+        {{"--decimal", "--cal", "vantor6.cal", "x.raw"}, 2, "convert: decimal files need no"},
+        {{"--housekeeping", "--cal", "vantor6.cal", "x.raw"}, 2, "convert: --housekeeping"},
+        {{"--fast", "x.raw"}, 2, "convert: unknown option \"--fast\""},
+        {{"--decimal", "--out", ".", "alumo.raw", "a/alumo.raw"},
+         2,
+         "convert: alumo.raw and a/alumo.raw would both be written to ./alumo.dec"},
+        {{"--cal", "none.cal", "vantor6.raw"}, 1, std::string(kBadCalibrationFileMessage) + "\n"},
+        {{"--cal", "bad.cal", "vantor6.raw"}, 1, kBadCalibrationFileMessage},
+        {{"--decimal", "--out", "nowhere", "alumo.raw"},
+         1,
+         std::string(kNoDestinationFolderMessage) + "\n"},
+    };
+    for (const auto& c : cases) {
+        const auto run = w.Run(c.args);
+        EXPECT_EQ(run.status, c.status) << testing::PrintToString(c.args);
+        EXPECT_EQ(run.err.substr(0, c.err.size()), c.err) << testing::PrintToString(c.args);
+        EXPECT_EQ(run.out, "") << testing::PrintToString(c.args);
+    }
+    EXPECT_FALSE(std::filesystem::exists(w.work.File("vantor6.dat")));
+    EXPECT_FALSE(std::filesystem::exists(w.work.File("alumo.dec")));
+}
+
+// Start-up notices that the desktop program shows in a window go to the error stream.
+TEST(ConvertCommand, FirstRunNoticeOnTheErrorStream) {
+    Workspace w;
+    TempDir freshConfig;
+    const auto run = RunTidewell({"convert", "--cal", "vantor6.cal", "vantor6.raw"}, w.work.path(),
+                                 freshConfig.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, std::string(kFirstRunMessage) + "\n");
+    EXPECT_TRUE(std::filesystem::exists(w.work.File("vantor6.dat")));
+}
+
+}  // namespace
+}  // namespace tidewell
