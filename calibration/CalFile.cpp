@@ -143,6 +143,12 @@ int SectionChannel(std::string_view section) {
     return chan < kCalChannelSlots ? chan : -1;
 }
 
+// The type code of a model name; a name of no model is the unknown type, like "unknown" itself.
+int KnownModelCode(std::string_view name) {
+    const int code = ModelCode(name);
+    return code <= kUnknownType ? code : kUnknownType;
+}
+
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
@@ -253,7 +259,7 @@ int PeekCalFile(const std::string& path, std::string& serial, Prompter& prompter
     while (lines.Next(line)) {
         if (SplitCalLine(line, section, key, value) != CalLineKind::Key) continue;
         if (key == "DeviceType") {
-            type = ModelCode(value);
+            type = KnownModelCode(value);
         } else if (key == "Serial") {
             serial = value;
             static const struct {
@@ -291,7 +297,7 @@ void CalibrationDataClass::ParseLineIntoCalClass(std::string_view line, std::str
     if (key == "Label") {
         Label = value;
     } else if (key == "DeviceType") {
-        DeviceType = ModelCode(value);
+        DeviceType = KnownModelCode(value);
     } else if (key == "Serial") {
         Serial = value;
         // the serial tells the model; the last match wins

@@ -376,7 +376,7 @@ TEST(CalFileFailures, MalformedFilesLoadAsFarAsTheyGo) {
         {"Serial VN-1\nMu 5\n", 0, "", 0},  // no "=": ignored
         {"[Channel 1\nMu=5\n", 0, "", 5},   // an unclosed section is no section
         {"Mu=five\nSerial=CL-", 4, "CL-", 0},
-        {"DeviceType=Vantor-9\n[Channel 1]\nMu=3\n", 8, "", 3},
+        {"DeviceType=Vantor-9\n[Channel 1]\nMu=3\n", 7, "", 3},
         {"[Attenuation 99]\nS0=5\n[Channel 1]\nMu=2", 0, "", 2},
         {std::string("Serial=V2\0-1\nMu=1\n", 18), 2, "V2", 1},
         {"", 0, "", 0},
@@ -455,7 +455,7 @@ TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
         {"Serial=V4-5\n", 1, "V4-5"},
         {"Serial=x VN\n", 0, "x VN"},  // only the first two characters count
         {"Label=a\n", 0, ""},
-        {"DeviceType=Vantor-9\n", 8, ""},
+        {"DeviceType=Vantor-9\n", 7, ""},
         {"", 0, ""},
     };
     for (const auto& c : cases) {
