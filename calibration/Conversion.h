@@ -54,6 +54,8 @@ namespace tidewell {
 struct ConversionContext {
     ConversionContext(const CalibrationDataClass& calibration, const SigmaParams& sigma,
                       const PureWaterParams& pureWater);
+    // The context keeps a pointer to the calibration: a temporary one would not outlive it.
+    ConversionContext(CalibrationDataClass&&, const SigmaParams&, const PureWaterParams&) = delete;
 
     const CalibrationDataClass* calibration;
     bool includePurewater;  // K holds the pure-water absorption and scattering
