@@ -1,0 +1,280 @@
+#include <string>
+
+#include "instrument/Commands.h"
+#include "shell/SettingsKeys.h"
+#include "tests/instrument/EngineFixture.h"
+
+namespace tidewell::test {
+namespace {
+
+using Commands = EngineTest;
+
+// Every row of the command table, per family. The queue holds "old" before each command.
+TEST_F(Commands, CommandTable) {
+    struct Case {
+        const char* command;
+        const char* argument;
+        int type;
+        int32_t state;        // link state before
+        const char* queue;    // output queue after
+        const char* written;  // written to the port at once
+        const char* outstanding;
+        int32_t stateAfter;
+    } cases[] = {
+        {"ID", "", kVantor6, kLinkStopped, "ID\r", "", "ID", kLinkStopped},
+        {"VER", "", kALumo, kLinkStopped, "oldVER\r", "", "VER", kLinkStopped},
+        {"ver", "x", kALumo, kLinkStopped, "oldverx\r", "", "VER", kLinkStopped},
+        {"sendcal", "", kVantor6, kLinkStopped, "oldsendcal\r", "", "SENDCAL", kLinkStopped},
+        {"START", "1", kVantor6, kLinkStopped, "oldSTART,01\r", "", "START", kLinkStartPending},
+        {"STARTNOLOG", "", kVantor2, kLinkStopped, "oldSTART,0\r", "", "STARTNOLOG",
+         kLinkStartPending},
+        {"START", "1", kALumo, kLinkStopped, "oldSTART\r", "", "START", kLinkStartPending},
+        {"START", "", kTrevan2, kLinkStopped, "oldSTART\r", "", "START", kLinkStartPending},
+        {"STOP", "", kCLumo, kLinkSampling, "oldSTOP\r", "", "STOP", kLinkStopPending},
+        {"SETSLEEP", "", kVantor6, kLinkStopped, "oldSLEEP\r", "", "SETSLEEP", kLinkStopped},
+        {"SETSLEEP", "", kVantor6, kLinkSleeping, "\r\r", "", "SETSLEEP", kLinkSleeping},
+        {"PERIOD", "5", kXLumo, kLinkStopped, "oldPERIOD,5\r", "", "PERIOD", kLinkStopped},
+        {"Burstcycle", "2", kXLumo, kLinkStopped, "oldBurstcycle,2\r", "", "BURSTCYCLE",
+         kLinkStopped},
+        {"STARTDELAY", "9", kTrevan2, kLinkStopped, "oldSTARTDELAY,9\r", "", "STARTDELAY",
+         kLinkStopped},
+        {"SETPERIOD", "5", kALumo, kLinkStopped, "oldPERIOD5\r", "", "SETPERIOD", kLinkStopped},
+        {"SETPERIOD", "10", kVantor4, kLinkStopped, "old", "\r\nLOG,10\r", "SETPERIOD",
+         kLinkStopped},
+        {"SETPERIOD", "2", kTrevan2, kLinkStopped, "old", "\r\nLOG,2\r", "SETPERIOD", kLinkStopped},
+        {"SETDELAY", "30", kCLumo, kLinkStopped, "oldSTARTDELAY 30\r", "", "SETDELAY",
+         kLinkStopped},
+        {"SETDELAY", "30", kVantor6, kLinkStopped, "old", "\r\nLOG,,30\r\n", "SETDELAY",
+         kLinkStopped},
+        {"GETSAMPLEPARAMS", "", kALumo, kLinkStopped, "oldDATAFORMAT\rPERIOD\rSTARTDELAY\rBURST\r",
+         "", "GETSAMPLEPARAMS", kLinkStopped},
+        {"GETSAMPLEPARAMS", "", kTrevan2, kLinkStopped, "oldLOG\r", "", "GETSAMPLEPARAMS",
+         kLinkStopped},
+        {"LOG", ",1", kVantor6, kLinkStopped, "LOG,1\r\n", "", "LOG", kLinkStopped},
+        {"GETTIME", "", kVantor6, kLinkStopped, "oldTIME\r", "", "GETTIME", kLinkStopped},
+        {"TIME", "", kVantor6, kLinkStopped, "old", "", "TIME", kLinkStopped},
+        {"SETDATE", "07/22/10 14:05:00\r", kALumo, kLinkStopped, "TIME,07/22/10 14:05:00\r\r", "",
+         "SETDATE", kLinkStopped},
+        {"CLEARSAMPLE", "", kVantor6, kLinkStopped, "oldX\r", "", "CLEARSAMPLE", kLinkStopped},
+        {"CLEARSAMPLE", "", kALumo, kLinkStopped, "old\r", "", "CLEARSAMPLE", kLinkStopped},
+        {"CLEARSAMPLE", "", kTrevan2, kLinkStopped, "old", "", "CLEARSAMPLE", kLinkStopped},
+        {"GETRAWSAMPLE", "", kVantor4, kLinkStopped, "oldC\r", "", "GETRAWSAMPLE", kLinkStopped},
+        {"GETRAWSAMPLE", "", kCLumo, kLinkStopped, "old\r", "", "GETRAWSAMPLE", kLinkStopped},
+        {"SETGAIN", "3", kVantor6, kLinkStopped, "oldgain,0,3\r", "", "SETGAIN", kLinkStopped},
+        {"SETGAIN", "3", kALumo, kLinkStopped, "oldgain3\r", "", "SETGAIN", kLinkStopped},
+        {"FL", "", kVantor6, kLinkStopped, "oldFL\r", "", "FL", kLinkStopped},
+        {"FL", "", kALumo, kLinkStopped, "old", "", "", kLinkStopped},
+        // fluorescence channels follow the scattering ones: 7 and 8 on a Vantor-6, 3 on a
+        // Vantor-2, none on a Vantor-4
+        {"FL1", "2", kVantor6, kLinkStopped, "oldFL7,2\r", "", "FL1", kLinkStopped},
+        {"FL2", "0", kVantor6, kLinkStopped, "oldFL8,0\r", "", "FL2", kLinkStopped},
+        {"FL1", "1", kVantor2, kLinkStopped, "oldFL3,1\r", "", "FL1", kLinkStopped},
+        {"FL2", "1", kVantor2, kLinkStopped, "old", "", "", kLinkStopped},
+        {"FL1", "1", kVantor4, kLinkStopped, "old", "", "", kLinkStopped},
+        {"FL1", "1", kTrevan2, kLinkStopped, "old", "", "", kLinkStopped},
+        {"DIR", "", kTrevan2, kLinkStopped, "oldDIR\r", "", "DIR", kLinkStopped},
+        {"CLEARLOGCOMMAND", "", kVantor6, kLinkStopped, "oldCLEARLOG\r", "", "CLEARLOGCOMMAND",
+         kLinkStopped},
+        {"DELCAST", "3", kTrevan2, kLinkStopped, "oldDELCAST3\r", "", "DELCAST", kLinkDeletingCast},
+        {"DOWNLOAD", "3", kTrevan2, kLinkStopped, "DOWNLOAD,3\r", "", "DOWNLOAD", kLinkStopped},
+        {"DUMPCFG", "", kXLumo, kLinkStopped, "DUMPCFG\r\n", "", "DUMPCFG", kLinkStopped},
+        {"CCL", "1", kVantor6, kLinkStopped, "old", "CCL,1\r", "CCL", kLinkStopped},
+        {"CCF", "2", kVantor6, kLinkStopped, "old", "CCF,2\r", "CCF", kLinkStopped},
+        {"gcf", "", kVantor6, kLinkStopped, "old", "GCF\r", "GCF", kLinkStopped},
+        {"MAKEINI", "", kVantor6, kLinkStopped, "old", "MAKEINI\r", "MAKEINI", kLinkStopped},
+        {"storeccl", "", kVantor6, kLinkStopped, "oldstoreccl\r", "", "STORECCL", kLinkStopped},
+        {"STOREGCF", "", kVantor4, kLinkStopped, "oldSTOREGCF\r", "", "STOREGCF", kLinkStopped},
+        {"STORECCL", "", kTrevan2, kLinkStopped, "old", "", "", kLinkStopped},
+        {"\r\n", "", kCLumo, kLinkStopped, "\r\r", "", "\r\n", kLinkStopped},
+        // an instrument of no known family gets only what every family gets
+        {"STOP", "", kUnknownType, kLinkStopped, "oldSTOP\r", "", "STOP", kLinkStopPending},
+        {"START", "", kUnknownType, kLinkStopped, "old", "", "START", kLinkStopped},
+        {"HELLO", "!", kUnknownType, kLinkStopped, "oldHELLO!\r", "", "HELLO", kLinkStopped},
+    };
+    for (const Case& c : cases) {
+        InstrumentRecord& r = Connect(c.type);
+        r.Calibration().DeviceType = c.type;
+        r.link.state = c.state;
+        r.outputQueue = "old";
+        Port().written.clear();
+        ASSERT_TRUE(SendCommand(program, c.command, 0, c.argument)) << c.command;
+        EXPECT_EQ(r.outputQueue, c.queue) << c.command << " type " << c.type;
+        EXPECT_EQ(Port().written, c.written) << c.command << " type " << c.type;
+        EXPECT_EQ(r.lastCommand, c.outstanding) << c.command << " type " << c.type;
+        EXPECT_EQ(r.link.state, c.stateAfter) << c.command << " type " << c.type;
+    }
+}
+
+TEST_F(Commands, CommandStartsAFreshReply) {
+    InstrumentRecord& r = Connect(kVantor6);
+    r.replyLines = {"stale"};
+    r.idComplete = true;
+    clock.AdvanceSeconds(5);
+    SendCommand(program, "ID", 0);
+    EXPECT_TRUE(r.replyLines.empty());
+    EXPECT_FALSE(r.idComplete);
+    EXPECT_EQ(r.commandTime, clock.Now());
+    EXPECT_EQ(r.lastSendComplete, clock.Now());
+}
+
+TEST_F(Commands, DirectoryEmptiesTheCastList) {
+    InstrumentRecord& r = Connect(kTrevan2);
+    r.castList.Add("1 20480");
+    r.directoryComplete = true;
+    SendCommand(program, "DIR", 0);
+    EXPECT_EQ(r.castList.size(), 0);
+    EXPECT_FALSE(r.directoryComplete);
+    for (int i = 0; i < 250; ++i) r.castList.Add(std::to_string(i));
+    EXPECT_EQ(r.castList.size(), 199);
+}
+
+TEST_F(Commands, RateChangeReplacesTheQueueThenFollowsOnThePort) {
+    InstrumentRecord& r = Connect(kVantor6);
+    r.outputQueue = "unsent";
+    ASSERT_TRUE(SendCommand(program, "BAUD", 0, " ,19200"));
+    EXPECT_EQ(r.outputQueue, "BAUD,19200\r");
+    EXPECT_EQ(r.baudRate, 19200);
+    Tick();  // 10 characters out
+    Tick();  // the last one: the queue is empty
+    EXPECT_EQ(Port().settingsHistory.back(), "9600,N,8,1");
+    Port().pendingBytes = 3;  // still on its way out
+    Tick();
+    EXPECT_EQ(r.lastCommand, "BAUD");
+    Port().pendingBytes = 0;
+    Tick();
+    EXPECT_EQ(Port().settingsHistory.back(), "19200,N,8,1");
+    EXPECT_EQ(Port().receiveClears, 1);
+    EXPECT_EQ(store.Read(keys::Baud), "19200");
+    EXPECT_EQ(r.lastCommand, "");
+    EXPECT_EQ(Port().written, "BAUD,19200\r\r");
+}
+
+TEST_F(Commands, RateOutsideTheSixSendsNothing) {
+    for (const char* rate : {"14400", "", " , ", "19200x", "192"}) {
+        InstrumentRecord& r = Connect(kVantor6);
+        r.baudRate = 9600;
+        r.outputQueue = "old";
+        Port().written.clear();
+        ASSERT_TRUE(SendCommand(program, "BAUD", 0, rate));
+        Tick(0, 3);
+        EXPECT_EQ(Port().written, "old") << rate;
+        EXPECT_EQ(r.baudRate, 9600) << rate;
+        EXPECT_EQ(r.lastCommand, "") << rate;
+        EXPECT_FALSE(store.Find("Connection", "Baud").has_value()) << rate;
+    }
+    for (int rate : {4800, 9600, 19200, 38400, 57600, 115200}) EXPECT_TRUE(IsAllowedBaudRate(rate));
+    EXPECT_FALSE(IsAllowedBaudRate(14400));
+}
+
+TEST_F(Commands, SetPeriodOnAVantorGoesPastTheQueue) {
+    InstrumentRecord& r = Connect(kVantor4);
+    QueueOutput(program, 0, "abcdefghijklmnop");
+    Tick();
+    SendCommand(program, "SETPERIOD", 0, "10");
+    EXPECT_EQ(Port().written, "abcdefghij\r\nLOG,10\r");
+    Tick();
+    EXPECT_EQ(Port().written, "abcdefghij\r\nLOG,10\rklmnop");
+    EXPECT_EQ(r.outputQueue, "");
+}
+
+TEST_F(Commands, StartIsRefusedWhileDownloading) {
+    InstrumentRecord& r = Connect(kTrevan2);
+    r.downloading = true;
+    EXPECT_TRUE(SendCommand(program, "START", 0));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{"Can Not Start While Downloading"});
+    EXPECT_EQ(r.outputQueue, "");
+    EXPECT_EQ(r.link.state, kLinkStopped);
+}
+
+TEST_F(Commands, StartOpensRecordingFilesFirst) {
+    InstrumentRecord& r = Connect(kVantor6);
+    int calls = 0;
+    int answer = -1;
+    program.hooks.openRecordingForStart = [&](int slot) {
+        EXPECT_EQ(slot, 0);
+        ++calls;
+        return answer;
+    };
+    SendCommand(program, "START", 0);  // the user cancels the new files
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(r.outputQueue, "");
+    EXPECT_EQ(observer.timerEnables, 0);
+    answer = 1;
+    SendCommand(program, "START", 0);
+    EXPECT_EQ(r.outputQueue, "START,0\r");
+    EXPECT_EQ(observer.timerEnables, 1);
+    // with a recording open no new one is made
+    TempDir dir;
+    ASSERT_TRUE(r.recording.files.datFile.Open(dir.File("x.dat")));
+    SendCommand(program, "STARTNOLOG", 0);
+    EXPECT_EQ(calls, 2);
+}
+
+TEST_F(Commands, StartWithTheFilesLayer) {
+    TempDir dir;
+    RecordingSettings settings;
+    settings.instance = 2;
+    RecordingContext context{prompter, clock, settings, [&dir] { return dir.path() + "/"; }};
+    program.hooks.openRecordingForStart = OpenRecordingOnStart(program, context);
+    InstrumentRecord& r = Connect(kVantor6, 3);
+    SendCommand(program, "START", 3);
+    ASSERT_TRUE(r.recording.files.rawFile.IsOpen());
+    EXPECT_TRUE(r.recording.files.datFile.IsOpen());
+    r.recording.files.rawFile.Close();
+    const std::string raw = ReadFileBytes(dir.File("untitled23.raw"));
+    EXPECT_NE(raw.find("DeviceType=Vantor-6\r\n"), std::string::npos) << raw;
+    EXPECT_NE(raw.find("DataSource=SN-3\r\n"), std::string::npos) << raw;
+}
+
+TEST_F(Commands, UnidentifiedInstrumentAsksForAConnection) {
+    InstrumentRecord& r = Slot(1);
+    r.port->Open("/dev/fake1", "9600,N,8,1");
+    EXPECT_FALSE(SendCommand(program, "STOP", 1));
+    EXPECT_EQ(r.outputQueue, "");
+    EXPECT_EQ(r.lastCommand, "");
+
+    program.hooks.connect = [](int slot) { return slot == 9; };  // the user gives up
+    EXPECT_FALSE(SendCommand(program, "STOP", 1));
+    program.hooks.connect = [this](int slot) {
+        Slot(slot).identified = true;
+        Slot(slot).instrumentType = kALumo;
+        return true;
+    };
+    EXPECT_TRUE(SendCommand(program, "STOP", 1));
+    EXPECT_EQ(r.outputQueue, "STOP\r");
+}
+
+TEST_F(Commands, OutputPacingPerFamily) {
+    struct Case {
+        int type;
+        int32_t state;
+        size_t perTick;
+    } cases[] = {
+        {kVantor6, kLinkStopped, 10},    {kVantor4, kLinkSampling, 10},
+        {kVantor2, kLinkNoData, 10},     {kVantor6, kLinkSleeping, 1},
+        {kALumo, kLinkStopped, 1},       {kCLumo, kLinkStopped, 1},
+        {kXLumo, kLinkStopped, 1},       {kTrevan2, kLinkStopped, 1},
+        {kUnknownType, kLinkStopped, 1},
+    };
+    for (const Case& c : cases) {
+        InstrumentRecord& r = Connect(c.type);
+        r.link.state = c.state;
+        r.lastReceiveTime = clock.Now();
+        Port().written.clear();
+        r.outputQueue = std::string(25, 'x');
+        r.lastSendComplete = 0;
+        Tick();
+        EXPECT_EQ(Port().written.size(), c.perTick) << c.type << "/" << c.state;
+        // the queue empties after ceil(25 / n) ticks in all; its end is noted
+        const int ticks = static_cast<int>((25 + c.perTick - 1) / c.perTick);
+        Tick(0, ticks - 2);
+        EXPECT_EQ(r.lastSendComplete, 0) << c.type;
+        const double last = clock.Now();
+        Tick();
+        EXPECT_EQ(Port().written, std::string(25, 'x')) << c.type;
+        EXPECT_EQ(r.lastSendComplete, last) << c.type;
+    }
+}
+
+}  // namespace
+}  // namespace tidewell::test

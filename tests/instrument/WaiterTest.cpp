@@ -1,0 +1,105 @@
+#include <QTimer>
+#include <string>
+
+#include "instrument/Commands.h"
+#include "instrument/InputTimer.h"
+#include "tests/instrument/EngineFixture.h"
+#include "tests/instrument/TestApplication.h"
+
+namespace tidewell::test {
+namespace {
+
+using Waits = EngineTest;
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+TEST_F(Waits, SteppingWaiterCountsTicksOnTheClock) {
+    int ticks = 0;
+    SteppingWaiter w(clock, [&ticks] { ++ticks; });
+    EXPECT_EQ(w.WaitUntil([&ticks] { return ticks == 5; }, 3), WaitResult::kDone);
+    EXPECT_EQ(ticks, 5);
+    EXPECT_NEAR(clock.Now(), kStart + 0.25 * kSecond, 1e-9);
+
+    const double before = clock.Now();
+    EXPECT_EQ(w.WaitUntil({}, 3), WaitResult::kTimedOut);
+    EXPECT_EQ(ticks, 65);  // 3 s of 50 ms ticks
+    EXPECT_NEAR((clock.Now() - before) / kSecond, 3.0, 1e-3);
+
+    int cancelAt = ticks + 7;
+    EXPECT_EQ(w.WaitUntil({}, kNoTimeLimit, [&] { return ticks >= cancelAt; }),
+              WaitResult::kCancelled);
+    // the condition is checked before the cancel request, and both before the time
+    EXPECT_EQ(w.WaitUntil([] { return true; }, 0, [] { return true; }), WaitResult::kDone);
+    EXPECT_EQ(w.WaitUntil({}, 0, [] { return true; }), WaitResult::kCancelled);
+    EXPECT_EQ(w.Pause(1), WaitResult::kDone);
+    EXPECT_EQ(w.passes(), 65 + 7 + 20);
+}
+
+// An instrument that answers the identification request once it has been sent in full.
+void AnswerIdentification(FakeSerialPort& port) {
+    port.onWrite = [&port](std::string_view) {
+        if (port.written.find("ID\r") != std::string::npos && port.written.size() < 100) {
+            port.Feed("ID\r\nIdentification: Corvane\r\nModel: VN4\r\nSerial: VN4-9\r\n");
+            port.Feed("Config: T0\r\nOptions: none\r\nFirmware: 1.0\r\nCh: 4\r\nDone\r\n");
+            port.written += std::string(100, '.');  // answer once
+        }
+    };
+}
+
+TEST_F(Waits, IdentificationWithinThreeSeconds) {
+    InstrumentRecord& r = Connect(kVantor4);
+    r.identified = true;
+    AnswerIdentification(Port());
+    SendCommand(program, "ID", 0);
+    const double start = clock.Now();
+    EXPECT_EQ(waiter.WaitUntil([&r] { return r.idComplete; }, 3), WaitResult::kDone);
+    EXPECT_EQ(r.modelName, "Vantor-4");
+    EXPECT_LT((clock.Now() - start) / kSecond, 0.5);
+}
+
+TEST_F(Waits, SilentInstrumentTimesOutAndCancelStopsAtOnce) {
+    InstrumentRecord& r = Connect(kVantor4);
+    SendCommand(program, "ID", 0);
+    const double start = clock.Now();
+    EXPECT_EQ(waiter.WaitUntil([&r] { return r.idComplete; }, 3), WaitResult::kTimedOut);
+    EXPECT_NEAR((clock.Now() - start) / kSecond, 3.0, 1e-3);
+    r.cancelRequest = kCancelRequested;
+    EXPECT_EQ(waiter.WaitUntil([&r] { return r.idComplete; }, 3,
+                               [&r] { return r.cancelRequest == kCancelRequested; }),
+              WaitResult::kCancelled);
+}
+
+TEST_F(Waits, NoDataAfterElevenSecondsWhileWaiting) {
+    InstrumentRecord& r = Connect(kCLumo);
+    SendCommand(program, "START", 0);
+    EXPECT_EQ(waiter.WaitUntil([&r] { return r.link.state == kLinkNoData; }, 20),
+              WaitResult::kDone);
+    // the tick at 11 s (or the next, as the clock's rounding falls) saw the silence
+    const double waited = (clock.Now() - r.lastReceiveTime) / kSecond;
+    EXPECT_GE(waited, 11.04);
+    EXPECT_LE(waited, 11.11);
+    EXPECT_EQ(Port().written, "START\r");  // one character per tick, long done
+}
+
+TEST_F(Waits, EventLoopWaiterRunsTimers) {
+    TestApplication();
+    SystemClock systemClock;
+    EventLoopWaiter w(systemClock);
+    bool fired = false;
+    QTimer::singleShot(20, [&fired] { fired = true; });
+    EXPECT_EQ(w.WaitUntil([&fired] { return fired; }, 5), WaitResult::kDone);
+    EXPECT_EQ(w.WaitUntil({}, 0.05), WaitResult::kTimedOut);
+    EXPECT_EQ(w.WaitUntil({}, 5, [] { return true; }), WaitResult::kCancelled);
+
+    // the window's input timer ticks while a wait runs
+    InstrumentRecord& r = Connect(kVantor6, 2);
+    InputTimer timer(program, 2);
+    timer.Start();
+    Port(2).Feed("hello\r");
+    EXPECT_EQ(w.WaitUntil([&r] { return r.terminalQueue.size() == 1; }, 5), WaitResult::kDone);
+    timer.Stop();
+    EXPECT_EQ(r.terminalQueue.GetNext(), "hello");
+}
+
+}  // namespace
+}  // namespace tidewell::test
