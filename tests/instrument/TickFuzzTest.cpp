@@ -1,0 +1,164 @@
+#include <chrono>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "stream/PacketBuilder.h"
+#include "tests/instrument/EngineFixture.h"
+
+namespace tidewell::test {
+namespace {
+
+// Text an instrument might send, good and bad, with every kind of line end.
+std::string RandomInstrumentText(std::mt19937& rng, size_t length) {
+    static const std::vector<std::string> pieces = [] {
+        ChannelPacketFields d;
+        d.raw[0] = 1234;
+        d.gain[0] = 2;
+        std::vector<std::string> p = {
+            BuildDPacket(d),
+            BuildTPacket(d),
+            BuildDPacket(d, PacketChecksum::kBad),
+            BuildDPacket(d, PacketChecksum::kIncludingStar),
+            BuildHPacket({}),
+            BuildIPacket({}),
+            BuildVPacket({}),
+            "1,2,3,4,5,6",
+            "12,1,2,3,4,5,6,7,8,9,10,11",
+            "1,2,3,4,5",
+            "Starting in 12.5 seconds",
+            "Sleeping",
+            "!Battery low",
+            "opening shutter",
+            "Closing Shutter..done",
+            "End of Cast",
+            "Identification: x",
+            "Model: VN6",
+            "\r",
+            "\n",
+            "\r\n",
+            "*",
+            ",,,,,,,,",
+        };
+        return p;
+    }();
+    std::string text;
+    while (text.size() < length) {
+        if (rng() % 4 == 0) {
+            const size_t n = rng() % 8;
+            for (size_t i = 0; i < n; ++i) text += static_cast<char>(rng() % 256);
+        } else {
+            text += pieces[rng() % pieces.size()];
+            if (rng() % 3 != 0) text += (rng() % 2) ? "\r" : "\r\n";
+        }
+    }
+    return text;
+}
+
+class TickFuzz : public EngineTest {
+  protected:
+    // Feeds the text in random chunks, one chunk per tick, and returns every line the terminal
+    // received.
+    std::vector<std::string> FeedInChunks(const std::string& text, std::mt19937& rng,
+                                          size_t maxChunk) {
+        Connect(kVantor6);
+        Slot().pendingInput.Clear();  // nothing left over from the last run
+        std::vector<std::string> lines;
+        for (size_t at = 0; at < text.size();) {
+            const size_t n = std::min(text.size() - at, static_cast<size_t>(rng() % maxChunk));
+            Receive(text.substr(at, n));
+            at += n;
+            for (std::string& l : Drain(Slot().terminalQueue)) lines.push_back(std::move(l));
+        }
+        Tick();
+        for (std::string& l : Drain(Slot().terminalQueue)) lines.push_back(std::move(l));
+        return lines;
+    }
+};
+
+TEST_F(TickFuzz, AnyChunkingGivesTheSameLines) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 20; ++round) {
+        const std::string text = RandomInstrumentText(rng, 20000);
+        const std::vector<std::string> big = FeedInChunks(text, rng, 4000);
+        const std::vector<std::string> small = FeedInChunks(text, rng, 7);
+        ASSERT_EQ(big.size(), small.size()) << "round " << round;
+        for (size_t i = 0; i < big.size(); ++i) ASSERT_EQ(big[i], small[i]) << i;
+        ASSERT_FALSE(big.empty());
+        Slot().dataQueue.Clear();
+    }
+}
+
+TEST_F(TickFuzz, GarbageNeverBreaksTheLoop) {
+    std::mt19937 rng(4242);
+    InstrumentRecord& r = Connect(kVantor6);
+    r.Calibration().DeviceType = kVantor6;
+    r.calibrationLoaded = true;
+    r.instrumentMessages = true;
+    long samples = 0;
+    r.sampleSinks.push_back(
+        [&samples](int, const CalibratedSample&, const SampleRecord&) { ++samples; });
+    const char* commands[] = {"", "ID", "VER", "WAKE", "BAUD", "LOADCFG", "STORECCL", "X"};
+    for (int tick = 0; tick < 3000; ++tick) {
+        if (rng() % 50 == 0) r.lastCommand = commands[rng() % 8];
+        if (rng() % 200 == 0) {
+            r.blockTransfer = !r.blockTransfer;
+            if (r.blockTransfer) r.blockReceiver.Start();
+        }
+        if (rng() % 100 == 0) r.downloading = !r.downloading;
+        if (rng() % 100 == 0) r.instrumentType = static_cast<int>(rng() % 9);
+        if (rng() % 300 == 0) r.outputQueue += "STOP\r";
+        Receive(RandomInstrumentText(rng, rng() % 600));
+        ASSERT_LE(r.replyLines.size(), 200u);
+        ASSERT_LE(r.dataQueue.size(), 999);
+        ASSERT_LE(r.terminalQueue.size(), 999);
+        ASSERT_GE(r.link.state, 0);
+        ASSERT_LE(r.link.state, 14);
+        ASSERT_LE(r.unroutedText.size(), kMaxUnroutedText);
+    }
+    EXPECT_GT(samples, 0);
+    EXPECT_FALSE(Port().written.empty());
+}
+
+// A stream far faster than any instrument: 400 packets per tick, converted, written to both
+// recording files and handed to a subscriber. The tick must stay short; the bound is loose
+// so that a slow machine passes, but a tick that waits or goes quadratic does not.
+TEST_F(TickFuzz, LongestTickStaysShort) {
+    TempDir dir;
+    InstrumentRecord& r = Connect(kVantor6);
+    r.Calibration().DeviceType = kVantor6;
+    r.calibrationLoaded = true;
+    ASSERT_TRUE(r.recording.files.rawFile.Open(dir.File("fast.raw")));
+    ASSERT_TRUE(r.recording.files.datFile.Open(dir.File("fast.dat")));
+    long samples = 0;
+    r.sampleSinks.push_back(
+        [&samples](int, const CalibratedSample&, const SampleRecord&) { ++samples; });
+    std::string chunk;
+    ChannelPacketFields f;
+    for (int i = 0; i < 400; ++i) {
+        f.raw[i % 8] = static_cast<int16_t>(i * 37);
+        chunk += BuildDPacket(f) + "\r\n";
+    }
+    // split packets across ticks too
+    const std::string first = chunk.substr(0, 1001),
+                      rest = chunk.substr(1001) + chunk.substr(0, 1001);
+    double longest = 0;
+    for (int tick = 0; tick < 200; ++tick) {
+        Port().Feed(tick == 0 ? first : rest);
+        const auto start = std::chrono::steady_clock::now();
+        ProcessSerialInputTimer_Timer(program, 0);
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        longest = std::max(longest, ms);
+        clock.AdvanceSeconds(0.05);
+    }
+    std::cout << "longest tick: " << longest << " ms for 400 packets\n";
+    RecordProperty("longest_tick_ms", std::to_string(longest));
+    EXPECT_EQ(samples, 199L * 400 + 16);  // the last chunk ends inside a packet
+    EXPECT_LT(longest, 200.0);
+}
+
+}  // namespace
+}  // namespace tidewell::test
