@@ -45,7 +45,8 @@ struct ConversionReport {
 //
 // Returns 0, or the system's error number when a file could not be opened ("Error opening " +
 // path + ": " + description + "." is shown) or the output could not be written completely
-// ("Error writing " + path + ...; what was written stays).
+// ("Error writing " + path + ...; what was written stays). An output that names the raw file
+// itself is refused before anything is written, as writing it would empty the raw file.
 int ConvertRawToDat(const std::string& rawPath, const std::string& datPath,
                     const CalibrationDataClass& calibration, const HeaderSettings& settings,
                     double creationDate, Prompter& prompter, const ConversionControl& control = {},

@@ -138,6 +138,40 @@ TEST(ConvertCommand, RefusalsAndTheirExitCodes) {
     EXPECT_FALSE(std::filesystem::exists(w.work.File("alumo.dec")));
 }
 
+// An output that fails half-way stays as far as it was written, and the summary says so.
+TEST(ConvertCommand, IncompleteOutputsAreNamedInTheSummary) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    Workspace w;
+    std::filesystem::create_directory(w.work.File("out"));
+    std::filesystem::create_symlink("/dev/full", w.work.File("out/alumo.dec"));
+    const auto run = w.Run({"--decimal", "--out", "out", "alumo.raw", "clumo.raw"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error writing out/alumo.dec: No space left on device.\n");
+    EXPECT_EQ(run.out,
+              "Converted 1 of 2 files; left incomplete, as far as they were written: "
+              "out/alumo.dec\n");
+}
+
+// Progress goes to the error stream when someone watches it, and is cleared at the end.
+TEST(ConvertCommand, ProgressOnlyOnATerminal) {
+    TempDir dir;
+    std::filesystem::copy_file(DataPath("batch/clumo.raw"), dir.File("c.raw"));
+    for (bool terminal : {false, true}) {
+        std::istringstream in;
+        std::ostringstream out, err;
+        cli::CliContext ctx{{"--decimal", dir.File("c.raw")}, in, out, err, terminal};
+        EXPECT_EQ(cli::RunConvert(ctx), 0);
+        EXPECT_EQ(out.str(), "Converted 1 of 1 files\n");
+        if (terminal) {
+            const std::string start = "\rConverting: 0 of 1 files done, 0%\r";
+            EXPECT_EQ(err.str().substr(0, start.size()), start);
+            EXPECT_EQ(err.str().substr(err.str().size() - 4), "\r\033[K");
+        } else {
+            EXPECT_EQ(err.str(), "");
+        }
+    }
+}
+
 // Start-up notices that the desktop program shows in a window go to the error stream.
 TEST(ConvertCommand, FirstRunNoticeOnTheErrorStream) {
     Workspace w;

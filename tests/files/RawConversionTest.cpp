@@ -1,5 +1,7 @@
 #include "files/RawConversion.h"
 
+#include "files/ConvertFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -244,6 +246,30 @@ TEST(RawConversion, OpenErrorsAreReportedAndReturned) {
                   "Error opening " + missing + ": No such file or directory.",
                   "Error opening " + badOut + ": No such file or directory.",
                   "Error opening " + dir.File("d.raw") + ": it is the file being converted."}));
+}
+
+// A full disk half-way: the rows written stay, the error is reported and returned.
+TEST(RawConversion, WriteErrorsAreReportedAndTheOutputIsIncomplete) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    TempDir dir;
+    WriteFileBytes(dir.File("c.raw"), test::CLumoRaw());
+    ScriptedPrompter prompter;
+    ConversionReport report;
+    EXPECT_EQ(ConvertRawToDecimal(dir.File("c.raw"), "/dev/full", false, prompter, {}, &report),
+              ENOSPC);
+    EXPECT_TRUE(report.outputOpened);
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{"Error writing /dev/full: No space left on device."});
+
+    std::vector<FileConversion> files{{dir.File("c.raw"), dir.File("c.dec")},
+                                      {dir.File("c.raw"), "/dev/full"},
+                                      {dir.File("none.raw"), dir.File("none.dec")}};
+    ConvertFilesOptions options;
+    options.kind = OutputKind::kDecimal;
+    const ConvertFilesResult r = ConvertFiles(files, options, prompter);
+    EXPECT_EQ(r.converted, 1u);
+    EXPECT_EQ(r.failed, 2u);
+    EXPECT_EQ(r.incomplete, std::vector<size_t>{1});
 }
 
 // Many lines, so that the progress and cancel checks have something to count.
