@@ -28,7 +28,11 @@ void ProcessSerialInputTimer_Timer(ProgramState& program, int slot) {
     InstrumentRecord& r = program.Slot(slot);
     // a window's dialog may let events run inside a tick; the tick must not run inside itself
     if (r.tickRunning) return;
-    r.tickRunning = true;
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(r.tickRunning);
     if (r.PortOpen()) {
         ReadPortInput(program, slot);
         HandleReply(program, slot);
@@ -37,7 +41,6 @@ void ProcessSerialInputTimer_Timer(ProgramState& program, int slot) {
     }
     UpdateStatus(program, slot, false);
     ProcessQueuedSamples(program, slot);
-    r.tickRunning = false;
 }
 
 void ReadPortInput(ProgramState& program, int slot) {

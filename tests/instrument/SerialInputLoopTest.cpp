@@ -267,6 +267,26 @@ TEST_F(InputLoop, BlockTransferTakesTheInput) {
     EXPECT_TRUE(r.pendingInput.Empty());
 }
 
+TEST_F(InputLoop, NoTickRunsInsideATick) {
+    // a window that lets events run while it updates (a modal dialog) must not read the port
+    // a second time in the middle of a tick
+    struct Reentrant : WindowLog {
+        ProgramState* program = nullptr;
+        void UpdateTerminal(int slot) override {
+            ++terminalUpdates;
+            ProcessSerialInputTimer_Timer(*program, slot);
+        }
+    } window;
+    window.program = &program;
+    InstrumentRecord& r = Connect(kVantor6);
+    r.observer = &window;
+    Receive("a\r");
+    Receive("b\r");
+    EXPECT_EQ(window.terminalUpdates, 2);
+    EXPECT_EQ(Drain(r.terminalQueue), (std::vector<std::string>{"a", "b"}));
+    EXPECT_FALSE(r.tickRunning);
+}
+
 // --- Live processing.
 
 std::shared_ptr<CalibrationDataClass> VantorCalibration() {
