@@ -1,5 +1,6 @@
 #include "files/LineReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -37,6 +38,7 @@ void LineReader::Close() {
     begin_ = end_ = 0;
     taken_ = 0;
     atEnd_ = afterCr_ = skipping_ = false;
+    nextCr_ = nextLf_ = kUnknown;
 }
 
 bool LineReader::Refill() {
@@ -45,6 +47,7 @@ bool LineReader::Refill() {
     taken_ += static_cast<int64_t>(begin_);
     begin_ = 0;
     end_ = left;
+    nextCr_ = nextLf_ = kUnknown;
     errno = 0;
     const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
     if (got == 0) {
@@ -59,6 +62,15 @@ bool LineReader::Refill() {
     return got > 0;
 }
 
+size_t LineReader::Find(char c, size_t from, size_t& found) const {
+    // A CR or LF found earlier at or after `from` is still the next one.
+    if (found != kUnknown && found >= from) return found;
+    const void* hit = std::memchr(buffer_.data() + from, c, end_ - from);
+    found =
+        hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - buffer_.data()) : end_;
+    return found;
+}
+
 bool LineReader::Next(std::string_view& line) {
     if (file_ == nullptr) return false;
     size_t scanned = begin_;  // the bytes from begin_ up to here hold no line end
@@ -69,11 +81,9 @@ bool LineReader::Next(std::string_view& line) {
             scanned = begin_;
         }
         if (!afterCr_) {
-            const char* p = buffer_.data() + scanned;
-            const char* stop = buffer_.data() + end_;
-            while (p < stop && *p != '\r' && *p != '\n') ++p;
-            if (p < stop) {
-                const size_t at = static_cast<size_t>(p - buffer_.data());
+            const size_t at = std::min(Find('\r', scanned, nextCr_), Find('\n', scanned, nextLf_));
+            const char* p = buffer_.data() + at;
+            if (at < end_) {
                 const bool wasSkipping = skipping_;
                 line = std::string_view(buffer_.data() + begin_, at - begin_);
                 afterCr_ = *p == '\r';

@@ -44,6 +44,11 @@ class LineReader {
   private:
     // Moves what is left to the front of the buffer and reads more; false when nothing came.
     bool Refill();
+    // Index of the first `c` at or after `from` in the buffer, end_ when there is none. `found`
+    // remembers it, so that each byte is searched at most once for each of CR and LF.
+    size_t Find(char c, size_t from, size_t& found) const;
+
+    static constexpr size_t kUnknown = static_cast<size_t>(-1);
 
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
@@ -55,6 +60,8 @@ class LineReader {
     bool afterCr_ = false;   // the last line ended in CR: an LF next belongs to it
     bool skipping_ = false;  // skipping the rest of a cut line
     bool readFailed_ = false;
+    size_t nextCr_ = kUnknown;  // where Find last found a CR (end_: none before end_)
+    size_t nextLf_ = kUnknown;
     int errorNumber_ = 0;
     std::string errorText_;
 };
