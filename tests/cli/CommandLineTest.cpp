@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "ProgramRun.h"
+#include "shell/AppSettings.h"
 #include "support/TestSupport.h"
 
 namespace tidewell {
@@ -64,6 +65,26 @@ TEST(CommandLine, ConvertsIntoTheWorkingFolderAndEnds) {
         RunTidewell({files.File("D.raw"), ";", files.File("C.cal")}, work.path(), config.path());
     EXPECT_EQ(spaced.status, 0);
     EXPECT_TRUE(std::filesystem::exists(work.File("D.dat")));
+}
+
+// The notices start-up shows in a window are written to the error stream, and the conversion
+// goes on.
+TEST(CommandLine, StartUpNoticesOnTheErrorStream) {
+    TempDir files, work, config;
+    std::filesystem::copy_file(DataPath("batch/vantor6.raw"), files.File("D.raw"));
+    std::filesystem::copy_file(DataPath("batch/vantor6.cal"), files.File("C.cal"));
+    test::WriteHandSettings(config.path());
+    const std::string ini = config.File("Tidewell/Tidewell.ini");
+    std::string settings = ReadFileBytes(ini);
+    // A table file that is missing (a* would fall back on the shipped table; bbTilde has none).
+    settings.replace(settings.find("bTilde=0.015"), 12, "bTilde=" + files.File("none.csv"));
+    test::WriteFileBytes(ini, settings);
+    const auto run =
+        RunTidewell({files.File("D.raw") + ";" + files.File("C.cal")}, work.path(), config.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, std::string(kSigmaFilesMissingMessage) + "\n");
+    EXPECT_EQ(test::WithoutRunDetails(ReadFileBytes(work.File("D.dat"))),
+              test::WithoutRunDetails(ReadFileBytes(DataPath("batch/vantor6.dat"))));
 }
 
 TEST(CommandLine, MissingFilesEndWithoutWritingAnything) {
