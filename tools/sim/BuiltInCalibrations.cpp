@@ -17,7 +17,6 @@ void ScatteringChannel(CalibrationDataClass& cal, int c, const std::string& name
     cal.SetSigma(c, 1, 0.05, quiet);
     cal.SetBeta2bb(c, 1.1);
     cal.SetBTempCoeff(c, -0.0012);
-    cal.SetBDeltaLambda(c, 20);
 }
 
 }  // namespace
@@ -36,9 +35,10 @@ CalibrationDataClass BuiltInCalibration(int model) {
     cal.DepthOff = -1.5f;
     if (IsVantorFamily(model)) {
         static const int kLambdas[6] = {412, 442, 470, 510, 532, 595};
+        static const double kMu[6] = {2.03e-6, 2.41e-6, 1.87e-6, 3.05e-6, 2.56e-6, 4.12e-6};
         const int scattering = ScatteringChannelCount(model);
         for (int c = 0; c < scattering; ++c)
-            ScatteringChannel(cal, c, "bb(" + std::to_string(kLambdas[c]) + ")", 2.0e-6 * (c + 1));
+            ScatteringChannel(cal, c, "bb(" + std::to_string(kLambdas[c]) + ")", kMu[c]);
         // the fluorescence channels follow the scattering ones
         for (int c = scattering; c < ChannelCount(model); ++c) {
             ScatteringChannel(cal, c, c == scattering ? "FL(470)" : "FL(532)", 0.0125);
@@ -47,6 +47,7 @@ CalibrationDataClass BuiltInCalibration(int model) {
     } else if (IsSingleChannel(model)) {
         const int lambda = model == kALumo ? 700 : model == kCLumo ? 657 : 532;
         ScatteringChannel(cal, 0, "bb(" + std::to_string(lambda) + ")", 1.23e-5);
+        cal.SetBDeltaLambda(0, 20);
         for (int g = 1; g <= 5; ++g) cal.SetDarkOffset(0, g, static_cast<int16_t>(2 + g));
         cal.SetSigmaExp(0, 0.5);
         cal.SetKLambda(0, 532);
@@ -65,6 +66,8 @@ CalibrationDataClass BuiltInCalibration(int model) {
         cal.SetName(2, "k(" + k + ")");
     } else if (IsTrevan(model)) {
         cal.MaxDepth = 3000;
+        cal.DepthCal = 0;
+        cal.DepthOff = 0;
         cal.kp1 = 0.0125f;
         cal.kp2 = -3.5f;
         cal.P0 = 10.1325f;
@@ -84,8 +87,20 @@ CalibrationDataClass BuiltInCalibration(int model) {
             cal.SetKTPW(c, 20);
         }
     }
-    cal.Changed = 0;
-    return cal;
+    // The instrument holds what its calibration file says: read back through the file's text, a
+    // dump of it reads back the same.
+    CalibrationDataClass held;
+    std::string section;
+    const std::string text = cal.CalFileText();
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        held.ParseLineIntoCalClass(std::string_view(text).substr(start, end - start), section);
+        start = end + 2;
+    }
+    held.Changed = 0;
+    return held;
 }
 
 }  // namespace tidewell::sim

@@ -801,7 +801,7 @@ void SimInstrument::ChannelConfigDump(int n) {
 void SimInstrument::ChannelUpload(const std::vector<std::string>& args) {
     // ccl,n,Mu,RNominal,ROutOff+SigmaExp,beta2bb,bb2c+MuRho/10,s0,s1,s2,TempCoeff,gain1..gain5
     const int n = RoundToInt32(Number(args, 0, 0));
-    if (n < 1 || n > ChannelCount(model_) || args.size() < 16) {
+    if (n < 1 || n > ChannelCount(model_) || args.size() < 15) {
         Line("Invalid channel data");
         Prompt();
         return;

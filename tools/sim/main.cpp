@@ -191,6 +191,9 @@ int main(int argc, char** argv) {
             if (ready > 0 && (p.revents & POLLIN)) {
                 char buffer[4096];
                 const ssize_t n = read(master, buffer, sizeof buffer);
+                // the rate as it is now: a host sets its rate before it writes
+                if (tcgetattr(master, &current) == 0)
+                    instrument.SetLineBaud(RateOf(cfgetospeed(&current)));
                 if (n > 0)
                     instrument.Receive(std::string_view(buffer, static_cast<size_t>(n)), after);
             }

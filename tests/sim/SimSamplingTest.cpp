@@ -1,0 +1,257 @@
+// Sampling: what the instrument sends decodes with the program's decoder to what it meant, at
+// its period, with its start messages, faults and sleep.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "stream/DateValue.h"
+#include "stream/Decoder.h"
+#include "stream/Models.h"
+#include "tests/sim/SimDriver.h"
+
+namespace tidewell::sim::test {
+namespace {
+
+std::vector<std::string> SampleLinesOf(const std::string& bytes) {
+    std::vector<std::string> out;
+    for (const std::string& l : CutLines(bytes)) {
+        const int kind = ClassifyLine(l);
+        if (kind != kOtherLine && kind != kHPacket && kind != kIPacket) out.push_back(l);
+    }
+    return out;
+}
+
+// Compares a decoded record with the sample the instrument meant.
+void ExpectDecodesTo(int model, const std::string& line, const SimSample& s) {
+    SCOPED_TRACE(line);
+    SampleRecord r;
+    ASSERT_TRUE(DecodeLine(line, model, r));
+    const double seconds = s.Seconds();
+    EXPECT_NEAR(r.depthCounts, s.depthCounts, 1e-3);
+    EXPECT_NEAR(r.temperature, s.temperatureCentis / 100.0, 1e-4);
+    if (IsVantorFamily(model)) {
+        EXPECT_EQ(r.time, std::floor(seconds));
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_EQ(r.raw[i], s.counts[i]) << i;
+            EXPECT_EQ(r.gain[i], s.gain[i]) << i;
+            EXPECT_EQ(s.counts[i] != 0, i < ChannelCount(model)) << i;
+        }
+    } else if (IsTrevan(model)) {
+        EXPECT_NEAR(r.time, seconds, 1e-6);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(r.signal[i], s.counts[i]);
+            EXPECT_EQ(r.reference[i], s.reference[i]);
+        }
+        EXPECT_NEAR(r.infoA, s.infoACounts / 100.0, 1e-3);
+        EXPECT_NEAR(r.voltage, s.voltageCentis / 100.0, 1e-4);
+        EXPECT_EQ(r.infoCode, s.infoCode);
+    } else {
+        EXPECT_EQ(r.time, std::floor(seconds));
+        EXPECT_EQ(r.subSecond, s.hundredths % 100);
+        EXPECT_EQ(r.signal[0], s.counts[0]);
+        EXPECT_EQ(r.gain[0], s.gain[0]);
+        EXPECT_EQ(r.optionCounts, model == kXLumo ? 0 : s.optionCounts);
+    }
+}
+
+TEST(SimSampling, EveryModelsLinesDecodeToTheSamplesMeant) {
+    struct Case {
+        int model;
+        bool decimal;   // DATAFORMAT,D before starting
+        int kind;       // kind of the sample lines
+        int extraKind;  // an information line with each sample, or 0
+    } cases[] = {
+        {kVantor6, false, kDPacket, 0},
+        {kVantor4, false, kDPacket, 0},
+        {kVantor2, false, kDPacket, 0},
+        {kALumo, false, kAPacket, 0},
+        {kALumo, true, kSingleDecimalLine, 0},
+        {kCLumo, false, kCPacket, 0},
+        {kXLumo, true, kSingleDecimalLongLine, 0},
+        {kXLumo, false, kSingleDecimalLine, kIPacket},
+        {kTrevan2, false, kTwoChannelLongLine, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ModelName(c.model) + (c.decimal ? " decimal" : ""));
+        Driver d(Driver::Model(c.model));
+        d.Command(std::string("DATAFORMAT,") + (c.decimal ? "D" : "H"));
+        const std::string bytes = d.Send("START\r", 4.05);
+        const std::vector<std::string> lines = SampleLinesOf(bytes);
+        const auto& samples = d.sim.liveSamples();
+        ASSERT_EQ(lines.size(), 5u);  // at 0, 1, 2, 3 and 4 s
+        ASSERT_EQ(samples.size(), lines.size());
+        for (size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(ClassifyLine(lines[i]), c.kind);
+            ExpectDecodesTo(c.model, lines[i], samples[i]);
+            // a file without a header still tells the model from the line
+            const bool xLines = c.kind == kSingleDecimalLine || c.kind == kSingleDecimalLongLine;
+            EXPECT_EQ(GuessInstrumentType(lines[i]), xLines ? kXLumo : c.model);
+        }
+        EXPECT_EQ(d.sim.truth().lines[c.kind], 5);
+        EXPECT_EQ(d.sim.truth().samples, 5);
+        if (c.extraKind) {
+            EXPECT_EQ(d.sim.truth().lines[c.extraKind], 5);
+        }
+        EXPECT_EQ(d.sim.truth().lines[kHPacket], IsVantorFamily(c.model) ? 1 : 0);
+    }
+}
+
+TEST(SimSampling, SamplesComeAtThePeriodOnTheInstrumentClock) {
+    SimOptions o = Driver::Model(kALumo);
+    o.period = 0.25;
+    o.streaming = true;
+    Driver d(o);
+    d.Wait(10.0);
+    const auto& samples = d.sim.liveSamples();
+    ASSERT_EQ(samples.size(), 41u);  // 0, .25, ... 10 s
+    for (size_t i = 1; i < samples.size(); ++i)
+        EXPECT_EQ(samples[i].hundredths - samples[i - 1].hundredths, 25);
+    // the single-channel clock counts from 1980; the Vantor's from 1970
+    EXPECT_NEAR(samples[0].Seconds() / 86400.0 + kEpoch1980, kTestClock, 1e-6);
+    // a new period takes effect on the next sample
+    d.Command("PERIOD,2", 0);
+    d.Wait(10.0);
+    EXPECT_EQ(samples.size(), 46u);
+}
+
+TEST(SimSampling, StartDelayAndShutterMessagesComeFirst) {
+    SimOptions o = Driver::Model(kVantor6);
+    o.shutter = true;
+    Driver d(o);
+    d.Command("LOG,1,3");
+    // "Opening shutter" comes without a line end, and stays alone until the shutter has moved
+    const std::string opening = d.Send("START,0\r", 1.0);
+    EXPECT_EQ(opening, "Opening shutter");
+    EXPECT_EQ(d.Send("LOG\r", 0.5), "");  // a command waits for the shutter
+    const std::vector<std::string> lines = CutLines(opening + d.Wait(1.0));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Opening shutter..done");
+    EXPECT_EQ(lines[1], "Starting in 3 seconds");
+    EXPECT_EQ(lines[2], "Sample period: 1");
+    EXPECT_TRUE(SampleLinesOf(d.Wait(2.4)).empty());
+    std::vector<std::string> started = CutLines(d.Wait(0.2));
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(ClassifyLine(started[0]), kHPacket);
+    EXPECT_EQ(ClassifyLine(started[1]), kDPacket);
+
+    const std::vector<std::string> stop = CutLines(d.Send("STOP\r", 2.5));
+    ASSERT_EQ(stop.size(), 3u);
+    EXPECT_EQ(stop[0], "Stopped");
+    EXPECT_EQ(stop[1], "Closing shutter..done");
+    EXPECT_EQ(stop[2], ">");
+    EXPECT_TRUE(SampleLinesOf(d.Wait(5)).empty());
+}
+
+TEST(SimSampling, SleepsUntilACarriageReturn) {
+    SimOptions o = Driver::Model(kVantor4);
+    o.streaming = true;
+    Driver d(o);
+    d.Wait(2.5);
+    EXPECT_EQ(CutLines(d.Send("SLEEP\r", 5)), std::vector<std::string>{"Sleeping"});
+    // a sleeping Vantor gets one character per tick; only the carriage return wakes it
+    EXPECT_EQ(d.Send("I", 0.05) + d.Send("D", 0.05), "");
+    EXPECT_TRUE(d.sim.asleep());
+    EXPECT_EQ(CutLines(d.Send("\r")), (std::vector<std::string>{"Turning on", "VN4 ready"}));
+    EXPECT_FALSE(d.sim.sampling());
+    EXPECT_EQ(CutLines(d.Send("\r")), std::vector<std::string>{">"});
+
+    SimOptions asleep = Driver::Model(kTrevan2);
+    asleep.asleep = true;
+    Driver t(asleep);
+    EXPECT_EQ(t.Send("ID\r"), "Turning on\r\nTrevan-2 woke\r\n");
+}
+
+TEST(SimSampling, FaultsAreCountedInTheTruth) {
+    SimOptions o = Driver::Model(kCLumo);
+    o.streaming = true;
+    o.badChecksumEvery = 3;
+    o.dropEvery = 4;
+    o.period = 0.5;
+    Driver d(o);
+    const std::vector<std::string> lines = CutLines(d.Wait(11.9));  // 24 samples
+    ASSERT_EQ(lines.size(), 24u);
+    int good = 0, shortLines = 0;
+    for (const std::string& l : lines) {
+        if (ClassifyLine(l) == kCPacket) ++good;
+        if (l.size() == 31) ++shortLines;
+    }
+    const SimTruth& t = d.sim.truth();
+    EXPECT_EQ(t.samples, 24);
+    EXPECT_EQ(t.badChecksums, 8);
+    EXPECT_EQ(t.droppedLines, 6);
+    EXPECT_EQ(shortLines, 6);
+    // every 12th line is both: 24 - 8 - 6 + 2
+    EXPECT_EQ(t.lines[kCPacket], 12);
+    EXPECT_EQ(good, 12);
+    EXPECT_NE(t.Text().find("C=12\n"), std::string::npos);
+}
+
+TEST(SimSampling, AtTheWrongRateItHearsNothingAndSendsNoise) {
+    SimOptions o = Driver::Model(kVantor6);
+    o.streaming = true;
+    Driver d(o);
+    d.sim.SetLineBaud(9600);
+    const std::string noise = d.Send("ID\r", 3.0);
+    ASSERT_FALSE(noise.empty());
+    for (char c : noise) EXPECT_TRUE(c == '\r' || static_cast<unsigned char>(c) >= 0x80);
+    for (const std::string& l : CutLines(noise)) EXPECT_EQ(ClassifyLine(l), kOtherLine);
+    // at its own rate it answers again; BAUD moves it to another rate after the reply
+    d.sim.SetLineBaud(19200);
+    d.Command("STOP");
+    EXPECT_EQ(d.Command("BAUD,38400"), std::vector<std::string>{"Baud rate 38400"});
+    EXPECT_EQ(d.sim.baud(), 38400);
+    EXPECT_EQ(d.Send("\r"), "");
+    d.sim.SetLineBaud(38400);
+    EXPECT_EQ(d.Command(""), std::vector<std::string>{">"});
+    EXPECT_EQ(d.Command("BAUD,14400")[0], "Invalid baud rate");
+}
+
+TEST(SimSampling, SilentInstrumentSendsNothing) {
+    SimOptions o = Driver::Model(kVantor6);
+    o.silent = true;
+    o.streaming = true;
+    Driver d(o);
+    EXPECT_EQ(d.Send("ID\r", 5), "");
+}
+
+TEST(SimSampling, BreakResetsWhateverItWasDoing) {
+    SimOptions o = Driver::Model(kALumo);
+    o.streaming = true;
+    Driver d(o);
+    d.Wait(1.5);
+    d.sim.Break(d.now);
+    EXPECT_EQ(CutLines(d.sim.TakeOutput()), (std::vector<std::string>{"", "Reset", "a-Lumo woke"}));
+    EXPECT_FALSE(d.sim.sampling());
+    EXPECT_EQ(d.Wait(3), "");
+}
+
+TEST(SimSampling, GarbageInputNeverBreaksIt) {
+    for (int model = kVantor6; model <= kTrevan2; ++model) {
+        SimOptions o = Driver::Model(model);
+        o.casts = 2;
+        Driver d(o);
+        uint32_t r = 12345u + static_cast<uint32_t>(model);
+        std::string out;
+        for (int i = 0; i < 3000; ++i) {
+            r = r * 1664525u + 1013904223u;
+            std::string chunk;
+            for (int k = 0; k < 8; ++k) {
+                r = r * 1664525u + 1013904223u;
+                // mostly command letters, digits, commas and carriage returns
+                static const char kAlphabet[] =
+                    "IDVERSTOPLGCFDUMW0123456789,,\r\r\r\n\x01\x06\x15 ";
+                chunk += (r >> 24) < 240 ? kAlphabet[(r >> 8) % (sizeof kAlphabet - 1)]
+                                         : static_cast<char>(r >> 16);
+            }
+            d.sim.Receive(chunk, d.now);
+            d.now += 0.01;
+            d.sim.AdvanceTo(d.now);
+            out += d.sim.TakeOutput();
+        }
+        EXPECT_FALSE(out.empty()) << ModelName(model);
+    }
+}
+
+}  // namespace
+}  // namespace tidewell::sim::test
