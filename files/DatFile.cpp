@@ -79,7 +79,7 @@ int NamedChannelCount(int type) {
 // 1E+308, which no single can hold, so that readers can still tell it.
 inline char* WriteSingle(char* p, double value) {
     if (std::fabs(value) > std::numeric_limits<float>::max()) return WriteSignificant(p, value, 7);
-    return WriteSignificant(p, static_cast<float>(value), 7);
+    return WritePlainSingle(p, static_cast<float>(value));
 }
 
 inline char* WriteItems(char* p, const double* values, int n) {

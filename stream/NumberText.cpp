@@ -25,7 +25,6 @@ Int SaturatedRound(double value) {
     return static_cast<Int>(r);
 }
 
-#ifdef __SIZEOF_INT128__
 // 5^0 .. 5^27, the powers of five that fit 64 bits.
 constexpr auto kPowersOfFive = [] {
     std::array<uint64_t, 28> p{};
@@ -74,6 +73,7 @@ void WriteSevenDigits(uint32_t value, char* out) {
     out[6] = static_cast<char>('0' + (low - tens * 10));
 }
 
+#ifdef __SIZEOF_INT128__
 // value 10^k rounded half to even, with value = m 2^q and 5^k = `five`; 0 when it needs more
 // than 64 bits (it is below 10^19 whenever the decimal exponent was guessed within one).
 uint64_t ScaledRounded(uint64_t m, int q, int k, uint64_t five) {
@@ -267,6 +267,97 @@ std::string FormatSignificantLeadingZero(double value, int digits) {
     std::string s;
     AppendFormatted(s, value, digits, true);
     return s;
+}
+
+// 10^-45 .. 10^39 as doubles, the decimal powers within reach of a single.
+constexpr double kSingleDecades[] = {
+    1e-45, 1e-44, 1e-43, 1e-42, 1e-41, 1e-40, 1e-39, 1e-38, 1e-37, 1e-36, 1e-35, 1e-34, 1e-33,
+    1e-32, 1e-31, 1e-30, 1e-29, 1e-28, 1e-27, 1e-26, 1e-25, 1e-24, 1e-23, 1e-22, 1e-21, 1e-20,
+    1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9,  1e-8,  1e-7,
+    1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,
+    1e7,   1e8,   1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,
+    1e20,  1e21,  1e22,  1e23,  1e24,  1e25,  1e26,  1e27,  1e28,  1e29,  1e30,  1e31,  1e32,
+    1e33,  1e34,  1e35,  1e36,  1e37,  1e38,  1e39};
+
+char* WritePlainSingle(char* out, float value) {
+    const auto bits = std::bit_cast<uint32_t>(value);
+    const int biased = static_cast<int>((bits >> 23) & 0xFF);
+    // Zero, subnormal numbers, infinities and NaN go the general way.
+    if (biased == 0 || biased == 0xFF) return WriteFormatted(out, value, 7, false);
+    const uint64_t m = (bits & 0x7FFFFF) | 0x800000;  // value = m 2^q, m below 2^24
+    const int q = biased - 150;
+    // value lies in [2^(b-1), 2^b), b = q + 24: the decimal exponent is floor((b - 1) log10 2)
+    // or one more, which a comparison decides (a wrong guess would only cost a second pass).
+    int e = ((q + 23) * 78913) >> 18;
+    if (e + 1 <= 39 && std::fabs(value) >= kSingleDecades[e + 1 + 45]) ++e;
+    // value 10^(6 - e) rounded half to even: seven digits once e is right.
+    uint32_t rounded = 0;
+    for (int attempt = 0;; ++attempt) {
+        const int k = 6 - e;
+        uint64_t product = 0;
+        if (attempt == 2 || k < 0 || k > 27 ||
+            __builtin_mul_overflow(m, kPowersOfFive[static_cast<size_t>(k)], &product) ||
+            q + k <= -64)
+            return WriteFormatted(out, value, 7, false);
+        const int shift = q + k;
+        uint64_t r = 0;
+        if (shift >= 0) {
+            r = product << shift;
+        } else {
+            const int s = -shift;
+            const uint64_t whole = product >> s;
+            const uint64_t rest = product & ((uint64_t{1} << s) - 1);
+            const uint64_t half = uint64_t{1} << (s - 1);
+            r = whole + (rest > half || (rest == half && (whole & 1) != 0));
+        }
+        if (r < 1000000) {
+            --e;
+        } else if (r > 10000000) {
+            ++e;
+        } else {
+            if (r == 10000000) {  // rounded up to the next power of ten
+                r = 1000000;
+                ++e;
+            }
+            rounded = static_cast<uint32_t>(r);
+            break;
+        }
+    }
+    char d[16];
+    WriteSevenDigits(rounded, d);
+    int n = 7;
+    while (n > 1 && d[n - 1] == '0') --n;
+
+    char* p = out;
+    if (bits >> 31) *p++ = '-';
+    if (e < -4 || e >= 7) {
+        p[0] = d[0];
+        p[1] = '.';
+        std::memcpy(p + 2, d + 1, 8);
+        p += n > 1 ? n + 1 : 1;
+        *p++ = 'E';
+        *p++ = e < 0 ? '-' : '+';
+        const int a = e < 0 ? -e : e;
+        *p++ = static_cast<char>('0' + a / 10);
+        *p++ = static_cast<char>('0' + a % 10);
+    } else if (e < 0) {
+        p[0] = '.';
+        std::memcpy(p + 1, "000", 3);  // up to three zeros after the point
+        p += -e;
+        std::memcpy(p, d, 8);
+        p += n;
+    } else {
+        // Digits beyond n are the zeros that were stripped: a whole number keeps them.
+        std::memcpy(p, d, 8);
+        if (n <= e + 1) {
+            p += e + 1;
+        } else {
+            p[e + 1] = '.';
+            std::memcpy(p + e + 2, d + e + 1, 8);
+            p += n + 1;
+        }
+    }
+    return p;
 }
 
 std::string StrSingle(float value) {

@@ -27,6 +27,10 @@ void AppendSignificant(std::string& out, double value, int digits);
 // of their own.
 char* WriteSignificant(char* out, double value, int digits);
 
+// The plain form of a single (as PlainSingle) written at `out`, which must have room for 32
+// characters; returns the end of the text. The quick way for rows of numbers.
+char* WritePlainSingle(char* out, float value);
+
 // Single precision: 7 significant digits. Double precision: 15.
 inline std::string PlainSingle(float value) {
     return FormatSignificant(value, 7);

@@ -284,5 +284,24 @@ TEST(NumberText, QuickDigitsAgreeWithExactConversionOnRandomNumbers) {
     EXPECT_EQ(mismatches, 0);
 }
 
+// Rows of calibrated files write their singles the quick way; every text must be the plain one.
+TEST(NumberText, QuickSinglesAreThePlainForm) {
+    uint32_t state = 2463534242u;
+    int mismatches = 0;
+    for (int i = 0; i < 300000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        float value;
+        std::memcpy(&value, &state, sizeof value);
+        if (i % 3 == 0) value = static_cast<float>(state % 20000000) * (i % 2 ? 1.0f : 10.0f);
+        char text[64];
+        const std::string quick(text, WritePlainSingle(text, value));
+        if (quick != PlainSingle(value) && ++mismatches < 5)
+            ADD_FAILURE() << quick << " vs " << PlainSingle(value);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 }  // namespace
 }  // namespace tidewell
