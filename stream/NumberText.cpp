@@ -61,7 +61,7 @@ void WriteDigits(Unsigned value, int count, char* out) {
 }
 
 // The same for exactly seven digits, without a loop.
-void WriteSevenDigits(uint32_t value, char* out) {
+[[gnu::always_inline]] inline void WriteSevenDigits(uint32_t value, char* out) {
     const uint32_t top = value / 100000;
     const uint32_t rest = value - top * 100000;
     const uint32_t middle = rest / 1000;
@@ -323,10 +323,18 @@ char* WritePlainSingle(char* out, float value) {
             break;
         }
     }
-    char d[16];
+    char d[16] = {};
     WriteSevenDigits(rounded, d);
-    int n = 7;
-    while (n > 1 && d[n - 1] == '0') --n;
+    // Trailing zeros counted without a loop: the bytes of the digits that are "0" become zero,
+    // and the first digit never is.
+    uint64_t word = 0;  // d[i] in byte i
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, d, 8);
+    } else {
+        for (int i = 0; i < 7; ++i) word |= uint64_t{static_cast<unsigned char>(d[i])} << (8 * i);
+    }
+    word = (word ^ 0x0030303030303030ULL) & 0x00FFFFFFFFFFFFFFULL;
+    const int n = 7 - (std::countl_zero(word) - 8) / 8;
 
     char* p = out;
     if (bits >> 31) *p++ = '-';
