@@ -47,11 +47,6 @@ TEST(InfoCommand, WhatTheHeadersSay) {
          "\"deviceType\": \"Trevan-2\", \"serial\": \"C2-0033\", \"config\": \"\", \"id\": \"\", "
          "\"fileType\": \"dat\", \"kind\": {\"instrumentType\": 6, \"modelName\": \"Trevan-2\", "
          "\"fileType\": \"dat\", \"serial\": \"C2-0033\"}}"},
-        {"batch/vantor6.cal",
-         "\"recognized\": true, \"instrumentType\": 0, \"modelName\": \"Vantor-6\", "
-         "\"deviceType\": \"Vantor-6\", \"serial\": \"VN6-0412\", \"config\": \"T1\", \"id\": "
-         "\"\", \"fileType\": \"\", \"kind\": {\"instrumentType\": 0, \"modelName\": "
-         "\"Vantor-6\", \"fileType\": \"\", \"serial\": \"VN6-0412\"}}"},
     };
     for (const auto& c : cases) {
         const std::string path = DataPath(c.file);

@@ -323,25 +323,6 @@ TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
     EXPECT_EQ(rows.size(), 301u);
 }
 
-// Line ends: CR, LF and CR LF all end a line, CR LF only once; a last line without an end
-// counts. The same lines must give the same rows however they end.
-TEST(RawConversion, EveryLineEndGivesTheSameRows) {
-    const std::string a = BuildAPacket(test::SingleFields(43200, 0, 2000, 1, 10000, 200, 300));
-    const std::string b = BuildAPacket(test::SingleFields(43201, 0, 1000, 1, 10000, 200, 300));
-    TempDir dir;
-    ScriptedPrompter prompter;
-    std::string expected;
-    for (const std::string end : {"\r", "\n", "\r\n", "\n\r", "\r\r\n"}) {
-        const std::string raw = a + end + b;
-        WriteFileBytes(dir.File("a.raw"), raw);
-        ASSERT_EQ(ConvertRawToDecimal(dir.File("a.raw"), dir.File("a.dec"), false, prompter), 0);
-        const std::string out = ReadFileBytes(dir.File("a.dec"));
-        if (expected.empty()) expected = out;
-        EXPECT_EQ(out, expected) << testing::PrintToString(end);
-    }
-    EXPECT_EQ(LinesAfter(expected, "").size(), 3u);
-}
-
 // Random bytes, long lines without ends and stray packets never crash a conversion, and what
 // comes out is whole rows.
 TEST(RawConversion, GarbageInputGivesWholeRowsOnly) {
