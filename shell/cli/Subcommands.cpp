@@ -25,6 +25,10 @@ const std::vector<Subcommand>& AllSubcommands() {
         {"help", "help  list the subcommands", RunHelp},
         {"info", "info FILE...  what the header of a raw or calibrated file says, as JSON",
          RunInfo},
+        {"record",
+         "record --port DEV [--baud N | --search] [--cal FILE | --cal-from-instrument] --out BASE "
+         "[--duration S] [--save-every S] [--sleep-on-exit]  record an instrument headless",
+         RunRecord},
     };
     return table;
 }

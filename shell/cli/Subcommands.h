@@ -37,5 +37,6 @@ int RunCal(CliContext& ctx);
 int RunConvert(CliContext& ctx);
 int RunDecode(CliContext& ctx);
 int RunInfo(CliContext& ctx);
+int RunRecord(CliContext& ctx);
 
 }  // namespace tidewell::cli
