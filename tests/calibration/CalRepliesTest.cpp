@@ -1,0 +1,341 @@
+#include "calibration/CalReplies.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "calibration/BinaryImage.h"
+#include "calibration/CalFile.h"
+#include "stream/DateValue.h"
+#include "stream/Models.h"
+#include "support/TestSupport.h"
+
+namespace tidewell {
+namespace {
+
+// A calibration text reply of `count` lines whose line `endAt` (0-based) is "[End]".
+std::vector<std::string> CalTextReply(size_t count, size_t endAt) {
+    std::vector<std::string> lines = {"[General]", "DeviceType=Vantor-2", "Serial=V2-0103",
+                                      "[Channel 1]", "Mu=2.5E-06"};
+    while (lines.size() < count) lines.push_back("Comment line");
+    lines[endAt] = "[End]";
+    return lines;
+}
+
+TEST(CalTextReply, CompleteAtEndWithEnoughLines) {
+    struct Case {
+        const char* name;
+        size_t count, endAt;
+        bool multi;  // complete by the whole-calibration rule
+        bool text;   // complete by the "[End]" rule alone
+    } cases[] = {
+        {"[End] on the 40th line", 40, 39, false, true},
+        {"[End] with 53 lines", 53, 52, false, true},
+        {"[End] with 54 lines", 54, 53, true, true},
+        {"[End] early, more lines after", 60, 10, true, true},
+    };
+    for (const Case& c : cases) {
+        CalibrationDataClass multi, text;
+        const std::vector<std::string> lines = CalTextReply(c.count, c.endAt);
+        EXPECT_EQ(CompleteMultiCal(lines, multi), c.multi) << c.name;
+        EXPECT_EQ(CompleteCalText(lines, text), c.text) << c.name;
+        // the lines are read only once the reply is complete
+        EXPECT_EQ(multi.Serial, c.multi ? "V2-0103" : "") << c.name;
+        EXPECT_EQ(text.Serial, c.text ? "V2-0103" : "") << c.name;
+    }
+    CalibrationDataClass cal;
+    EXPECT_FALSE(CompleteCalText({"[General]", "Serial=X"}, cal));
+    EXPECT_EQ(cal.Serial, "");
+}
+
+TEST(CalTextReply, Channel8NeedsSeventeenLinesFromItsLine) {
+    std::vector<std::string> lines(21, "x=1");
+    lines[5] = "[Channel8]";
+    CalibrationDataClass cal;
+    EXPECT_FALSE(CompleteMultiCal(lines, cal));
+    lines.push_back("x=1");
+    EXPECT_TRUE(CompleteMultiCal(lines, cal));  // 5 + 17 = 22
+    // "[Channel 8]" with its blank, as calibration files write it, is no such line
+    lines[5] = "[Channel 8]";
+    EXPECT_FALSE(CompleteMultiCal(lines, cal));
+}
+
+TEST(CalTextReply, ReadsAsTheFileWould) {
+    CalibrationDataClass original;
+    original.DeviceType = kVantor4;
+    original.Serial = "V4-0102";
+    original.Label = "Lab";
+    original.CalTemp = 21.5f;
+    for (int c = 0; c < 4; ++c) {
+        original.SetName(c, "bb(" + std::to_string(450 + 20 * c) + ")");
+        original.SetMu(c, 0, 1.5e-6 * (c + 1));
+        original.SetGain(c, 2, 9.98);
+    }
+    std::vector<std::string> lines;
+    const std::string text = original.CalFileText();
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        // the serial loop keeps no empty lines
+        if (end > start) lines.push_back(text.substr(start, end - start));
+    }
+    CalibrationDataClass read;
+    ASSERT_TRUE(CompleteMultiCal(lines, read));
+    // the first sigma coefficient is derived again after every load
+    SigmaParams params;
+    params.aStar = 0.04;
+    params.aStarFile.clear();
+    SilentPrompter quiet;
+    read.CheckAndUpdateAll(params, SigmaTables{}, quiet);
+    original.CheckAndUpdateAll(params, SigmaTables{}, quiet);
+    EXPECT_EQ(read.Compare(original), 0);
+}
+
+TEST(ChannelValueLine, EachKeySetsItsField) {
+    // start from distinct values so that a field set by mistake shows
+    auto fresh = [] {
+        CalibrationDataClass cal;
+        SilentPrompter quiet;
+        cal.SetMu(0, 0, 7);
+        cal.SetMuRho(0, 8);
+        cal.SetBeta2bb(0, 9);
+        cal.SetBTempCoeff(0, 10);
+        cal.SetSigma(0, 1, 11, quiet);
+        return cal;
+    };
+    {
+        CalibrationDataClass cal = fresh();
+        ParseChannelValueLine("muRho: 1.2", 0, cal);
+        EXPECT_DOUBLE_EQ(cal.MuRho(0), 1.2);
+        EXPECT_DOUBLE_EQ(cal.Mu(0), 7);  // "mu" is in "muRho" but comes after it
+    }
+    {
+        CalibrationDataClass cal = fresh();
+        ParseChannelValueLine("Roo: 12.0003", 0, cal);
+        EXPECT_DOUBLE_EQ(cal.ROutOff(0), 12);
+        EXPECT_NEAR(cal.SigmaExp(0), 0.0003, 1e-12);
+    }
+    {
+        CalibrationDataClass cal = fresh();
+        ParseChannelValueLine("kc: 3.12", 0, cal);
+        EXPECT_DOUBLE_EQ(cal.bb2c(0), 3);
+        EXPECT_NEAR(cal.MuRho(0), 1.2, 1e-12);
+    }
+    struct Simple {
+        const char* line;
+        double (CalibrationDataClass::*get)(int) const;
+        double want;
+    } simple[] = {
+        {"mu: 2.5E-06", &CalibrationDataClass::Mu, 2.5e-6},
+        {"Rnom: 1.05", &CalibrationDataClass::RNominal, 1.05},
+        {"kbb: 1.1", &CalibrationDataClass::beta2bb, 1.1},
+        {"kSigmaExp: 0.5", &CalibrationDataClass::SigmaExp, 0.5},
+        {"Kt: -0.0012", &CalibrationDataClass::bTempCoeff, -0.0012},
+        {"Kt no colon", &CalibrationDataClass::bTempCoeff, 0},
+        // keys are case-sensitive: nothing is set
+        {"KBB: 5", &CalibrationDataClass::beta2bb, 9},
+    };
+    for (const Simple& s : simple) {
+        CalibrationDataClass cal = fresh();
+        ParseChannelValueLine(s.line, 0, cal);
+        EXPECT_DOUBLE_EQ((cal.*s.get)(0), s.want) << s.line;
+    }
+    for (int i = 0; i <= 2; ++i) {
+        CalibrationDataClass cal = fresh();
+        ParseChannelValueLine("kSigma" + std::to_string(i) + ": 0.25", 0, cal);
+        for (int j = 0; j <= 2; ++j)
+            EXPECT_DOUBLE_EQ(cal.Sigma(0, j), i == j ? 0.25 : fresh().Sigma(0, j));
+    }
+}
+
+TEST(ChannelValueLine, GainLineCarriesGainAndThreeOffsets) {
+    CalibrationDataClass cal;
+    ParseChannelValueLine("' G3:100.3:-4:12:7", 2, cal);
+    EXPECT_DOUBLE_EQ(cal.gain(2, 3), 100.3);
+    EXPECT_EQ(cal.DarkOffset(2, 3), -4);
+    EXPECT_EQ(cal.NomOffset(2, 3), 12);
+    EXPECT_EQ(cal.FlOffset(2, 3), 7);
+    EXPECT_DOUBLE_EQ(cal.gain(2, 2), 10);  // other settings keep theirs
+    // a short line sets what it has; a setting outside 1-5 sets nothing
+    ParseChannelValueLine("' G1:2.5", 2, cal);
+    EXPECT_DOUBLE_EQ(cal.gain(2, 1), 2.5);
+    EXPECT_EQ(cal.DarkOffset(2, 1), 0);
+    const CalibrationDataClass before = cal;
+    ParseChannelValueLine("' G6:3:3:3:3", 2, cal);
+    ParseChannelValueLine("' G0:3:3:3:3", 2, cal);
+    ParseChannelValueLine("' G:3", 2, cal);
+    EXPECT_EQ(cal.Compare(before), 0);
+}
+
+TEST(ChannelDump, ChannelLineSetsChannelAndName) {
+    CalibrationDataClass cal;
+    cal.DeviceType = kVantor6;
+    ParseChannelDump({"Channel 3 (bb470)", "deltaLambda: 20", "ChEx: 5", "ChRep: 7", "mu: 3.5",
+                      "' G2:10.5:1:2:3", ">"},
+                     cal, 0);
+    EXPECT_EQ(cal.name(2), "bb470");
+    EXPECT_EQ(cal.lambda(2), 470);
+    EXPECT_EQ(cal.bDeltaLambda(2), 20);
+    EXPECT_EQ(cal.ChEx(2), 5);
+    EXPECT_EQ(cal.ChRep(2), 7);
+    EXPECT_DOUBLE_EQ(cal.Mu(2), 3.5);
+    EXPECT_DOUBLE_EQ(cal.gain(2, 2), 10.5);
+    EXPECT_DOUBLE_EQ(cal.Mu(0), 0);
+    // the name runs from the first "(" to the last ")"
+    ParseChannelDump({"Channel 1 (bb(412))"}, cal, 5);
+    EXPECT_EQ(cal.name(0), "bb(412)");
+    EXPECT_EQ(cal.lambda(0), 412);
+    // without a channel line the assumed channel is used; a channel beyond the records is not
+    ParseChannelDump({"mu: 4"}, cal, 4);
+    EXPECT_DOUBLE_EQ(cal.Mu(4), 4);
+    const CalibrationDataClass before = cal;
+    ParseChannelDump({"Channel 14 (x)", "mu: 9", "Channel 0", "mu: 9", "Channel", "mu: 9"}, cal, 0);
+    EXPECT_EQ(cal.Compare(before), 0);
+}
+
+TEST(DumpCompletion, PromptAfterTheDumpEndsIt) {
+    EXPECT_TRUE(IsPromptLine(">"));
+    EXPECT_TRUE(IsPromptLine("  > "));
+    EXPECT_FALSE(IsPromptLine(""));
+    EXPECT_FALSE(IsPromptLine("a>"));
+    // a prompt left over from the stop before does not end the dump
+    EXPECT_FALSE(GlobalDumpComplete({"Stopped", ">"}));
+    EXPECT_FALSE(GlobalDumpComplete({">", "Model: VN6", "S/N: VN6-0101"}));
+    EXPECT_TRUE(GlobalDumpComplete({">", "Model: VN6", ">"}));
+    EXPECT_FALSE(ChannelDumpComplete({">", "mu: 3"}));
+    EXPECT_FALSE(ChannelDumpComplete({"Channel 2 (bb)", "mu: 3"}));
+    EXPECT_TRUE(ChannelDumpComplete({">", "Channel 2 (bb)", "mu: 3", ">"}));
+}
+
+TEST(GlobalDump, EachLabelSetsItsField) {
+    CalibrationDataClass cal;
+    cal.DeviceType = kVantor6;
+    std::string firmware = "0";
+    ParseGlobalDump({"Model: vn4", "S/N: V4-0102 x", "Config: T1", "ID: Bay Lab",
+                     "Firmware version 3.21", "Cal time: 03/01/24 12:30:15", "Cal temp: 20.5",
+                     "Maximum depth: 600 m", "Depth coefficient: 0.01", "Depth offset: -1.5", ">"},
+                    cal, firmware);
+    EXPECT_EQ(cal.DeviceType, kVantor4);
+    EXPECT_EQ(cal.Serial, "V4-0102 x");
+    EXPECT_EQ(cal.Config, "T1");
+    EXPECT_EQ(cal.Label, "Bay Lab");
+    EXPECT_EQ(firmware, "3.21");
+    EXPECT_DOUBLE_EQ(cal.CalTime, DateValue(2024, 3, 1) + (12 * 3600 + 30 * 60 + 15) / 86400.0);
+    EXPECT_FLOAT_EQ(cal.CalTemp, 20.5f);
+    EXPECT_FLOAT_EQ(cal.MaxDepth, 600);
+    EXPECT_FLOAT_EQ(cal.DepthCal, 0.01f);
+    EXPECT_FLOAT_EQ(cal.DepthOff, -1.5f);
+}
+
+TEST(GlobalDump, FirstLabelInOrderWins) {
+    struct Case {
+        const char* line;
+        GlobalField field;
+    } cases[] = {
+        {"Maximum depth: 5 s/n: 3", GlobalField::kMaxDepth},
+        {"S/N: 12 config: 3", GlobalField::kSerial},
+        {"s/n:12", GlobalField::kNone},  // the serial label has its blank
+        {"Cal time: 3 firmware", GlobalField::kCalTime},
+        {"Cal temp: 3 model: vn6", GlobalField::kCalTemp},
+        {"Model: a-Lumo depth offset: 2", GlobalField::kModel},
+        {"DEPTH OFFSET: 4", GlobalField::kDepthOffset},
+        {"Depth coefficient 0.2", GlobalField::kDepthCoefficient},
+        {"Lab id: 7", GlobalField::kLabel},
+        {"Identification:", GlobalField::kNone},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GlobalDumpField(c.line), c.field) << c.line;
+    struct ModelCase {
+        const char* line;
+        int type;
+    } models[] = {{"Model: VN6", kVantor6},        {"model: vn2", kVantor2},
+                  {"Model: TREVAN-2", kTrevan2},   {"Model: A-Lumo", kALumo},
+                  {"Model: x-lumo ", kXLumo},      {"Model: Vantor-4", kVantor4},
+                  {"Model: nothing", kUnknownType}};
+    for (const ModelCase& m : models) {
+        CalibrationDataClass cal;
+        std::string firmware;
+        ParseGlobalDump({m.line}, cal, firmware);
+        EXPECT_EQ(cal.DeviceType, m.type) << m.line;
+    }
+}
+
+TEST(BinaryCalibrationFile, RoundTripAndErrors) {
+    test::TempDir dir;
+    CalibrationDataClass cal;
+    cal.DeviceType = kCLumo;
+    cal.Serial = "B01230605";
+    cal.Label = "Harbour";
+    cal.SetName(0, "bb(657)");
+    cal.SetMu(0, 0, 1.23e-5);
+    cal.SetKLambda(0, 532);
+    cal.SetTrPure(0, -1234);
+    std::string image;
+    ASSERT_TRUE(BuildBinaryImage(cal, image));
+    const std::string path = dir.File("image.bin");
+    test::WriteFileBytes(path, image);
+
+    CalibrationDataClass read;
+    test::ScriptedPrompter prompter;
+    ASSERT_TRUE(LoadBinaryCalibration(path, read, prompter));
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(read.DeviceType, BinaryImageType(image));
+    EXPECT_EQ(read.Serial, BinaryImageSerial(image));
+    EXPECT_EQ(read.Serial, "B01230605");
+    EXPECT_EQ(read.Label, "Harbour");
+    EXPECT_DOUBLE_EQ(read.Mu(0), 1.23e-5);
+    EXPECT_EQ(read.TrPure(0), -1234);
+    EXPECT_EQ(read.name(1), "c(532)");
+    // the image read back builds the same image
+    std::string again;
+    ASSERT_TRUE(BuildBinaryImage(read, again));
+    EXPECT_EQ(again, image);
+
+    // a short file reads as if padded with zero bytes
+    test::WriteFileBytes(path, image.substr(0, 40));
+    CalibrationDataClass shortRead;
+    ASSERT_TRUE(LoadBinaryCalibration(path, shortRead, prompter));
+    EXPECT_EQ(shortRead.Serial, read.Serial);
+    EXPECT_DOUBLE_EQ(shortRead.Mu(0), 0);
+
+    const std::string missing = dir.File("none.bin");
+    EXPECT_FALSE(LoadBinaryCalibration(missing, shortRead, prompter));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0], "Error opening calibration file '" + missing +
+                                     "': 2 (No such file or directory).  Calibration data not "
+                                     "valid.");
+}
+
+TEST(CalReplyFuzz, GarbageNeverBreaksTheParsers) {
+    std::mt19937 random(20240301);
+    const std::vector<std::string> pieces = {
+        "' G",    ":",           "Channel ",    "(",     ")",          "mu",      "muRho",  "Roo",
+        "kc",     "kSigma",      "Kt",          "-",     ".",          "9",       "1E+308", "s/n: ",
+        "model:", "cal time:",   "/",           "[End]", "[Channel8]", ">",       "=",      "\xff",
+        " ",      "99999999999", "deltaLambda", "ChEx",  "ChRep",      "firmware"};
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<std::string> lines;
+        const int count = static_cast<int>(random() % 70);
+        for (int i = 0; i < count; ++i) {
+            std::string line;
+            const int parts = static_cast<int>(random() % 8);
+            for (int p = 0; p < parts; ++p) line += pieces[random() % pieces.size()];
+            lines.push_back(line);
+        }
+        CalibrationDataClass cal;
+        cal.DeviceType = static_cast<int>(random() % 8);
+        std::string firmware;
+        ParseGlobalDump(lines, cal, firmware);
+        ParseChannelDump(lines, cal, static_cast<int>(random() % 20) - 3);
+        for (const std::string& l : lines)
+            ParseChannelValueLine(l, static_cast<int>(random() % 16) - 2, cal);
+        CompleteMultiCal(lines, cal);
+        CompleteCalText(lines, cal);
+        GlobalDumpComplete(lines);
+        ChannelDumpComplete(lines);
+    }
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace tidewell
