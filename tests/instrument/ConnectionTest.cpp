@@ -1,0 +1,552 @@
+#include "instrument/Connection.h"
+
+#include <gtest/gtest.h>
+
+#include "instrument/CalExchange.h"
+#include "stream/NumberText.h"
+#include "tests/instrument/FakeInstrument.h"
+
+namespace tidewell::test {
+namespace {
+
+// What the dialog and the window were shown.
+struct ConnectionLog : ConnectionObserver {
+    std::vector<std::string> dialog, window, reminders;
+    std::vector<std::string> tried;  // "port@rate"
+    std::function<void()> onTry;
+    int reminderDays = 7;
+    bool selectResult = false;
+    int selects = 0, statusWindows = 0;
+
+    void ShowDialogStatus(int, const std::string& t) override { dialog.push_back(t); }
+    void ShowWindowStatus(int, const std::string& t) override { window.push_back(t); }
+    void ShowPortAndRate(int, const std::string& port, int32_t baud) override {
+        tried.push_back(port + "@" + std::to_string(baud));
+        if (onTry) onTry();
+    }
+    bool SelectCalibration(int) override {
+        ++selects;
+        return selectResult;
+    }
+    int CalReminderForm(int, const std::string& text, Prompter&) override {
+        reminders.push_back(text);
+        return reminderDays;
+    }
+    void ShowInstrumentStatus(int, const std::string&, const std::string&, const std::string&,
+                              const std::string&) override {
+        ++statusWindows;
+    }
+    bool Shown(const std::string& text) const {
+        return std::find(dialog.begin(), dialog.end(), text) != dialog.end();
+    }
+};
+
+// A Vantor-6 calibration as an instrument holds it.
+CalibrationDataClass VantorCalibration(const std::string& serial, double calTime) {
+    CalibrationDataClass cal;
+    cal.DeviceType = kVantor6;
+    cal.Serial = serial;
+    cal.Label = "Lab";
+    cal.CalTime = calTime;
+    cal.CalTemp = 20;
+    for (int c = 0; c < 8; ++c) {
+        cal.SetName(c, "bb(" + std::to_string(410 + 30 * c) + ")");
+        cal.SetMu(c, 0, RoundSignificant(2e-6 * (c + 1), 6));  // as a file holds it
+        cal.SetBeta2bb(c, 1.1);
+    }
+    return cal;
+}
+
+class Connecting : public ConnectionTest {
+  protected:
+    FakeInstrument instrument{Port()};
+    ConnectionLog log;
+
+    Connecting() { ctx.observer = &log; }
+
+    void AnswerAsVantor(const std::string& serial = "VN6-0101") {
+        instrument.Answer("ID", IdentificationReply("VN6", serial));
+        instrument.Answer("STOP", Lines({"Stopped", ">"}));
+    }
+    void AnswerCalibration(const CalibrationDataClass& cal) {
+        instrument.Answer("SENDCAL", cal.CalFileText() + ">\r\n");
+    }
+};
+
+TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
+    AnswerAsVantor();
+    const double start = clock.Now();
+    ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
+    InstrumentRecord& r = Slot();
+    EXPECT_TRUE(r.identified);
+    EXPECT_EQ(r.instrumentType, kVantor6);
+    EXPECT_EQ(r.modelName, "Vantor-6");
+    EXPECT_EQ(r.serialNumber, "VN6-0101");
+    EXPECT_EQ(r.baudRate, 19200);
+    EXPECT_EQ(Port().DeviceName(), "/dev/ttyUSB0");
+    EXPECT_EQ(Port().Settings(), "19200,N,8,1");
+    // two carriage returns wake it; a Vantor is not asked for its version
+    EXPECT_EQ(Port().written, "\r\rID\r");
+    EXPECT_EQ(r.firmwareVersion, "0");
+    EXPECT_EQ(r.lastCommand, "");
+    // the reply is looked at after one second, not before
+    EXPECT_NEAR(SecondsSince(start), 1.0, 0.06);
+    EXPECT_TRUE(log.Shown(" Searching"));
+    EXPECT_TRUE(log.Shown(" Found Vantor-6"));
+    EXPECT_EQ(log.window, std::vector<std::string>{" Searching"});
+}
+
+TEST_F(Connecting, SingleChannelModelsAreAskedForTheirVersion) {
+    instrument.Answer("ID", IdentificationReply("A-Lumo", "AL-0104"));
+    instrument.Answer("VER", Lines({"Firmware version 1.07", ">"}));
+    ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB1", 9600));
+    EXPECT_EQ(Slot().modelName, "a-Lumo");
+    EXPECT_EQ(Slot().instrumentType, kALumo);
+    EXPECT_EQ(Slot().firmwareVersion, "1.07");
+    EXPECT_EQ(Port().written, "\r\rID\rVER\r");
+    EXPECT_EQ(Slot().lastCommand, "");
+
+    // an instrument that never tells its version is still identified, three seconds later
+    instrument.answers.erase("VER");
+    instrument.otherwise = "";
+    const double start = clock.Now();
+    ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB1", 9600));
+    EXPECT_EQ(Slot().firmwareVersion, "0");
+    EXPECT_NEAR(SecondsSince(start), 1.0 + kVersionWaitSeconds, 0.3);
+}
+
+TEST_F(Connecting, AStreamingInstrumentIsStoppedAndAskedAgain) {
+    bool sampling = true;
+    AnswerAsVantor();
+    auto id = instrument.answers["ID"];
+    instrument.answers["ID"] = [&](const std::string& l) {
+        return sampling ? std::string("*D0000000000\r\n") : id(l);
+    };
+    instrument.otherwise = "*D0000000000\r\n";
+    instrument.answers["STOP"] = [&](const std::string&) {
+        sampling = false;
+        return Lines({"Stopped", ">"});
+    };
+    ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
+    EXPECT_EQ(Port().written, "\r\rID\rSTOP\rID\r");
+    EXPECT_EQ(Slot().serialNumber, "VN6-0101");
+}
+
+TEST_F(Connecting, OnlyOneRetryThenItGivesUp) {
+    instrument.otherwise = "*D0000000000\r\n";  // streams whatever it is told
+    const double start = clock.Now();
+    EXPECT_FALSE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
+    EXPECT_EQ(Port().written, "\r\rID\rSTOP\rID\r");
+    EXPECT_FALSE(Slot().identified);
+    // the retry starts a new three seconds at the first look, one second in
+    EXPECT_NEAR(SecondsSince(start), 4.0, 0.06);
+}
+
+TEST_F(Connecting, ASilentPortGivesUpAfterThreeSeconds) {
+    instrument.silent = true;
+    Slot().identified = true;  // from an earlier connection
+    const double start = clock.Now();
+    EXPECT_FALSE(TryPort(ctx, 0, "/dev/ttyUSB0", 4800));
+    EXPECT_NEAR(SecondsSince(start), 3.0, 0.06);
+    EXPECT_FALSE(Slot().identified);
+    EXPECT_TRUE(Slot().PortOpen());  // the caller decides what to say about an open port
+    EXPECT_EQ(Port().written, "\r\rID\r");
+}
+
+TEST_F(Connecting, ACancelEndsTheAttemptAtOnce) {
+    instrument.silent = true;
+    const double start = clock.Now();
+    At(0.5, [this] { Slot().cancelRequest = kCancelRequested; });
+    EXPECT_FALSE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
+    EXPECT_NEAR(SecondsSince(start), 0.5, 0.06);
+    // and during the three seconds after the first look
+    Slot().cancelRequest = 0;
+    At(2.0, [this] { Slot().cancelRequest = kCancelRequested; });
+    const double second = clock.Now();
+    EXPECT_FALSE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
+    EXPECT_NEAR(SecondsSince(second), 2.0, 0.06);
+}
+
+TEST_F(Connecting, APortThatDoesNotOpenIsNotWaitedFor) {
+    Port().failOpen = true;
+    const double start = clock.Now();
+    EXPECT_FALSE(TryPort(ctx, 0, "/dev/none", 9600));
+    EXPECT_EQ(clock.Now(), start);
+    EXPECT_EQ(Port().written, "");
+}
+
+TEST_F(Connecting, OpeningAPortForgetsTheEarlierLink) {
+    InstrumentRecord& r = Slot();
+    r.pendingInput.Append("half a li");
+    r.unroutedText = "noise";
+    r.outputQueue = "STOP\r";
+    Port().Feed("stale");
+    ASSERT_TRUE(OpenPort(program, 0, "/dev/ttyUSB3", 57600));
+    EXPECT_TRUE(r.pendingInput.Empty());
+    EXPECT_EQ(r.unroutedText, "");
+    EXPECT_EQ(r.outputQueue, "");
+    EXPECT_EQ(Port().incoming, "");
+    EXPECT_EQ(Port().Settings(), "57600,N,8,1");
+    EXPECT_EQ(r.portName, "/dev/ttyUSB3");
+}
+
+TEST_F(Connecting, SearchGoesThroughRatesThenPorts) {
+    AnswerAsVantor();
+    // only the second port, at 38400, has an instrument
+    instrument.silent = true;
+    log.onTry = [this] { instrument.silent = log.tried.back() != "/dev/b@38400"; };
+    const double start = clock.Now();
+    ASSERT_TRUE(SearchInstrument(ctx, 0, {"/dev/a", "/dev/b"}));
+    EXPECT_EQ(log.tried, (std::vector<std::string>{"/dev/a@19200", "/dev/a@9600", "/dev/a@38400",
+                                                   "/dev/a@57600", "/dev/a@4800", "/dev/b@19200",
+                                                   "/dev/b@9600", "/dev/b@38400"}));
+    EXPECT_EQ(log.dialog.back(), " Vantor-6 found");
+    EXPECT_EQ(Slot().instrumentType, kVantor6);
+    EXPECT_NEAR(SecondsSince(start), 7 * 3.0 + 1.0, 0.5);
+}
+
+TEST_F(Connecting, SearchNeverTriesTheFastestRate) {
+    AnswerAsVantor();
+    log.onTry = [this] { instrument.silent = log.tried.back() != "/dev/a@115200"; };
+    EXPECT_FALSE(SearchInstrument(ctx, 0, {"/dev/a"}));
+    EXPECT_EQ(log.tried.size(), 5u);
+}
+
+TEST_F(Connecting, StopDuringTheSearchEndsItBeforeTheNextPair) {
+    instrument.silent = true;
+    log.onTry = [this] {
+        if (log.tried.size() == 2) At(1.5, [this] { Slot().cancelRequest = kCancelRequested; });
+    };
+    EXPECT_FALSE(SearchInstrument(ctx, 0, {"/dev/a", "/dev/b"}));
+    EXPECT_EQ(log.tried, (std::vector<std::string>{"/dev/a@19200", "/dev/a@9600"}));
+}
+
+TEST(SerialNumbers, MatchRules) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool match;
+    } cases[] = {
+        {"", "VN6-0101", true},
+        {"unknown", "XX", true},
+        {"VN6-0101", "UNKNOWN", true},
+        {"VN6-0101", "VN6-0101", true},
+        {"vn6-0101", "VN6-101", true},   // case of the first two ignored; "0101" and "101" agree
+        {"VN6-0101", "VN4-0101", true},  // only the first two characters and the number count
+        {"VN6-0101", "V46-0101", false},
+        {"VN6-0101", "VN6-0102", false},
+        {"VN6-0101.4", "VN6-0101", true},  // rounded
+        {"VN6-0101.6", "VN6-0101", false},
+        {"AB1234", "AB1234", true},  // shorter than 7: the number from the 3rd character
+        {"AB1234", "AB1235", false},
+        {"AB1234", "AB-X1234", false},  // 7 or more: from the 7th ("34")
+        {"ABxy-x1234", "AB1234", true},
+        {"A", "A", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SerialNumbersMatch(c.a, c.b), c.match) << c.a << " / " << c.b;
+        EXPECT_EQ(SerialNumbersMatch(c.b, c.a), c.match) << c.b << " / " << c.a;
+    }
+}
+
+class CalibrationChecks : public Connecting {
+  protected:
+    // An identified Vantor-6 with serial "VN6-0101" and a calibration file loaded.
+    InstrumentRecord& WithFile(int calType, const std::string& calSerial) {
+        AnswerAsVantor();
+        InstrumentRecord& r = Connect(kVantor6);
+        r.serialNumber = "VN6-0101";
+        r.calibration = std::make_shared<CalibrationDataClass>();
+        r.calibration->DeviceType = calType;
+        r.calibration->Serial = calSerial;
+        r.calibrationLoaded = true;
+        ctx.loadCalFromInstrument = false;
+        return r;
+    }
+};
+
+TEST_F(CalibrationChecks, ACalibrationOfAnotherTypeIsRefused) {
+    InstrumentRecord& r = WithFile(kVantor4, "V4-0102");
+    ConnectInstrument(ctx, 0);
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{
+                  "The current calibration file type (Vantor-4) does not match the detected "
+                  "instrument (Vantor-6).  Load an appropriate calibration file, or select the "
+                  "'Load Calibration from Instrument' option."});
+    EXPECT_FALSE(r.identified);
+    EXPECT_EQ(r.cancelRequest, kCancelRequested);
+    EXPECT_EQ(log.dialog.back(), " Port open, no instrument");
+
+    // and with no calibration at all
+    prompter.shown.clear();
+    r.identified = true;
+    r.cancelRequest = 0;
+    r.calibrationLoaded = false;
+    ConnectInstrument(ctx, 0);
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{kNoCalibrationLoadedMessage});
+    EXPECT_FALSE(r.identified);
+}
+
+TEST_F(CalibrationChecks, ASerialMismatchMayKeepTheCalibration) {
+    InstrumentRecord& r = WithFile(kVantor6, "VN6-0222");
+    const auto* before = r.calibration.get();
+    prompter.answers = {0};  // "Use Current"
+    ConnectInstrument(ctx, 0);
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{
+                  "The connected instrument's serial number (VN6-0101) does not match the "
+                  "currently loaded calibration (VN6-0222).  Do you wish to select a different "
+                  "calibration?"});
+    EXPECT_TRUE(r.identified);
+    EXPECT_EQ(r.cancelRequest, 0);
+    EXPECT_EQ(r.calibration.get(), before);
+    EXPECT_EQ(log.selects, 0);
+    EXPECT_EQ(log.statusWindows, 1);
+    // the instrument was stopped first, and nothing was read from it
+    EXPECT_EQ(Port().written, "STOP\r");
+
+    // "Select Cal" whose selection is cancelled fails the connection
+    prompter.answers = {1};
+    ConnectInstrument(ctx, 0);
+    EXPECT_EQ(log.selects, 1);
+    EXPECT_FALSE(r.identified);
+    EXPECT_EQ(r.cancelRequest, kCancelRequested);
+    // a selection made goes on
+    r.identified = true;
+    r.cancelRequest = 0;
+    log.selectResult = true;
+    prompter.answers = {1};
+    ConnectInstrument(ctx, 0);
+    EXPECT_TRUE(r.identified);
+    EXPECT_EQ(r.cancelRequest, 0);
+}
+
+TEST_F(CalibrationChecks, OlderSingleChannelFirmwareHoldsNoCalibration) {
+    InstrumentRecord& r = Connect(kALumo);
+    r.serialNumber = "AB1234";
+    ConnectInstrument(ctx, 0);
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{kOlderFirmwareMessage});
+    EXPECT_FALSE(r.identified);
+    EXPECT_EQ(r.cancelRequest, kCancelRequested);
+    EXPECT_FALSE(ctx.loadCalFromInstrument);
+    EXPECT_EQ(instrument.Count("DUMPCFG"), 0);
+}
+
+TEST_F(CalibrationChecks, ACalibrationFromTheInstrumentIsKeptInATemporaryFile) {
+    AnswerAsVantor();
+    const CalibrationDataClass held = VantorCalibration("VN6-0101", clock.Now() - 30);
+    AnswerCalibration(held);
+    InstrumentRecord& r = Connect(kVantor6);
+    r.serialNumber = "VN6-0101";
+    r.identification1 = "T0";
+    r.identification2 = "Lab";
+    ctx.instance = 3;
+    ConnectInstrument(ctx, 0);
+    EXPECT_TRUE(prompter.shown.empty());
+    ASSERT_TRUE(r.calibrationLoaded);
+    EXPECT_TRUE(r.identified);
+    EXPECT_EQ(instrument.heard, (std::vector<std::string>{"STOP", "sendcal"}));
+    CalibrationDataClass expected = held;
+    expected.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
+    EXPECT_EQ(r.Calibration().Compare(expected), 0);
+    EXPECT_EQ(r.Calibration().Config, "T0");
+    const std::string file = temp.File("temp3.cal");
+    EXPECT_EQ(program.settings.CalFile, file);
+    EXPECT_EQ(ReadFileBytes(file), r.Calibration().CalFileText());
+    // read from the instrument, not from a file
+    EXPECT_EQ(r.Calibration().SourceFile(), "");
+    EXPECT_TRUE(log.reminders.empty());
+}
+
+TEST_F(CalibrationChecks, TheReminderComesAfter180DaysAndThenAtTheChosenDate) {
+    AnswerAsVantor();
+    InstrumentRecord& r = Connect(kVantor6);
+    r.serialNumber = "VN6-0101";
+    auto connectWithAge = [&](double days) {
+        AnswerCalibration(VantorCalibration("VN6-0101", clock.Now() - days));
+        r.identified = true;
+        ConnectInstrument(ctx, 0);
+        ASSERT_TRUE(r.calibrationLoaded);
+    };
+    connectWithAge(179.99);  // not more than 180 days
+    EXPECT_TRUE(log.reminders.empty());
+    connectWithAge(181);
+    ASSERT_EQ(log.reminders.size(), 1u);
+    EXPECT_EQ(log.reminders[0],
+              "The calibration stored in this instrument is 181 days old.  Corvane recommends "
+              "calibration every six months or 200 hours of operation.");
+    ASSERT_TRUE(store.Find("VN6-0101", "RemindDate"));
+    // "1 Week": not again for seven days
+    clock.AdvanceSeconds(6.9 * 86400);
+    connectWithAge(188);
+    EXPECT_EQ(log.reminders.size(), 1u);
+    clock.AdvanceSeconds(0.2 * 86400);
+    connectWithAge(188.2);
+    ASSERT_EQ(log.reminders.size(), 2u);
+    EXPECT_NE(log.reminders[1].find(" 188 days old."), std::string::npos);
+    // an unreadable date counts as long past
+    store.Write("VN6-0101", "RemindDate", "soon");
+    connectWithAge(200);
+    EXPECT_EQ(log.reminders.size(), 3u);
+}
+
+TEST_F(CalibrationChecks, TheShutterIsWaitedForUntilItIsDone) {
+    InstrumentRecord& r = WithFile(kVantor6, "VN6-0101");
+    r.identification1 = "T1";
+    instrument.answers["STOP"] = [this](const std::string&) {
+        At(5, [this] { Port().Feed("..done\r\n>\r\n"); });
+        return std::string("Stopped\r\nClosing shutter");
+    };
+    const double start = clock.Now();
+    ConnectInstrument(ctx, 0);
+    EXPECT_TRUE(log.Shown(kWaitingForShutterStatus));
+    EXPECT_NEAR(SecondsSince(start), 5.0, 0.15);
+    EXPECT_TRUE(r.identified);
+    EXPECT_EQ(log.statusWindows, 1);
+}
+
+TEST_F(CalibrationChecks, AShutterThatNeverFinishesIsWaitedForWithALimit) {
+    InstrumentRecord& r = WithFile(kVantor6, "VN6-0101");
+    r.identification1 = "T1";
+    instrument.Answer("STOP", "Stopped\r\nClosing shutter");
+    // it keeps talking (so the link never falls silent) but never says it is done
+    for (int s = 1; s < 40; ++s) At(s, [this] { Port().Feed("."); });
+    const double start = clock.Now();
+    ConnectInstrument(ctx, 0);
+    EXPECT_NEAR(SecondsSince(start), 1 + kShutterWaitSeconds, 0.15);
+    EXPECT_TRUE(r.identified);
+    EXPECT_EQ(log.statusWindows, 1);
+}
+
+TEST_F(CalibrationChecks, ACancelWhileTheShutterMovesEndsTheConnection) {
+    InstrumentRecord& r = WithFile(kVantor6, "VN6-0101");
+    r.identification1 = "T1";
+    ctx.loadCalFromInstrument = true;
+    instrument.Answer("STOP", "Stopped\r\nOpening shutter");
+    At(3, [&r] { r.cancelRequest = kCancelRequested; });
+    const double start = clock.Now();
+    ConnectInstrument(ctx, 0);
+    EXPECT_NEAR(SecondsSince(start), 3, 0.1);
+    EXPECT_EQ(log.statusWindows, 0);
+    EXPECT_EQ(instrument.Count("SENDCAL"), 0);
+    // without "T" in the field there is no shutter to wait for
+    r.identification1 = "T0";
+    r.cancelRequest = 0;
+    ctx.loadCalFromInstrument = false;
+    const double second = clock.Now();
+    ConnectInstrument(ctx, 0);
+    EXPECT_LT(SecondsSince(second), 0.2);
+}
+
+TEST_F(Connecting, DoConnectMessages) {
+    instrument.silent = true;
+    // a search that finds nothing
+    EXPECT_FALSE(DoConnect(ctx, 0, true, "", 0, {"/dev/a"}));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{"No instrument was detected."});
+    EXPECT_EQ(Slot().cancelRequest, kCancelRequested);
+    EXPECT_FALSE(Slot().PortOpen());
+
+    // the chosen port answers nothing
+    prompter.shown.clear();
+    EXPECT_FALSE(DoConnect(ctx, 0, false, "/dev/a", 9600, {}));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{kNoInstrumentOnPortMessage});
+    EXPECT_FALSE(Slot().PortOpen());
+
+    // the chosen port does not open
+    prompter.shown.clear();
+    Port().failOpen = true;
+    EXPECT_FALSE(DoConnect(ctx, 0, false, "/dev/none", 9600, {}));
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{"Port/dev/none could not be opened. No such device"});
+    EXPECT_EQ(Slot().cancelRequest, kCancelRequested);
+}
+
+TEST_F(Connecting, DoConnectOffersToTryAgainWhenTheCalibrationDidNotLoad) {
+    AnswerAsVantor();
+    instrument.otherwise = "Unknown command\r\n>\r\n";  // neither the text nor the dumps
+    prompter.answers = {1, 0};                          // "Yes", then "Cancel"
+    EXPECT_FALSE(DoConnect(ctx, 0, false, "/dev/a", 19200, {}));
+    EXPECT_EQ(prompter.shown,
+              (std::vector<std::string>{kCalibrationRetryQuestion, kCalibrationRetryQuestion}));
+    EXPECT_EQ(instrument.Count("ID"), 2);
+    EXPECT_FALSE(Slot().PortOpen());
+    EXPECT_EQ(Slot().cancelRequest, kCancelRequested);
+
+    // with the calibration there, one attempt connects
+    prompter.shown.clear();
+    AnswerCalibration(VantorCalibration("VN6-0101", clock.Now() - 10));
+    EXPECT_TRUE(DoConnect(ctx, 0, false, "/dev/a", 19200, {}));
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(ConnectionStatusText(Slot()), " Vantor-6 connected");
+}
+
+TEST_F(Connecting, OpenWithoutIdentifyingSendsNothing) {
+    ASSERT_TRUE(OpenWithoutIdentifying(ctx, 0, "/dev/a", 38400, kXLumo));
+    EXPECT_TRUE(Slot().identified);
+    EXPECT_EQ(Slot().modelName, "x-Lumo");
+    EXPECT_EQ(Port().written, "");
+    EXPECT_EQ(log.dialog.back(), " x-Lumo connected");
+    Port().failOpen = true;
+    EXPECT_FALSE(OpenWithoutIdentifying(ctx, 0, "/dev/b", 38400, kXLumo));
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{"/dev/b can not be opened. No such device."});
+}
+
+class Disconnecting : public Connecting {
+  protected:
+    InstrumentRecord& Connected() {
+        InstrumentRecord& r = Connect(kALumo);
+        r.modelName = "a-Lumo";
+        return r;
+    }
+};
+
+TEST_F(Disconnecting, AskedToSleepFirst) {
+    InstrumentRecord& r = Connected();
+    instrument.Answer("SLEEP", "Sleeping\r\n");
+    prompter.answers = {1};
+    EXPECT_EQ(DisconnectCommand(ctx, 0), 1);
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{"Put the a-Lumo to sleep before disconnecting?"});
+    EXPECT_EQ(Port().written, "SLEEP\r");
+    EXPECT_FALSE(r.PortOpen());
+    EXPECT_FALSE(r.identified);
+    EXPECT_EQ(r.portName, "");
+    EXPECT_EQ(r.link.state, kLinkNoConnection);
+}
+
+TEST_F(Disconnecting, AnswersThatKeepOrCloseTheLink) {
+    InstrumentRecord& r = Connected();
+    instrument.silent = true;
+    // "Cancel" keeps everything
+    prompter.answers = {-1};
+    EXPECT_EQ(DisconnectCommand(ctx, 0), -1);
+    EXPECT_TRUE(r.PortOpen());
+    EXPECT_EQ(Port().written, "");
+    // "Yes" that is not confirmed, then "No": kept, after three seconds
+    prompter.answers = {1, 0};
+    prompter.shown.clear();
+    const double start = clock.Now();
+    EXPECT_EQ(DisconnectCommand(ctx, 0), -1);
+    EXPECT_EQ(prompter.shown,
+              (std::vector<std::string>{SleepQuestion("a-Lumo"), kSleepNotConfirmedQuestion}));
+    EXPECT_NEAR(SecondsSince(start), 3, 0.06);
+    EXPECT_TRUE(r.PortOpen());
+    // "No": closed without a word to the instrument
+    Port().written.clear();
+    prompter.answers = {0};
+    EXPECT_EQ(DisconnectCommand(ctx, 0), 1);
+    EXPECT_EQ(Port().written, "");
+    EXPECT_FALSE(r.PortOpen());
+}
+
+TEST_F(Disconnecting, ASleepingInstrumentIsNotAsked) {
+    InstrumentRecord& r = Connected();
+    r.link.state = kLinkSleeping;
+    EXPECT_EQ(DisconnectCommand(ctx, 0), 1);
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_FALSE(r.PortOpen());
+}
+
+}  // namespace
+}  // namespace tidewell::test

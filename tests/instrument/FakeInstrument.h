@@ -1,0 +1,135 @@
+#pragma once
+// An instrument played on a fake port: every command line the program writes (up to its
+// carriage return) is answered, and the answer is there for the next tick to read. Tests set
+// the few answers they need; a fixture runs timed events (a shutter that finishes, a line
+// that arrives later) on the stepped clock.
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calibration/CalibrationData.h"
+#include "instrument/ConnectionContext.h"
+#include "tests/instrument/EngineFixture.h"
+#include "tests/instrument/FakeSerialPort.h"
+
+namespace tidewell::test {
+
+// Lines with CR LF after each.
+inline std::string Lines(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const std::string& l : lines) s += l + "\r\n";
+    return s;
+}
+
+// The identification reply of a model as the instruments give it.
+inline std::string IdentificationReply(const std::string& modelCode, const std::string& serial,
+                                       const std::string& config = "T0") {
+    std::vector<std::string> lines = {"Identification:",   "Model: " + modelCode, "S/N: " + serial,
+                                      "Config: " + config, "Label: Lab",          "Firmware: 1.07"};
+    if (modelCode.rfind("VN", 0) == 0) {
+        lines.push_back("Channels: 8");
+        lines.push_back("Max depth: 600");
+    }
+    lines.push_back(">");
+    return Lines(lines);
+}
+
+class FakeInstrument {
+  public:
+    explicit FakeInstrument(FakeSerialPort& port) : port_(port) {
+        port.onWrite = [this](std::string_view text) { Hear(text); };
+    }
+
+    // Answers by the command line's first word in upper case ("ID", "VER", "SENDCAL", "CCL"
+    // ...); "" for an empty line. A word without an answer gets `otherwise`.
+    std::map<std::string, std::function<std::string(const std::string& line)>> answers;
+    std::string otherwise = ">\r\n";
+    // Sees every write before the lines are cut (binary blocks); returns true to take it whole.
+    std::function<bool(std::string_view bytes)> raw;
+    bool silent = false;
+    std::vector<std::string> heard;  // every command line, in order
+
+    void Answer(const std::string& word, std::string text) {
+        answers[word] = [text](const std::string&) { return text; };
+    }
+    // The lines heard whose first word is `word`.
+    int Count(const std::string& word) const {
+        int n = 0;
+        for (const std::string& l : heard)
+            if (Word(l) == word) ++n;
+        return n;
+    }
+    static std::string Word(const std::string& line) {
+        std::string w;
+        for (char c : line) {
+            if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) break;
+            w += static_cast<char>(c >= 'a' ? c - 'a' + 'A' : c);
+        }
+        return w;
+    }
+
+  private:
+    void Hear(std::string_view text) {
+        if (raw && raw(text)) return;
+        for (char c : text) {
+            if (c == '\n') continue;
+            if (c != '\r') {
+                partial_ += c;
+                continue;
+            }
+            const std::string line = partial_;
+            partial_.clear();
+            heard.push_back(line);
+            if (silent) continue;
+            auto it = answers.find(Word(line));
+            port_.Feed(it != answers.end() ? it->second(line) : otherwise);
+        }
+    }
+
+    FakeSerialPort& port_;
+    std::string partial_;
+};
+
+// The engine's fixture with a connection context whose waits also run timed events.
+class ConnectionTest : public EngineTest {
+  protected:
+    SteppingWaiter stepper{clock, [this] {
+                               TickAll();
+                               RunDue();
+                           }};
+    ConnectionContext ctx{program, stepper};
+
+    ConnectionTest() {
+        program.settings.TempPath = temp.path() + "/";
+        // the sigma estimates of a calibration need no table file here
+        program.settings.Sigma.aStar = 0.04;
+        program.settings.Sigma.aStarFile.clear();
+    }
+
+    // Runs `action` once the clock has passed `seconds` from now.
+    void At(double seconds, std::function<void()> action) {
+        timeline_.push_back({clock.Now() + seconds / 86400.0, std::move(action)});
+    }
+    double SecondsSince(double start) const { return (clock.Now() - start) * 86400.0; }
+
+    TempDir temp;
+
+  private:
+    void RunDue() {
+        for (size_t i = 0; i < timeline_.size();) {
+            if (timeline_[i].first <= clock.Now() + 1e-9) {
+                auto action = std::move(timeline_[i].second);
+                timeline_.erase(timeline_.begin() + static_cast<long>(i));
+                action();
+            } else {
+                ++i;
+            }
+        }
+    }
+    std::vector<std::pair<double, std::function<void()>>> timeline_;
+};
+
+}  // namespace tidewell::test
