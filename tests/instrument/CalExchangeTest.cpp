@@ -1,0 +1,376 @@
+#include "instrument/CalExchange.h"
+
+#include <gtest/gtest.h>
+
+#include "calibration/BinaryImage.h"
+#include "files/FilePaths.h"
+#include "instrument/Commands.h"
+#include "stream/Crc16.h"
+#include "stream/DateValue.h"
+#include "stream/NumberText.h"
+#include "tests/instrument/FakeInstrument.h"
+
+namespace tidewell::test {
+namespace {
+
+class Exchange : public ConnectionTest {
+  protected:
+    FakeInstrument instrument{Port()};
+
+    // The calibration as a calibration file gives it back: six significant digits, derived
+    // values brought up to date.
+    CalibrationDataClass AsFileHoldsIt(const CalibrationDataClass& cal) {
+        CalibrationDataClass read;
+        std::string section;
+        const std::string text = cal.CalFileText();
+        size_t start = 0;
+        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+            read.ParseLineIntoCalClass(std::string_view(text).substr(start, end - start), section);
+        read.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
+        return read;
+    }
+
+    CalibrationDataClass Vantor2() {
+        CalibrationDataClass cal;
+        cal.DeviceType = kVantor2;
+        cal.Serial = "V2-0103";
+        cal.Label = "Lab";
+        cal.CalTime = DateValue(2024, 3, 1) + 0.5 + 1800 / 86400.0;
+        cal.CalTemp = 20;
+        cal.DepthCal = 0.01f;
+        cal.DepthOff = -1.5f;
+        SilentPrompter quiet;
+        for (int c = 0; c < 3; ++c) {
+            cal.SetName(c, c < 2 ? "bb(" + std::to_string(470 + 62 * c) + ")" : "FL(470)");
+            cal.SetMu(c, 0, 1.5e-6 * (c + 1));
+            cal.SetSigma(c, 1, 0.05, quiet);
+            cal.SetBeta2bb(c, 1.1);
+            cal.SetDarkOffset(c, 2, static_cast<int16_t>(c + 3));
+            cal.SetNomOffset(c, 4, -7);
+        }
+        return AsFileHoldsIt(cal);
+    }
+};
+
+TEST_F(Exchange, PerChannelDumpsComeInOrder) {
+    InstrumentRecord& r = Connect(kVantor6);
+    instrument.Answer("GCF", Lines({"Model: VN6", "S/N: VN6-0101", "Firmware version 3.21",
+                                    "Cal temp: 20", "Depth offset: -1.5", ">"}));
+    auto channel = [](const std::string& line) { return line.substr(line.find(',') + 1); };
+    instrument.answers["CCL"] = [&](const std::string& l) {
+        const std::string n = channel(l);
+        return Lines({"Channel " + n + " (bb" + n + "00)", "mu: " + n + "E-06", ">"});
+    };
+    instrument.answers["CCF"] = [&](const std::string& l) {
+        const std::string n = channel(l);
+        return Lines({"Channel " + n + " (bb" + n + "00)", "deltaLambda: 1" + n, ">"});
+    };
+    ASSERT_TRUE(ReadCalPerChannel(ctx, 0));
+    std::vector<std::string> expected = {"GCF"};
+    for (int n = 1; n <= 8; ++n) {
+        expected.push_back("CCL," + std::to_string(n));
+        expected.push_back("CCF," + std::to_string(n));
+    }
+    EXPECT_EQ(instrument.heard, expected);
+    const CalibrationDataClass& cal = r.Calibration();
+    EXPECT_EQ(cal.DeviceType, kVantor6);
+    EXPECT_EQ(cal.Serial, "VN6-0101");
+    EXPECT_EQ(r.firmwareVersion, "3.21");
+    EXPECT_FLOAT_EQ(cal.DepthOff, -1.5f);
+    for (int c = 0; c < 8; ++c) {
+        EXPECT_DOUBLE_EQ(cal.Mu(c), (c + 1) * 1e-6);
+        EXPECT_EQ(cal.lambda(c), (c + 1) * 100);
+        EXPECT_EQ(cal.bDeltaLambda(c), 11 + c);
+    }
+    EXPECT_EQ(r.lastCommand, "");
+
+    // a Vantor-4 has no channel-map dump; a reply that stops coming ends the read
+    instrument.heard.clear();
+    r.instrumentType = kVantor4;
+    instrument.Answer("GCF", Lines({"Model: VN4", ">"}));
+    instrument.answers["CCL"] = [&](const std::string& l) {
+        return channel(l) == "1" ? Lines({"Channel 1 (bb470)", "mu: 4", ">"}) : "";
+    };
+    const double start = clock.Now();
+    EXPECT_FALSE(ReadCalPerChannel(ctx, 0));
+    EXPECT_EQ(instrument.heard, (std::vector<std::string>{"GCF", "CCL,1", "CCL,2"}));
+    EXPECT_NEAR(SecondsSince(start), kCalReplySeconds, 0.3);
+    EXPECT_DOUBLE_EQ(r.Calibration().Mu(0), 4);  // what came stays
+    EXPECT_EQ(r.lastCommand, "");
+}
+
+TEST_F(Exchange, AVantorWithoutTheTextIsReadPerChannel) {
+    InstrumentRecord& r = Connect(kVantor2);
+    instrument.Answer("SENDCAL", "Unknown command\r\n>\r\n");
+    instrument.Answer("GCF", Lines({"Model: VN2", ">"}));
+    instrument.Answer("CCL", Lines({"Channel 1 (bb470)", ">"}));
+    ASSERT_TRUE(ReadCalFromInstrument(ctx, 0));
+    EXPECT_TRUE(r.calibrationLoaded);
+    EXPECT_EQ(instrument.heard,
+              (std::vector<std::string>{"sendcal", "GCF", "CCL,1", "CCL,2", "CCL,3"}));
+    // a Trevan-2 has no dumps to fall back on
+    instrument.heard.clear();
+    r.instrumentType = kTrevan2;
+    EXPECT_FALSE(ReadCalFromInstrument(ctx, 0));
+    EXPECT_FALSE(r.calibrationLoaded);
+    EXPECT_EQ(instrument.heard, std::vector<std::string>{"sendcal"});
+}
+
+TEST_F(Exchange, TheTextReadReplacesTheCalibration) {
+    InstrumentRecord& r = Connect(kVantor2);
+    r.Calibration().SetSourceFileName("/cal/old.cal");
+    const CalibrationDataClass held = Vantor2();
+    instrument.Answer("SENDCAL", held.CalFileText() + ">\r\n");
+    ASSERT_TRUE(ReadCalFromVN(ctx, 0));
+    EXPECT_EQ(r.Calibration().Compare(held), 0);
+    // a calibration read from the instrument names no file
+    EXPECT_EQ(r.Calibration().SourceFile(), "");
+    EXPECT_EQ(r.lastCommand, "");
+
+    // the older text reply is complete at its "[End]", however short
+    SendCommand(program, "MAKEINI", 0);
+    Port().Feed("[General]\r\nSerial=V2-9\r\n[End]\r\n");
+    Tick();
+    EXPECT_TRUE(r.makeIniComplete);
+    EXPECT_EQ(r.Calibration().Serial, "V2-9");
+}
+
+// A single-channel instrument that sends its image in one block when asked with "C".
+struct ImageSender {
+    FakeInstrument& instrument;
+    FakeSerialPort& port;
+    std::string frame;
+    bool sending = false, ended = false;
+    int badFirst = 0;  // frames to spoil first
+    int naks = 0;
+
+    ImageSender(FakeInstrument& i, FakeSerialPort& p, const std::string& image)
+        : instrument(i), port(p) {
+        frame = std::string("\x01\x01\xfe", 3) + image;
+        const uint16_t crc = Crc16Xmodem(image);
+        frame += static_cast<char>(crc >> 8);
+        frame += static_cast<char>(crc & 0xFF);
+        instrument.answers["DUMPCFG"] = [this](const std::string&) {
+            sending = true;
+            return std::string();
+        };
+        instrument.raw = [this](std::string_view bytes) {
+            if (!sending) return false;
+            if (bytes == "C" || bytes == "\x15") {
+                if (bytes == "\x15") ++naks;
+                std::string f = frame;
+                if (badFirst > 0) {
+                    --badFirst;
+                    f[10] = static_cast<char>(f[10] ^ 0x40);
+                }
+                port.Feed(f);
+            } else if (bytes == "\x06" && !ended) {
+                ended = true;
+                port.Feed("\x04");
+            } else if (bytes == "\x06") {
+                sending = false;
+            }
+            return true;
+        };
+    }
+};
+
+TEST_F(Exchange, TheImageComesInOneBlock) {
+    InstrumentRecord& r = Connect(kALumo);
+    CalibrationDataClass held;
+    held.DeviceType = kALumo;
+    held.Serial = "B00680101";
+    held.SetMu(0, 0, 1.23e-5);
+    held.SetName(0, "bb(700)");
+    held.SetKLambda(0, 532);
+    std::string image;
+    ASSERT_TRUE(BuildBinaryImage(held, image));
+    ImageSender sender(instrument, Port(), image);
+    sender.badFirst = 1;  // the first block is spoilt on the way and asked for again
+    ASSERT_TRUE(ReadCalFromXLumo(ctx, 0));
+    EXPECT_EQ(sender.naks, 1);
+    EXPECT_FALSE(sender.sending);
+    EXPECT_FALSE(r.blockTransfer);
+    CalibrationDataClass expected;
+    expected.DeviceType = kALumo;
+    LoadBinaryImage(image, expected);
+    expected.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
+    EXPECT_EQ(r.Calibration().Compare(expected), 0);
+    EXPECT_EQ(r.Calibration().Serial, "B00680101");
+    Tick(0, 10);  // the power command goes out after the read
+    EXPECT_EQ(instrument.heard, (std::vector<std::string>{"DUMPCFG", "power1"}));
+    EXPECT_FALSE(FileExists(temp.File("xbdump0.bin")));
+
+    // no block at all: the read fails after its ten seconds
+    instrument.heard.clear();
+    instrument.raw = nullptr;
+    instrument.answers.erase("DUMPCFG");
+    const double start = clock.Now();
+    EXPECT_FALSE(ReadCalFromXLumo(ctx, 0));
+    EXPECT_NEAR(SecondsSince(start), kCalReplySeconds, 0.2);
+    EXPECT_FALSE(r.blockTransfer);
+}
+
+TEST_F(Exchange, SendToVNSendsChannelsGlobalsThenVerifiesAndStores) {
+    InstrumentRecord& r = Connect(kVantor2);
+    r.modelName = "Vantor-2";
+    const CalibrationDataClass cal = Vantor2();
+    instrument.Answer("TIME", Lines({"03/01/24 12:00:00", ">"}));
+    instrument.Answer("SENDCAL", cal.CalFileText() + ">\r\n");
+    instrument.Answer("STORECCL", Lines({"..OK", ">"}));
+    instrument.Answer("STOREGCF", Lines({"..OK", ">"}));
+    const auto* kept = r.calibration.get();
+    prompter.answers = {1};
+    ASSERT_TRUE(SendToVN(ctx, 0, cal));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{"The calibration has been loaded and "
+                                                       "verified.  Store it in the Vantor-2's "
+                                                       "nonvolatile memory?"});
+    std::vector<std::string> words;
+    for (const std::string& l : instrument.heard) words.push_back(FakeInstrument::Word(l));
+    EXPECT_EQ(words, (std::vector<std::string>{"", "CCL", "COF", "CCL", "COF", "CCL", "COF", "TIME",
+                                               "DATE", "GCF", "SENDCAL", "STORECCL", "STOREGCF"}));
+    EXPECT_EQ(instrument.heard[2], "cof,1,0,3,0,0,0,0,0,0,-7,0,0,0,0,0,0,");
+    EXPECT_EQ(instrument.heard[8], "date,03/01/24 12:30:00");
+    EXPECT_EQ(instrument.heard[9], "gcf,20,.01,-1.5");
+    // the read-back went into a calibration of its own
+    EXPECT_EQ(r.calibration.get(), kept);
+    EXPECT_EQ(r.lastCommand, "");
+
+    // "No": nothing is stored
+    instrument.heard.clear();
+    prompter.answers = {0};
+    ASSERT_TRUE(SendToVN(ctx, 0, cal));
+    EXPECT_EQ(instrument.Count("STORECCL"), 0);
+}
+
+TEST_F(Exchange, TheChannelLineCarriesTheFractionsAndTheReadBackMustAgree) {
+    Connect(kVantor4);
+    CalibrationDataClass cal;
+    cal.DeviceType = kVantor4;
+    SilentPrompter quiet;
+    cal.SetMu(0, 0, 2.5e-6);
+    cal.SetROutOff(0, 12);
+    cal.SetSigmaExp(0, 0.0003);
+    cal.SetBeta2bb(0, 1.1);
+    cal.SetBb2c(0, 3);
+    cal.SetMuRho(0, 1.2);
+    cal.SetSigma(0, 1, 0.05, quiet);
+    cal.SetBTempCoeff(0, -0.0012);
+    // the instrument gives back a calibration file, which holds no reference offset
+    instrument.Answer("SENDCAL", AsFileHoldsIt(cal).CalFileText() + ">\r\n");
+    EXPECT_FALSE(SendToVN(ctx, 0, cal));
+    EXPECT_EQ(instrument.heard[1],
+              "ccl,1,2.5E-06,1,12.0003,1.1,3.12,1,.05,0,-.0012,1,10,100,1000,10000,");
+    EXPECT_EQ(instrument.Count("COF"), 0);  // no offsets, no offset lines
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    const std::string& message = prompter.shown[0];
+    EXPECT_EQ(message.rfind("The calibration did not load properly (error code ", 0), 0u);
+    const std::string ending = ").  Please try again.";
+    ASSERT_GT(message.size(), ending.size());
+    EXPECT_EQ(message.substr(message.size() - ending.size()), ending);
+    const int32_t code = static_cast<int32_t>(ReadDecimal(message.substr(50)));
+    EXPECT_NE(code & kChangedReference, 0) << message;
+    EXPECT_EQ(instrument.Count("STORECCL"), 0);
+}
+
+TEST_F(Exchange, ABrokenOffUploadSaysSoOnceChannelsWereSent) {
+    Connect(kVantor2);
+    const CalibrationDataClass cal = Vantor2();
+    // the first channel line gets no prompt
+    instrument.answers["CCL"] = [](const std::string&) { return std::string(); };
+    EXPECT_FALSE(SendToVN(ctx, 0, cal));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{kNotCompletelyLoadedMessage});
+    EXPECT_EQ(instrument.Count("CCL"), 1);
+    // an instrument that does not answer at all was sent no channel
+    prompter.shown.clear();
+    instrument.silent = true;
+    EXPECT_FALSE(SendToVN(ctx, 0, cal));
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(Exchange, AFailedReadBackMayBeTriedAgain) {
+    Connect(kVantor2);
+    const CalibrationDataClass cal = Vantor2();
+    instrument.Answer("SENDCAL", "");
+    // the global upload is answered, the global dump is not
+    instrument.answers["GCF"] = [](const std::string& l) {
+        return l.find(',') != std::string::npos ? std::string(">\r\n") : std::string();
+    };
+    prompter.answers = {1, 0};  // "Try Again", then "Cancel"
+    EXPECT_FALSE(SendToVN(ctx, 0, cal));
+    EXPECT_EQ(prompter.shown,
+              (std::vector<std::string>{kReadBackFailedQuestion, kReadBackFailedQuestion,
+                                        kNotCompletelyLoadedMessage}));
+    EXPECT_EQ(instrument.Count("SENDCAL"), 2);
+}
+
+class BinaryUpload : public Exchange {
+  protected:
+    std::vector<std::string> frames;
+    std::string reply = std::string("\x06") + "Data saved\r\n";
+    CalibrationDataClass cal;
+
+    BinaryUpload() {
+        Connect(kCLumo);
+        cal.DeviceType = kCLumo;
+        cal.Serial = "B00420901";
+        cal.SetMu(0, 0, 1e-5);
+        instrument.Answer("LOADCFG", "C");
+        instrument.raw = [this](std::string_view bytes) {
+            if (bytes.size() != 132 || bytes[0] != 1) return false;
+            frames.emplace_back(bytes);
+            Port().Feed(reply);
+            return true;
+        };
+    }
+};
+
+TEST_F(BinaryUpload, OneBlockWithItsSum) {
+    ASSERT_TRUE(SendToXLumo(ctx, 0, cal));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{kBinaryStoredMessage});
+    ASSERT_EQ(frames.size(), 1u);
+    std::string image;
+    ASSERT_TRUE(BuildBinaryImage(cal, image));
+    unsigned sum = 0;
+    for (char b : image) sum += static_cast<unsigned char>(b);
+    EXPECT_EQ(frames[0], std::string("\x01\x01\xfe", 3) + image + static_cast<char>(sum & 0xFF));
+    EXPECT_EQ(ReadFileBytes(temp.File("xbtemp.bin")), image);
+    EXPECT_EQ(Slot().lastCommand, "");
+    EXPECT_EQ(instrument.heard, std::vector<std::string>{"LOADCFG"});
+}
+
+TEST_F(BinaryUpload, EachWayItFails) {
+    reply = "\x15";  // refused every time
+    EXPECT_FALSE(SendToXLumo(ctx, 0, cal));
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{"The load failed in 4 attempts due to an unknown error."});
+    EXPECT_EQ(frames.size(), 4u);
+
+    prompter.shown.clear();
+    reply = std::string("\x06") + "Data not saved\r\n";
+    EXPECT_FALSE(SendToXLumo(ctx, 0, cal));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{kBinaryNotConfirmedMessage});
+
+    prompter.shown.clear();
+    reply = "\x06";  // accepted, never confirmed
+    EXPECT_FALSE(SendToXLumo(ctx, 0, cal));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{kBinaryNotConfirmedMessage});
+
+    prompter.shown.clear();
+    frames.clear();
+    instrument.Answer("LOADCFG", "");
+    EXPECT_FALSE(SendToXLumo(ctx, 0, cal));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{kNoLoadResponseMessage});
+    EXPECT_TRUE(frames.empty());
+    EXPECT_EQ(Slot().lastCommand, "");
+
+    prompter.shown.clear();
+    instrument.heard.clear();
+    cal.SetGain(0, 2, -10);  // the image holds no negative gain
+    EXPECT_FALSE(SendToXLumo(ctx, 0, cal));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{kBadParametersMessage});
+    EXPECT_TRUE(instrument.heard.empty());
+}
+
+}  // namespace
+}  // namespace tidewell::test
