@@ -16,6 +16,14 @@ const std::vector<Subcommand>& AllSubcommands() {
         {"cal",
          "cal show FILE | cal save IN OUT  show a calibration file as JSON, or save it again",
          RunCal},
+        {"casts",
+         "casts list|download|delete|erase --port DEV [--baud N | --search] [--casts N,N | --all] "
+         "[--out BASE] [--no-dat] [--yes]  the casts in an instrument's memory",
+         RunCasts},
+        {"clock",
+         "clock get|set --port DEV [--baud N | --search] [--to-computer | --time \"MM/DD/YY "
+         "HH:MM:SS\"]  read or set an instrument's clock",
+         RunClock},
         {"convert",
          "convert (--cal CALFILE | --decimal [--housekeeping]) [--out DIR] [--jobs N] FILE...  "
          "raw files to calibrated (.dat) or raw decimal (.dec) files",
@@ -29,6 +37,13 @@ const std::vector<Subcommand>& AllSubcommands() {
          "record --port DEV [--baud N | --search] [--cal FILE | --cal-from-instrument] --out BASE "
          "[--duration S] [--save-every S] [--sleep-on-exit]  record an instrument headless",
          RunRecord},
+        {"reset", "reset --port DEV [--seconds N]  a long break that can wake an instrument",
+         RunReset},
+        {"sampling",
+         "sampling get|set --port DEV [--baud N | --search] [FIELDS]  an instrument's sampling "
+         "set-up",
+         RunSampling},
+        {"sleep", "sleep --port DEV [--baud N | --search]  put an instrument to sleep", RunSleep},
     };
     return table;
 }

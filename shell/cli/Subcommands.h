@@ -38,5 +38,10 @@ int RunConvert(CliContext& ctx);
 int RunDecode(CliContext& ctx);
 int RunInfo(CliContext& ctx);
 int RunRecord(CliContext& ctx);
+int RunSampling(CliContext& ctx);
+int RunClock(CliContext& ctx);
+int RunCasts(CliContext& ctx);
+int RunSleep(CliContext& ctx);
+int RunReset(CliContext& ctx);
 
 }  // namespace tidewell::cli
