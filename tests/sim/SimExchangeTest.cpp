@@ -499,5 +499,13 @@ TEST(SimCasts, EraseAsksForAYes) {
     EXPECT_TRUE(ReadListing(d.Command("DIR")).casts.empty());
 }
 
+TEST(SimCasts, OtherModelsEraseAtOnce) {
+    SimOptions o = Driver::Model(kVantor6);
+    o.casts = 2;
+    Driver d(o);
+    EXPECT_EQ(d.Command("CLEARLOG"), (std::vector<std::string>{"Log erased", ">"}));
+    EXPECT_TRUE(ReadListing(d.Command("DIR")).casts.empty());
+}
+
 }  // namespace
 }  // namespace tidewell::sim::test

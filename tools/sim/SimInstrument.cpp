@@ -584,9 +584,15 @@ void SimInstrument::Execute(const std::string& rawLine) {
         Download(RoundToInt32(Number(args, 0, 0)));
     } else if (word == "DELCAST") {
         DeleteCast(RoundToInt32(Number(args, 0, 0)));
-    } else if (word == "CLEARLOG") {
+    } else if (word == "CLEARLOG" && IsTrevan(model_)) {
+        // only the Trevan-2 asks before it erases; the program answers it with a "Y"
         Line("!Type Y for yes to erase all casts");
         mode_ = Mode::kConfirmErase;
+    } else if (word == "CLEARLOG") {
+        casts_.clear();
+        nextCastNumber_ = 1;
+        Line("Log erased");
+        Prompt();
     } else if (word == "DUMPCFG" && single && !options_.oldFirmware) {
         BuildBinaryImage(cal_, image_);
         mode_ = Mode::kSendBlock;
