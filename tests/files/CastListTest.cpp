@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "files/CastList.h"
+
+namespace tidewell {
+namespace {
+
+TEST(CastList, NumberAndSizeOfAnEntry) {
+    struct Case {
+        const char* entry;
+        int64_t number, size;
+    } cases[] = {
+        {"3  05/11/24 09:00:00  00:05:41  20480 ", 3, 20480},
+        {"12 a b 7", 12, 7},
+        {"5", 5, 0},  // no blank: no size
+        {"", 0, 0},
+        {" 4 9", 0, 9},  // the text before the first blank is empty
+        {"x 9 ", 0, 9},
+        {"7  size unknown ", 7, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        EXPECT_EQ(CastNumber(c.entry), c.number);
+        EXPECT_EQ(CastSize(c.entry), c.size);
+    }
+}
+
+TEST(CastList, DirectoryHeadingMemoryAndEntries) {
+    CastDirectory d;
+    d.TakeLine("'Logged casts");  // before the heading: not a cast
+    d.TakeLine("'Cast  Start date and time  Duration  Samples");
+    d.TakeLine("'3  05/11/24 09:00:00  00:05:41  20480");
+    d.TakeLine("4  05/12/24 09:00:00  00:00:29  30");
+    d.TakeLine("'Free memory: 4190784 bytes");
+    EXPECT_TRUE(d.headingSeen());
+    EXPECT_EQ(d.heading(), "Cast  Start date and time  Duration  Samples");
+    EXPECT_EQ(d.memoryStatus(), "Free memory: 4190784 bytes ");
+    ASSERT_EQ(d.entries().size(), 2u);
+    EXPECT_EQ(d.entries()[0].text, "3  05/11/24 09:00:00  00:05:41  20480 ");
+    EXPECT_EQ(d.entries()[0].Number(), 3);
+    EXPECT_EQ(d.entries()[0].Size(), 20480);
+    EXPECT_EQ(d.entries()[1].Number(), 4);
+    EXPECT_EQ(d.entries()[1].Size(), 30);
+    d.Clear();
+    EXPECT_FALSE(d.headingSeen());
+    EXPECT_TRUE(d.entries().empty());
+    EXPECT_EQ(d.memoryStatus(), "");
+}
+
+TEST(CastList, MemoryLinesAreNeverCasts) {
+    CastDirectory d;
+    d.TakeLine("DURATION");
+    d.TakeLine("MEMORY used 40%");
+    d.TakeLine("2 x 5");
+    EXPECT_EQ(d.heading(), "DURATION");
+    EXPECT_EQ(d.memoryStatus(), "MEMORY used 40% ");
+    ASSERT_EQ(d.entries().size(), 1u);
+    EXPECT_EQ(d.entries()[0].text, "2 x 5 ");
+}
+
+TEST(CastList, DirectoryStatusWhileWaiting) {
+    struct Case {
+        double waited;
+        bool complete;
+        const char* status;
+        bool timedOut;
+    } cases[] = {
+        {1, false, " Loading directory.", false},
+        {2.5, false, " Loading directory..", false},
+        {20, false, " Loading directory....................", false},
+        {20.05, false, " Timeout; no directory", true},
+        {21, true, " Loaded", false},
+        {3, true, " Loaded", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.waited);
+        EXPECT_EQ(DirectoryStatusText(c.waited, c.complete), c.status);
+        EXPECT_EQ(DirectoryTimedOut(c.waited, c.complete), c.timedOut);
+    }
+}
+
+TEST(CastList, FilesOfACast) {
+    EXPECT_EQ(CastFilePath("C:\\data\\run", 3, ".raw"), "C:\\data\\run3.raw");
+    EXPECT_EQ(CastFilePath("C:\\data\\run", 3, ".dat"), "C:\\data\\run3.dat");
+    EXPECT_EQ(CastFilePath("/d/", 120, ".raw"), "/d/120.raw");
+    EXPECT_EQ(CastDataSource(3), "Instrument Cast3");
+}
+
+TEST(CastList, OverwriteQuestions) {
+    using V = std::vector<std::string>;
+    struct Case {
+        V raw, dat;
+        const char* question;
+    } cases[] = {
+        {{}, {}, ""},
+        {{"/d/r3.raw"}, {}, "/d/r3.raw already exists.  Overwrite it?"},
+        {{}, {"/d/r3.dat"}, "/d/r3.dat already exists.  Overwrite it?"},
+        {{"/d/r3.raw"}, {"/d/r3.dat"}, "/d/r3.raw and /d/r3.dat already exist.  Overwrite them?"},
+        {{"a", "b"}, {}, "2 raw files already exist.  Overwrite them?"},
+        {{}, {"a", "b", "c"}, "3 calibrated files already exist.  Overwrite them?"},
+        {{"a", "b"}, {"c"}, "2 raw files and 1 calibrated files already exist.  Overwrite them?"},
+        {{"a"}, {"b", "c"}, "1 raw files and 2 calibrated files already exist.  Overwrite them?"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OverwriteQuestion(c.raw, c.dat), c.question);
+}
+
+TEST(CastList, DeleteAndEraseQuestions) {
+    EXPECT_EQ(DeleteQuestion({2, 5}, 2),
+              "Permanently delete all data and reset the cast number counter?");
+    EXPECT_EQ(DeleteQuestion({5}, 1),
+              "Permanently delete all data and reset the cast number counter?");
+    EXPECT_EQ(DeleteQuestion({5}, 3), "Permanently delete cast 5?");
+    EXPECT_EQ(DeleteQuestion({1, 5}, 3), "Permanently delete 2 casts?");
+    EXPECT_EQ(EraseQuestion("a-Lumo"),
+              "Do you really wish to erase all the data stored in the a-Lumo's memory?");
+}
+
+TEST(CastList, ProgressTexts) {
+    EXPECT_EQ(DownloadLabel(3, 120, 200), "Cast3: 120 /200");
+    struct Case {
+        double seconds;
+        const char* text;
+    } cases[] = {
+        {0, "0:00:00"},  {59.4, "0:00:59"},   {59.6, "0:01:00"},  {3723, "1:02:03"},
+        {-5, "0:00:00"}, {86399, "23:59:59"}, {90000, "1:00:00"},  // a time of day
+    };
+    for (const Case& c : cases) EXPECT_EQ(HoursMinutesSeconds(c.seconds), c.text) << c.seconds;
+}
+
+TEST(CastList, BarMovesInStepsOfMoreThanTenLines) {
+    DownloadProgress p(200, 0);
+    EXPECT_FALSE(p.Update(10, 0.1));
+    EXPECT_EQ(p.barValue(), 0);
+    EXPECT_TRUE(p.Update(11, 0.2));
+    EXPECT_EQ(p.barValue(), 11);
+    EXPECT_FALSE(p.Update(21, 0.3));
+    EXPECT_TRUE(p.Update(22, 0.4));
+    EXPECT_EQ(p.barValue(), 22);
+    EXPECT_EQ(p.size(), 200);
+}
+
+TEST(CastList, RemainingTimeFirstAfterFiveSecondsThenOnceASecond) {
+    DownloadProgress p(1000, 100);
+    p.Update(5, 104.9);
+    EXPECT_EQ(p.remaining(), "");
+    // 5 s for 100 lines: 900 more take 45 s
+    EXPECT_TRUE(p.Update(100, 105));
+    EXPECT_EQ(p.remaining(), "0:00:45 remaining");
+    p.Update(105, 105.5);  // within the second: no new estimate
+    EXPECT_EQ(p.remaining(), "0:00:45 remaining");
+    p.Update(200, 106);  // 6 s for 200: 800 take 24 s
+    EXPECT_EQ(p.remaining(), "0:00:24 remaining");
+    DownloadProgress none(50, 0);
+    none.Update(0, 30);  // nothing received: nothing to estimate from
+    EXPECT_EQ(none.remaining(), "");
+}
+
+TEST(CastList, GarbageLinesNeverBreakTheDirectory) {
+    std::mt19937 random(11);
+    const std::string alphabet = "'0123456789 DurationFreMmoy\t,.-:/\r\n\x80\xff";
+    CastDirectory d;
+    for (int i = 0; i < 5000; ++i) {
+        std::string line(random() % 40, ' ');
+        for (char& ch : line) ch = alphabet[random() % alphabet.size()];
+        d.TakeLine(line);
+        CastNumber(line);
+        CastSize(line);
+    }
+    // entries follow the heading, end in a blank, and are never heading or memory lines
+    EXPECT_TRUE(d.entries().empty() || d.headingSeen());
+    for (const CastEntry& e : d.entries()) {
+        ASSERT_FALSE(e.text.empty());
+        EXPECT_EQ(e.text.back(), ' ');
+        std::string lower;
+        for (char ch : e.text)
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        for (const char* word : {"duration", "free", "memory"}) {
+            EXPECT_EQ(lower.find(word), std::string::npos) << e.text;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tidewell
