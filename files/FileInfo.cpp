@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "calibration/CalFile.h"
-#include "files/DataFileReader.h"
+#include "files/LineReader.h"
 #include "stream/Decoder.h"
 #include "stream/Models.h"
 #include "stream/NumberText.h"
@@ -20,10 +20,11 @@ enum class ScanMode { kInfo, kDetect };
 bool ScanHeader(const std::string& path, ScanMode mode, DataFileInfo& info, bool& named) {
     info = DataFileInfo{};
     named = false;
-    DataFileReader reader;
+    LineReader reader;
     if (!reader.Open(path)) return false;
-    std::string line, section, key, value;
-    for (int count = 0; count < kMaxHeaderLines && reader.ReadLine(line); ++count) {
+    std::string_view line;
+    std::string section, key, value;
+    for (int count = 0; count < kMaxHeaderLines && reader.Next(line); ++count) {
         // Header lines follow the calibration file's key rules.
         CalLineKind kind = SplitCalLine(line, section, key, value);
         if (kind == CalLineKind::Section && section == "Data" && info.instrumentType != 7) break;

@@ -1,13 +1,11 @@
-// Reading and writing data files, path rules and the temporary folder.
+// Writing data files, header texts, path rules and the temporary folder.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 #include <string>
-#include <vector>
 
-#include "files/DataFileReader.h"
 #include "files/DataFileWriter.h"
 #include "files/FilePaths.h"
 #include "files/HeaderText.h"
@@ -23,67 +21,6 @@ using test::TempDir;
 using test::WriteFileBytes;
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> AllLines(const std::string& path) {
-    DataFileReader reader;
-    EXPECT_TRUE(reader.Open(path));
-    std::vector<std::string> lines;
-    std::string line;
-    while (reader.ReadLine(line)) lines.push_back(line);
-    return lines;
-}
-
-TEST(DataFileReader, LinesEndAtCrLfCrOrLf) {
-    TempDir dir;
-    const std::string path = dir.File("l.txt");
-    struct Case {
-        std::string content;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-        {"\r\n\r\n", {"", ""}},
-        {"\n\r", {"", ""}},  // LF then a lone CR: two ends
-        {"x\xb0\r", {"x\xb0"}},
-        {"", {}},
-    };
-    for (const Case& c : cases) {
-        WriteFileBytes(path, c.content);
-        EXPECT_EQ(AllLines(path), c.lines) << c.content;
-    }
-}
-
-TEST(DataFileReader, CrLfAcrossBufferLoadsAndReturningToAPosition) {
-    TempDir dir;
-    const std::string path = dir.File("big.txt");
-    // The CR is the last byte of the first 64 KiB load and the LF the first of the next.
-    const std::string longLine(65535, 'x');
-    WriteFileBytes(path, longLine + "\r\nsecond\rthird");
-    DataFileReader reader;
-    ASSERT_TRUE(reader.Open(path));
-    EXPECT_EQ(reader.Size(), 65535 + 2 + 7 + 5);
-    std::string line;
-    ASSERT_TRUE(reader.ReadLine(line));
-    EXPECT_EQ(line, longLine);
-    const int64_t second = reader.Position();
-    EXPECT_EQ(second, 65537);
-    ASSERT_TRUE(reader.ReadLine(line));
-    EXPECT_EQ(line, "second");
-    ASSERT_TRUE(reader.ReadLine(line));
-    EXPECT_EQ(line, "third");
-    EXPECT_FALSE(reader.ReadLine(line));
-    EXPECT_EQ(reader.Position(), reader.Size());
-    ASSERT_TRUE(reader.Seek(second));
-    ASSERT_TRUE(reader.ReadLine(line));
-    EXPECT_EQ(line, "second");
-}
-
-TEST(DataFileReader, OverlongLinesAreCut) {
-    TempDir dir;
-    const std::string path = dir.File("long.txt");
-    WriteFileBytes(path, std::string(DataFileReader::kMaxLineBytes + 70000, 'y') + "\rnext");
-    EXPECT_EQ(AllLines(path),
-              (std::vector<std::string>{std::string(DataFileReader::kMaxLineBytes, 'y'), "next"}));
-}
 
 TEST(DataFileWriter, BytesAsGivenAppendingAndErrors) {
     TempDir dir;

@@ -12,29 +12,42 @@ namespace {
 using test::TempDir;
 using test::WriteFileBytes;
 
+struct ExpectedLine {
+    std::string text;  // cut to kMaxLineBytes
+    bool cut = false;  // kMaxLineBytes bytes or more before the end
+    int64_t next = 0;  // where the line after it starts
+};
+
 // The lines as the reader must cut them, worked out on the whole text at once.
-std::vector<std::string> ExpectedLines(const std::string& text) {
-    std::vector<std::string> lines;
+std::vector<ExpectedLine> ExpectedLines(const std::string& text) {
+    std::vector<ExpectedLine> lines;
     std::string line;
     bool any = false;
-    auto end = [&] {
-        if (line.size() > LineReader::kMaxLineBytes) line.resize(LineReader::kMaxLineBytes);
-        lines.push_back(line);
+    auto end = [&](size_t next) {
+        const bool cut = line.size() >= LineReader::kMaxLineBytes;
+        if (cut) line.resize(LineReader::kMaxLineBytes);
+        lines.push_back({line, cut, static_cast<int64_t>(next)});
         line.clear();
         any = false;
     };
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\r' || c == '\n') {
-            end();
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            end(i + 1);
         } else {
             line += c;
             any = true;
         }
     }
-    if (any) end();
+    if (any) end(text.size());
     return lines;
+}
+
+std::vector<std::string> Texts(const std::vector<ExpectedLine>& lines, size_t from = 0) {
+    std::vector<std::string> texts;
+    for (size_t i = from; i < lines.size(); ++i) texts.push_back(lines[i].text);
+    return texts;
 }
 
 std::vector<std::string> ReadAll(const std::string& path, int64_t* endPosition = nullptr) {
@@ -47,7 +60,7 @@ std::vector<std::string> ReadAll(const std::string& path, int64_t* endPosition =
     return lines;
 }
 
-TEST(BatchLineReader, LineEnds) {
+TEST(LineReader, LineEnds) {
     struct Case {
         const char* text;
         std::vector<std::string> lines;
@@ -59,9 +72,11 @@ TEST(BatchLineReader, LineEnds) {
         {"a\rb", {"a", "b"}},
         {"a\nb\n", {"a", "b"}},
         {"a\r\nb\r\n", {"a", "b"}},
-        {"a\n\rb", {"a", "", "b"}},
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"a\n\rb", {"a", "", "b"}},  // LF then a lone CR: two ends
         {"a\r\r\nb", {"a", "", "b"}},
         {"\r\n\r\n", {"", ""}},
+        {"x\xb0\r", {"x\xb0"}},  // bytes as they are
     };
     TempDir dir;
     for (const auto& c : cases) {
@@ -72,36 +87,118 @@ TEST(BatchLineReader, LineEnds) {
     }
 }
 
+TEST(LineReader, OverlongLinesAreCut) {
+    const size_t max = LineReader::kMaxLineBytes;
+    struct Case {
+        size_t length;
+        const char* end;
+        size_t kept;
+    };
+    const Case cases[] = {
+        {max - 1, "\r\n", max - 1}, {max - 1, "\r", max - 1},   {max, "\r\n", max},
+        {max + 1, "\r\n", max},     {max + 70000, "\r", max},   {max + 1, "\n", max},
+        {max - 2, "\r\n", max - 2}, {2 * max + 5, "\r\n", max},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        WriteFileBytes(dir.File("t"), std::string(c.length, 'y') + c.end + "next");
+        EXPECT_EQ(ReadAll(dir.File("t")),
+                  (std::vector<std::string>{std::string(c.kept, 'y'), "next"}))
+            << c.length << testing::PrintToString(c.end);
+    }
+}
+
+TEST(LineReader, CrLfAcrossReadsAndReturningToAPosition) {
+    TempDir dir;
+    const std::string path = dir.File("big.txt");
+    // The CR is the last byte of the first read and the LF the first of the next.
+    const std::string longLine(65535, 'x');
+    WriteFileBytes(path, longLine + "\r\nsecond\rthird");
+    LineReader reader;
+    ASSERT_TRUE(reader.Open(path));
+    EXPECT_EQ(reader.Size(), 65535 + 2 + 7 + 5);
+    std::string_view line;
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, longLine);
+    const int64_t second = reader.Position();
+    EXPECT_EQ(second, 65537);
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "second");
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "third");
+    EXPECT_FALSE(reader.Next(line));
+    EXPECT_EQ(reader.Position(), reader.Size());
+    ASSERT_TRUE(reader.Seek(second));
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "second");
+    ASSERT_TRUE(reader.Seek(0));
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, longLine);
+}
+
 // Texts of several buffer loads with lines of every length, every kind of end (CR LF pairs
 // falling across the buffer's edge included) and a line longer than the buffer, which is cut.
-TEST(BatchLineReader, AnyTextAgreesWithTheWholeTextCut) {
+// Each line's position is where the next starts, and reading on from there after a seek gives
+// the same lines again.
+TEST(LineReader, AnyTextAgreesWithTheWholeTextCut) {
     TempDir dir;
     uint32_t seed = 7;
     auto next = [&] { return seed = seed * 1103515245u + 12345u; };
     const char* ends[] = {"\r", "\n", "\r\n", "\n\r"};
     for (int round = 0; round < 6; ++round) {
-        std::string text;
+        // In round 4 a first line longer than the first read makes the next read fill the
+        // buffer, whose last byte is then known.
+        std::string text = round == 4 ? std::string(70000, 'y') + "\n" : "";
         while (text.size() < 3 * LineReader::kMaxLineBytes) {
             const size_t length = next() % 9 == 0 ? next() % 5000 : next() % 80;
             for (size_t i = 0; i < length; ++i) text += static_cast<char>('A' + next() % 26);
             text += ends[next() % 4];
         }
         if (round % 2 == 1) text.insert(text.size() / 2, LineReader::kMaxLineBytes + 1234, 'x');
-        // A CR LF pair exactly on the first buffer's edge.
-        if (round == 2) text.replace(LineReader::kMaxLineBytes - 1, 2, "\r\n");
+        // A CR LF pair exactly on the edge of the first read, and of the first full buffer.
+        if (round == 2) text.replace((1 << 16) - 1, 2, "\r\n");
+        if (round == 4) text.replace(LineReader::kMaxLineBytes + 1, 2, "\r\n");
         WriteFileBytes(dir.File("t"), text);
-        int64_t end = -1;
-        EXPECT_EQ(ReadAll(dir.File("t"), &end), ExpectedLines(text)) << round;
-        EXPECT_EQ(end, static_cast<int64_t>(text.size()));
+        const std::vector<ExpectedLine> expected = ExpectedLines(text);
+
+        LineReader reader;
+        ASSERT_TRUE(reader.Open(dir.File("t")));
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (reader.Next(line)) {
+            const size_t i = lines.size();
+            lines.emplace_back(line);
+            if (i < expected.size() && !expected[i].cut) {
+                ASSERT_EQ(reader.Position(), expected[i].next) << round << " line " << i;
+            }
+        }
+        EXPECT_EQ(lines, Texts(expected)) << round;
+        EXPECT_EQ(reader.Position(), static_cast<int64_t>(text.size()));
+
+        for (int seek = 0; seek < 4; ++seek) {
+            const size_t from = next() % expected.size();
+            if (expected[from].cut) continue;
+            ASSERT_TRUE(reader.Seek(expected[from].next));
+            lines.clear();
+            while (reader.Next(line)) lines.emplace_back(line);
+            EXPECT_EQ(lines, Texts(expected, from + 1)) << round << " after line " << from;
+        }
     }
 }
 
-TEST(BatchLineReader, OpenFailureTellsWhy) {
+TEST(LineReader, OpenAndReadFailuresTellWhy) {
     LineReader reader;
     EXPECT_FALSE(reader.Open("/no/such/file"));
     EXPECT_EQ(reader.ErrorText(), "No such file or directory");
     std::string_view line;
     EXPECT_FALSE(reader.Next(line));
+    EXPECT_FALSE(reader.Seek(0));
+
+    TempDir dir;
+    if (!reader.Open(dir.path())) GTEST_SKIP() << "folders cannot be opened as files here";
+    EXPECT_FALSE(reader.Next(line));
+    EXPECT_TRUE(reader.ReadFailed());
+    EXPECT_EQ(reader.ErrorText(), "Is a directory");
 }
 
 }  // namespace
