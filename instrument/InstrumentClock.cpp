@@ -107,7 +107,8 @@ ResetResult ResetInstrument(ProgramState& program, Waiter& waiter, int slot,
         const double elapsed = (program.Now() - start) * kSecondsPerDay;
         view.Progress(seconds > 0 ? std::min(elapsed / seconds, 1.0) : 1.0,
                       ResetRemainingText(seconds - elapsed));
-        return elapsed >= seconds;
+        // date values near today carry microseconds of rounding
+        return elapsed >= seconds - 1e-3;
     };
     const WaitResult w =
         waiter.WaitUntil(passed, kNoTimeLimit, [&view] { return view.StopPressed(); });
