@@ -7,14 +7,11 @@
 #include "files/FileInfo.h"
 #include "files/FilePaths.h"
 #include "stream/Models.h"
+#include "stream/TextHelpers.h"
 
 namespace tidewell {
 
 namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // "?" and "*" with backtracking to the last "*".
 bool Glob(std::string_view name, std::string_view pattern) {
@@ -25,7 +22,7 @@ bool Glob(std::string_view name, std::string_view pattern) {
             star = j++;
             mark = i;
         } else if (j < pattern.size() &&
-                   (pattern[j] == '?' || Lower(pattern[j]) == Lower(name[i]))) {
+                   (pattern[j] == '?' || LowerChar(pattern[j]) == LowerChar(name[i]))) {
             ++i;
             ++j;
         } else if (star != std::string_view::npos) {

@@ -1,12 +1,11 @@
 #include "files/FileInfo.h"
 
-#include <cctype>
-
 #include "calibration/CalFile.h"
 #include "files/LineReader.h"
 #include "stream/Decoder.h"
 #include "stream/Models.h"
 #include "stream/NumberText.h"
+#include "stream/TextHelpers.h"
 
 namespace tidewell {
 
@@ -61,15 +60,6 @@ bool ScanHeader(const std::string& path, ScanMode mode, DataFileInfo& info, bool
     return true;
 }
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 int64_t SerialNumberPart(std::string_view serial) {
     size_t from = serial.size() < 7 ? 2 : 6;
     if (from >= serial.size()) return 0;
@@ -98,7 +88,7 @@ int DetectFileKind(const std::string& path, std::string& fileType, std::string& 
 bool SerialsMatch(std::string_view serial1, std::string_view serial2) {
     if (serial1.empty() || serial2.empty() || serial1 == "unknown" || serial2 == "unknown")
         return true;
-    if (!EqualIgnoringCase(serial1.substr(0, 2), serial2.substr(0, 2))) return false;
+    if (!EqualsIgnoringCase(serial1.substr(0, 2), serial2.substr(0, 2))) return false;
     return SerialNumberPart(serial1) == SerialNumberPart(serial2);
 }
 

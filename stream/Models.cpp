@@ -1,7 +1,8 @@
 #include "stream/Models.h"
 
 #include <array>
-#include <cctype>
+
+#include "stream/TextHelpers.h"
 
 namespace tidewell {
 
@@ -26,15 +27,6 @@ constexpr std::array<ModelRow, 8> kModels{{
 
 const ModelRow& Row(int code) {
     return (code >= 0 && code < 7) ? kModels[static_cast<size_t>(code)] : kModels[7];
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 }  // namespace
 

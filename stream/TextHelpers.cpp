@@ -34,12 +34,6 @@ double FieldNumber(std::string_view text) {
     return ReadDecimal(text);
 }
 
-namespace {
-char LowerChar(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-}  // namespace
-
 std::string LowerCase(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = LowerChar(c);
@@ -54,16 +48,18 @@ std::string UpperCase(std::string_view text) {
     return out;
 }
 
-bool ContainsNoCase(std::string_view text, std::string_view lowerNeedle) {
-    if (lowerNeedle.empty()) return true;
-    if (lowerNeedle.size() > text.size()) return false;
-    const size_t last = text.size() - lowerNeedle.size();
-    for (size_t i = 0; i <= last; ++i) {
-        if (LowerChar(text[i]) != lowerNeedle[0]) continue;
-        size_t j = 1;
-        while (j < lowerNeedle.size() && LowerChar(text[i + j]) == lowerNeedle[j]) ++j;
-        if (j == lowerNeedle.size()) return true;
-    }
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerChar(a[i]) != LowerChar(b[i])) return false;
+    return true;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view needle) {
+    if (needle.size() > text.size()) return false;
+    const size_t last = text.size() - needle.size();
+    for (size_t i = 0; i <= last; ++i)
+        if (EqualsIgnoringCase(text.substr(i, needle.size()), needle)) return true;
     return false;
 }
 

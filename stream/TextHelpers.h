@@ -61,10 +61,16 @@ double LeadingNumber(std::string_view text);
 // The decimal number at the start of a field's text; no number reads 0.
 double FieldNumber(std::string_view text);
 
-// Letter case of ASCII text; other bytes stay as they are.
+// Letter case of ASCII text; other bytes stay as they are. The comparisons below ignore the
+// case of ASCII letters alone, whatever the C library's locale.
+inline char LowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string LowerCase(std::string_view text);
 std::string UpperCase(std::string_view text);
-// True when `text` contains `lowerNeedle` (given in lower case) in any letter case.
-bool ContainsNoCase(std::string_view text, std::string_view lowerNeedle);
+// True when the texts are the same but for letter case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// True when `text` contains `needle` in any letter case.
+bool ContainsNoCase(std::string_view text, std::string_view needle);
 
 }  // namespace tidewell

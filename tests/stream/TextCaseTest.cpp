@@ -13,6 +13,26 @@ TEST(TextCase, LetterCaseOfAsciiOnly) {
     EXPECT_EQ(UpperCase("\xE4\t"), "\xE4\t");
 }
 
+TEST(TextCase, EqualsInAnyCase) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool equal;
+    } cases[] = {
+        {"VANTOR-6", "vantor-6", true},
+        {"a-Lumo", "A-LUMO", true},
+        {"", "", true},
+        {"ab", "abc", false},
+        {"\xC4", "\xE4", false},  // Latin-1 letters keep their case
+        {"[", "{", false},        // the same bits but for 0x20, and no letters
+        {"@", "`", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EqualsIgnoringCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+        EXPECT_EQ(EqualsIgnoringCase(c.b, c.a), c.equal) << c.b << " / " << c.a;
+    }
+}
+
 TEST(TextCase, ContainsInAnyCase) {
     struct Case {
         const char* text;
@@ -27,6 +47,7 @@ TEST(TextCase, ContainsInAnyCase) {
         {"ab", "abc", false},
         {"xxOPENING shutterxx", "opening shutter", true},
         {"aab", "ab", true},
+        {"end of CAST", "End Of Cast", true},
     };
     for (const Case& c : cases) EXPECT_EQ(ContainsNoCase(c.text, c.needle), c.found) << c.text;
 }
