@@ -140,12 +140,18 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
     return std::fclose(f) == 0 && ok;
 }
 
-// The first character of what the instrument answered, line ends and blanks aside; 0 when
-// nothing came yet.
-char FirstAnswerCharacter(const std::string& text) {
-    for (char c : text)
-        if (c != '\r' && c != '\n' && c != ' ') return c;
-    return 0;
+// The instrument answered with a piece of text (a line, or the text after the last line end)
+// beginning with `c`. What came before it, the end of an earlier reply, does not matter.
+bool AnswerBeginsWith(const std::string& text, char c) {
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == c && (i == 0 || text[i - 1] == '\r' || text[i - 1] == '\n')) return true;
+    return false;
+}
+
+// The instrument's one-byte answer to a block: the acknowledge or the refusal, 0 before either.
+char BlockAnswer(const std::string& text) {
+    const size_t at = text.find_first_of(std::string{kAcknowledge, kNegativeAcknowledge});
+    return at == std::string::npos ? 0 : text[at];
 }
 
 // --- Reply handlers.
@@ -397,7 +403,7 @@ bool SendToXLumo(ConnectionContext& ctx, int slot, const CalibrationDataClass& c
     r.configDump.clear();
     if (!SendCommand(program, kLoadCfgCommand, slot)) return false;
     const WaitResult ready =
-        ctx.waiter.WaitUntil([&r] { return FirstAnswerCharacter(r.configDump) == 'C'; },
+        ctx.waiter.WaitUntil([&r] { return AnswerBeginsWith(r.configDump, 'C'); },
                              DrainSeconds(r) + kBinaryAnswerSeconds, LinkLost(r));
     if (ready != WaitResult::kDone) {
         program.prompter.ShowMessage(kNoLoadResponseMessage);
@@ -419,13 +425,9 @@ bool SendToXLumo(ConnectionContext& ctx, int slot, const CalibrationDataClass& c
         r.configDump.clear();
         if (r.port) r.port->Write(frame);
         const WaitResult answered = ctx.waiter.WaitUntil(
-            [&r] {
-                return !r.configDump.empty() &&
-                       (r.configDump[0] == kAcknowledge || r.configDump[0] == kNegativeAcknowledge);
-            },
-            kBinaryAnswerSeconds, LinkLost(r));
+            [&r] { return BlockAnswer(r.configDump) != 0; }, kBinaryAnswerSeconds, LinkLost(r));
         if (answered == WaitResult::kCancelled) break;
-        accepted = answered == WaitResult::kDone && r.configDump[0] == kAcknowledge;
+        accepted = answered == WaitResult::kDone && BlockAnswer(r.configDump) == kAcknowledge;
     }
     if (!accepted) {
         program.prompter.ShowMessage(BinaryLoadFailedMessage(attempts));

@@ -1,0 +1,210 @@
+// `tidewell record` against the simulator: the program as a field recorder would run it, one
+// recorder per model, all at once.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDir>
+#include <memory>
+
+#include "calibration/CalibrationData.h"
+#include "stream/Models.h"
+#include "stream/NumberText.h"
+#include "support/TestSupport.h"
+#include "tests/integration/SimProcess.h"
+
+namespace tidewell::test {
+namespace {
+
+// A tidewell run with its own settings and temporary folder under `dir`.
+class TidewellRun {
+  public:
+    TidewellRun(const std::string& dir, const std::vector<std::string>& args) {
+        QDir().mkpath(QString::fromStdString(dir + "/config"));
+        QDir().mkpath(QString::fromStdString(dir + "/tmp"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir + "/config"));
+        env.insert("TEMP", QString::fromStdString(dir + "/tmp"));
+        process.setProcessEnvironment(env);
+        DieWithParent(process);
+        process.start(BinPath("tidewell"), ToArgs(args));
+    }
+    ~TidewellRun() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(2000);
+        }
+    }
+    // The exit status, or -1 when it did not end by `deadline` (it is then killed).
+    int Finish(const QElapsedTimer& clock, qint64 deadlineMs) {
+        const qint64 left = std::max<qint64>(deadlineMs - clock.elapsed(), 1);
+        if (!process.waitForFinished(static_cast<int>(left))) {
+            process.kill();
+            process.waitForFinished(2000);
+            return -1;
+        }
+        err = process.readAllStandardError().toStdString();
+        out = process.readAllStandardOutput().toStdString();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QProcess process;
+    std::string err, out;
+};
+
+// The data section of a raw file: what follows its header.
+std::string RawData(const std::string& raw) {
+    const std::string end = "[EndHeader]\r\n";
+    const size_t at = raw.find(end);
+    return at == std::string::npos ? std::string() : raw.substr(at + end.size());
+}
+
+// A calibrated file from its "[Data]" line on: the heading and the rows.
+std::string DatRows(const std::string& dat) {
+    const size_t at = dat.find("[Data]\r\n");
+    return at == std::string::npos ? std::string() : dat.substr(at);
+}
+
+// The one temporary calibration a recorder left in its temporary folder.
+std::string TemporaryCalibration(const std::string& dir) {
+    const QStringList found =
+        QDir(QString::fromStdString(dir + "/tmp/Tidewell")).entryList({"temp*.cal"}, QDir::Files);
+    return found.size() == 1 ? dir + "/tmp/Tidewell/" + found[0].toStdString() : std::string();
+}
+
+int64_t SamplesOnStatus(const std::string& err) {
+    const size_t at = err.rfind("samples ");
+    return at == std::string::npos ? -1 : static_cast<int64_t>(ReadDecimal(err.substr(at + 8)));
+}
+
+TEST(Record, EveryModelRecordsWhatTheInstrumentSent) {
+    TestApplication();
+    TempDir temp;
+    // found by the search at these rates, an x-Lumo with its model chosen
+    constexpr int32_t kRates[] = {19200, 9600, 38400, 57600, 4800, 19200, 9600};
+    std::vector<std::unique_ptr<Simulator>> sims;
+    std::vector<std::unique_ptr<TidewellRun>> runs;
+    std::vector<std::string> dirs, calFiles;
+    for (int model = kVantor6; model <= kTrevan2; ++model) {
+        const std::string dir = temp.File(ModelOption(model));
+        QDir().mkpath(QString::fromStdString(dir));
+        dirs.push_back(dir);
+        calFiles.push_back(dir + "/instrument.cal");
+        CalibrationDataClass cal = ModelCalibration(model, 45000);
+        ASSERT_TRUE(cal.SaveCopyToFile(calFiles.back()));
+        sims.push_back(std::make_unique<Simulator>(std::vector<std::string>{
+            "--model", ModelOption(model), "--cal", calFiles.back(), "--baud",
+            PlainInt(kRates[model]), "--period", "0.05", "--tx-log", dir + "/tx.log"}));
+        ASSERT_FALSE(sims.back()->device().empty());
+        std::vector<std::string> args = {
+            "record", "--port", sims.back()->device(), "--out", dir + "/rec", "--duration", "2"};
+        if (model == kXLumo) {
+            for (const char* a : {"--type", "x-lumo", "--baud", "19200", "--cal"})
+                args.push_back(a);
+            args.push_back(calFiles.back());
+        } else {
+            args.push_back("--search");
+        }
+        runs.push_back(std::make_unique<TidewellRun>(dir, args));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<int> status;
+    for (auto& run : runs) status.push_back(run->Finish(clock, 60000));
+    for (auto& sim : sims) sim->Stop();  // its log is complete once it has gone
+
+    for (int model = kVantor6; model <= kTrevan2; ++model) {
+        SCOPED_TRACE(ModelName(model));
+        const std::string& dir = dirs[static_cast<size_t>(model)];
+        const TidewellRun& run = *runs[static_cast<size_t>(model)];
+        ASSERT_EQ(status[static_cast<size_t>(model)], 0) << run.err;
+        EXPECT_GT(SamplesOnStatus(run.err), 20) << run.err;
+
+        const std::string raw = ReadFileBytes(dir + "/rec.raw");
+        EXPECT_NE(raw.find("\r\nDeviceType=" + ModelName(model) + "\r\n"), std::string::npos);
+        const std::string data = RawData(raw);
+        const std::string tx = ReadFileBytes(dir + "/tx.log");
+        // the raw file holds what the instrument sent while recording, byte for byte, and
+        // every sample it sent
+        const size_t at = tx.find(data);
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_GT(CountSampleLines(data), 20);
+        EXPECT_EQ(CountSampleLines(tx.substr(0, at)), 0);
+        EXPECT_EQ(CountSampleLines(tx.substr(at + data.size())), 0);
+
+        // the calibrated file is what converting the raw file gives
+        const std::string cal =
+            model == kXLumo ? calFiles[static_cast<size_t>(model)] : TemporaryCalibration(dir);
+        ASSERT_FALSE(cal.empty());
+        QDir().mkpath(QString::fromStdString(dir + "/converted"));
+        TidewellRun convert(
+            dir, {"convert", "--cal", cal, "--out", dir + "/converted", dir + "/rec.raw"});
+        ASSERT_EQ(convert.Finish(clock, clock.elapsed() + 20000), 0) << convert.err;
+        const std::string live = DatRows(ReadFileBytes(dir + "/rec.dat"));
+        EXPECT_FALSE(live.empty());
+        EXPECT_EQ(live, DatRows(ReadFileBytes(dir + "/converted/rec.dat")));
+    }
+    EXPECT_LT(clock.elapsed(), 60000);
+}
+
+TEST(Record, ASignalStopsAndSavesAndTheFilesAreSavedAsItGoes) {
+    TestApplication();
+    TempDir temp;
+    Simulator sim({"--model", "vantor-4", "--period", "0.05"});
+    ASSERT_FALSE(sim.device().empty());
+    const std::string base = temp.File("field");
+    TidewellRun run(temp.path(), {"record", "--port", sim.device(), "--baud", "19200", "--out",
+                                  base, "--save-every", "0.5", "--sleep-on-exit"});
+    QElapsedTimer clock;
+    clock.start();
+    // the first save comes half a second into the recording
+    while (!QFile::exists(QString::fromStdString(base + ".raw")) && clock.elapsed() < 20000)
+        run.process.waitForFinished(50);
+    // a save may be under way as the file is read: read until a sample shows
+    std::string snapshot;
+    while (CountSampleLines(snapshot) == 0 && clock.elapsed() < 20000) {
+        run.process.waitForFinished(200);
+        snapshot = ReadFileBytes(base + ".raw");
+    }
+    ASSERT_GT(CountSampleLines(snapshot), 0);
+    ::kill(static_cast<pid_t>(run.process.processId()), SIGINT);
+    ASSERT_EQ(run.Finish(clock, clock.elapsed() + 20000), 0) << run.err;
+    const std::string final = ReadFileBytes(base + ".raw");
+    EXPECT_GT(final.size(), snapshot.size());
+    EXPECT_EQ(final.substr(0, snapshot.size()), snapshot);
+    EXPECT_NE(run.err.find("Put the Vantor-4 to sleep before disconnecting? [Yes]"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(DatRows(ReadFileBytes(base + ".dat")).empty());
+    // the temporary files are gone
+    EXPECT_TRUE(QDir(QString::fromStdString(temp.path() + "/tmp/Tidewell"))
+                    .entryList({"untitled*"}, QDir::Files)
+                    .isEmpty());
+}
+
+TEST(Record, RefusalsComeBeforeAnyConnection) {
+    TestApplication();
+    TempDir temp;
+    QElapsedTimer clock;
+    clock.start();
+    TidewellRun usage(temp.path(), {"record", "--port", "/dev/null"});
+    EXPECT_EQ(usage.Finish(clock, 10000), 2);
+    EXPECT_EQ(usage.err.rfind("record: --out BASE is needed\n", 0), 0u) << usage.err;
+
+    WriteFileBytes(temp.File("old.raw"), "kept");
+    TidewellRun existing(temp.path(), {"record", "--port", "/dev/null", "--baud", "9600", "--out",
+                                       temp.File("old")});
+    EXPECT_EQ(existing.Finish(clock, 10000), 1);
+    EXPECT_NE(existing.err.find("old.raw already exists"), std::string::npos) << existing.err;
+    EXPECT_EQ(ReadFileBytes(temp.File("old.raw")), "kept");
+
+    TidewellRun missing(temp.path(), {"record", "--port", "/dev/tidewell-none", "--baud", "9600",
+                                      "--out", temp.File("new")});
+    EXPECT_EQ(missing.Finish(clock, 10000), 1);
+    EXPECT_NE(missing.err.find("Port/dev/tidewell-none could not be opened. "), std::string::npos)
+        << missing.err;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(temp.File("new.raw"))));
+}
+
+}  // namespace
+}  // namespace tidewell::test
