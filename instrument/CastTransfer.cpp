@@ -168,9 +168,8 @@ DirectoryResult LoadCastDirectory(CastTransferContext& ctx, int slot, CastDirect
             if (r.lastCommand == "DIR") r.lastCommand.clear();
             return DirectoryResult::kTimedOut;
         }
-        const double untilLook = look - SecondsBetween(start, program.Now());
-        if (ctx.waiter.WaitUntil([&r] { return r.directoryComplete; }, untilLook, LinkLost(r)) ==
-            WaitResult::kCancelled) {
+        if (ctx.waiter.WaitUntil([&r] { return r.directoryComplete; }, look - waited,
+                                 LinkLost(r)) == WaitResult::kCancelled) {
             return DirectoryResult::kCancelled;
         }
     }
