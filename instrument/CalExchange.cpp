@@ -254,9 +254,12 @@ bool ReadCalFromVN(ConnectionContext& ctx, int slot) {
     r.lastCommand = kMultiCalCommand;
     r.calTextComplete = false;
     r.replyLines.clear();
-    const WaitResult w = ctx.waiter.WaitUntil([&r] { return r.calTextComplete; },
+    // a reply that filled the kept lines without completing never will (a Vantor-6 calibration
+    // with offsets is longer): no use waiting for it
+    const auto full = [&r] { return r.replyLines.size() >= static_cast<size_t>(kMaxReplyLines); };
+    const WaitResult w = ctx.waiter.WaitUntil([&] { return r.calTextComplete || full(); },
                                               DrainSeconds(r) + kCalReplySeconds, LinkLost(r));
-    if (w != WaitResult::kDone) {
+    if (w != WaitResult::kDone || !r.calTextComplete) {
         r.lastCommand.clear();
         return false;
     }

@@ -116,6 +116,23 @@ TEST_F(Exchange, AVantorWithoutTheTextIsReadPerChannel) {
     EXPECT_EQ(instrument.heard, std::vector<std::string>{"sendcal"});
 }
 
+TEST_F(Exchange, ATextLongerThanTheKeptLinesIsGivenUpAtOnce) {
+    InstrumentRecord& r = Connect(kVantor6);
+    std::vector<std::string> text = {"[General]", "DeviceType=Vantor-6"};
+    while (text.size() < 260) text.push_back("Offset1=3");
+    text.push_back("[End]");
+    instrument.Answer("SENDCAL", Lines(text));
+    instrument.Answer("GCF", Lines({"Model: VN6", ">"}));
+    instrument.Answer("CCL", Lines({"Channel 1 (bb470)", ">"}));
+    instrument.Answer("CCF", Lines({"Channel 1 (bb470)", ">"}));
+    const double start = clock.Now();
+    ASSERT_TRUE(ReadCalFromInstrument(ctx, 0));
+    // the per-channel read followed straight away
+    EXPECT_LT(SecondsSince(start), 2);
+    EXPECT_EQ(instrument.heard.size(), 18u);
+    EXPECT_EQ(r.Calibration().name(0), "bb470");
+}
+
 TEST_F(Exchange, TheTextReadReplacesTheCalibration) {
     InstrumentRecord& r = Connect(kVantor2);
     r.Calibration().SetSourceFileName("/cal/old.cal");
