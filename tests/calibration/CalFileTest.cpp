@@ -12,18 +12,11 @@ namespace tidewell {
 namespace {
 
 using test::DataPath;
+using test::NumericSigmaParams;
 using test::ReadFileBytes;
 using test::ScriptedPrompter;
 using test::TempDir;
 using test::WriteFileBytes;
-
-// Sigma parameters that need no table file.
-SigmaParams NumericParams() {
-    SigmaParams p;
-    p.aStar = 0.04;
-    p.aStarFile.clear();
-    return p;
-}
 
 struct Loaded {
     CalibrationDataClass cal;
@@ -33,7 +26,7 @@ struct Loaded {
 
 std::unique_ptr<Loaded> Load(const std::string& path) {
     auto l = std::make_unique<Loaded>();
-    l->ok = l->cal.SetSourceFile(path, NumericParams(), SigmaTables{}, l->prompter);
+    l->ok = l->cal.SetSourceFile(path, NumericSigmaParams(), SigmaTables{}, l->prompter);
     return l;
 }
 
@@ -348,11 +341,11 @@ TEST(CalFileFailures, MissingAndUnreadableFiles) {
     ScriptedPrompter prompter;
     CalibrationDataClass c;
     c.Serial = "kept";
-    EXPECT_FALSE(c.SetSourceFile(dir.File("none.cal"), NumericParams(), {}, prompter));
+    EXPECT_FALSE(c.SetSourceFile(dir.File("none.cal"), NumericSigmaParams(), {}, prompter));
     EXPECT_EQ(c.Serial, "kept");  // nothing changed
     EXPECT_TRUE(prompter.shown.empty());
 
-    EXPECT_FALSE(c.SetSourceFile(dir.path(), NumericParams(), {}, prompter));
+    EXPECT_FALSE(c.SetSourceFile(dir.path(), NumericSigmaParams(), {}, prompter));
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0], "Error opening file: Is a directory.\r" + dir.path());
     EXPECT_EQ(c.Serial, "");  // cleared, and read as a Vantor-6

@@ -11,14 +11,8 @@
 namespace tidewell {
 namespace {
 
+using test::NumericSigmaParams;
 using test::ScriptedPrompter;
-
-SigmaParams NumericParams() {
-    SigmaParams p;
-    p.aStar = 0.04;
-    p.aStarFile.clear();
-    return p;
-}
 
 CalibrationDataClass OfType(int type) {
     CalibrationDataClass c;
@@ -204,7 +198,7 @@ TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
     cal.SetLambda(0, 470);
     EXPECT_EQ(cal.a(0), 0);  // no parameters applied yet
     ScriptedPrompter prompter;
-    const SigmaParams params = NumericParams();
+    const SigmaParams params = NumericSigmaParams();
     cal.UpdateOpticalEstimates(params, {}, prompter);
     const double a470 = cal.a(0);
     EXPECT_GT(a470, 0);
@@ -488,7 +482,7 @@ TEST(CalibrationWhole, SigmasMakeSigmaOneAtThePureWaterPoint) {
         cal.SetSigma(1, 1, c.s1, p);
         cal.SetSigma(1, 2, c.s2, p);
         cal.SetSigmaExp(1, c.sigmaExp);
-        SigmaParams params = NumericParams();
+        SigmaParams params = NumericSigmaParams();
         params.includePurewater = c.includePurewater;
         cal.UpdateSigmas(params);
         EXPECT_DOUBLE_EQ(cal.Sigma(1, 0), c.s0) << c.lambda;
@@ -502,7 +496,7 @@ TEST(CalibrationWhole, SigmasMakeSigmaOneAtThePureWaterPoint) {
     CalibrationDataClass cal = OfType(kVantor2);
     ScriptedPrompter p;
     cal.SetSigma(3, 0, 0.5, p);
-    cal.UpdateSigmas(NumericParams());
+    cal.UpdateSigmas(NumericSigmaParams());
     EXPECT_EQ(cal.Sigma(3, 0), 0.5);
     EXPECT_EQ(cal.Sigma(2, 0), 1);
 }
@@ -513,7 +507,7 @@ TEST(CalibrationWhole, CheckAndUpdateAllAndMissingTables) {
     cal.SetLambda(3, 700);
     cal.SetGain(1, 1, 0.1);
     cal.SetGain(1, 2, 1);
-    SigmaParams params = NumericParams();
+    SigmaParams params = NumericSigmaParams();
     params.aStar = Failed;
     params.aStarFile = "/nonexistent/aStar.csv";
     ScriptedPrompter prompter;

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "ProgramRun.h"
 #include "shell/cli/Subcommands.h"
 #include "support/TestSupport.h"
 
@@ -12,22 +12,13 @@ namespace tidewell::cli {
 namespace {
 
 using test::DataPath;
+using test::ProgramRun;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
 
-struct CalRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CalRun Cal(std::vector<std::string> args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    CliContext ctx{std::move(args), in, out, err};
-    const int status = RunCal(ctx);
-    return {status, out.str(), err.str()};
+ProgramRun Cal(std::vector<std::string> args) {
+    return test::RunSubcommand(RunCal, std::move(args));
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {
@@ -67,7 +58,7 @@ TEST(CalCommand, ShowPrintsEveryModelAsOneJsonObject) {
           "{\"index\": 1, \"name\": \"c(650)\""}},
     };
     for (const auto& c : cases) {
-        const CalRun r = Cal({"show", DataPath(std::string("cal/") + c.file)});
+        const ProgramRun r = Cal({"show", DataPath(std::string("cal/") + c.file)});
         EXPECT_EQ(r.status, 0) << c.file;
         EXPECT_EQ(r.err, "") << c.file;
         ASSERT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << c.file;
@@ -85,7 +76,7 @@ TEST(CalCommand, SaveWritesTheCurrentLayout) {
     const char* models[] = {"vantor6", "vantor4", "vantor2", "alumo", "clumo", "xlumo", "trevan2"};
     for (const char* model : models) {
         const std::string out = dir.File(std::string(model) + ".cal");
-        const CalRun r = Cal({"save", DataPath(std::string("cal/") + model + ".cal"), out});
+        const ProgramRun r = Cal({"save", DataPath(std::string("cal/") + model + ".cal"), out});
         EXPECT_EQ(r.status, 0) << model;
         EXPECT_EQ(r.err, "") << model;
         EXPECT_EQ(ReadFileBytes(out),
@@ -148,7 +139,7 @@ TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
         {{}, 2, "Usage: tidewell cal show FILE\n       tidewell cal save IN OUT\n"},
     };
     for (const auto& c : cases) {
-        const CalRun r = Cal(c.args);
+        const ProgramRun r = Cal(c.args);
         EXPECT_EQ(r.status, c.status) << c.err;
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, c.err);

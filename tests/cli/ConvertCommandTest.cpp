@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 #include "ProgramRun.h"
 #include "files/BatchProcess.h"
@@ -157,17 +156,16 @@ TEST(ConvertCommand, ProgressOnlyOnATerminal) {
     TempDir dir;
     std::filesystem::copy_file(DataPath("batch/clumo.raw"), dir.File("c.raw"));
     for (bool terminal : {false, true}) {
-        std::istringstream in;
-        std::ostringstream out, err;
-        cli::CliContext ctx{{"--decimal", dir.File("c.raw")}, in, out, err, terminal};
-        EXPECT_EQ(cli::RunConvert(ctx), 0);
-        EXPECT_EQ(out.str(), "Converted 1 of 1 files\n");
+        const auto run =
+            test::RunSubcommand(cli::RunConvert, {"--decimal", dir.File("c.raw")}, "", terminal);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "Converted 1 of 1 files\n");
         if (terminal) {
             const std::string start = "\rConverting: 0 of 1 files done, 0%\r";
-            EXPECT_EQ(err.str().substr(0, start.size()), start);
-            EXPECT_EQ(err.str().substr(err.str().size() - 4), "\r\033[K");
+            EXPECT_EQ(run.err.substr(0, start.size()), start);
+            EXPECT_EQ(run.err.substr(run.err.size() - 4), "\r\033[K");
         } else {
-            EXPECT_EQ(err.str(), "");
+            EXPECT_EQ(run.err, "");
         }
     }
 }

@@ -4,24 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "ProgramRun.h"
 #include "shell/cli/Subcommands.h"
 #include "support/TestSupport.h"
 
 namespace tidewell::cli {
 namespace {
 
-struct DecodeRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using test::ProgramRun;
 
-DecodeRun Decode(std::vector<std::string> args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    CliContext ctx{std::move(args), in, out, err};
-    const int status = RunDecode(ctx);
-    return {status, out.str(), err.str()};
+ProgramRun Decode(std::vector<std::string> args, const std::string& input = "") {
+    return test::RunSubcommand(RunDecode, std::move(args), input);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -45,17 +38,17 @@ TEST(DecodeCommand, GoldenOutput) {
     const std::string input = test::ReadFileBytes(test::DataPath("decode/mixed-lines.txt"));
     const std::string golden = test::ReadFileBytes(test::DataPath("decode/mixed-lines.jsonl"));
     ASSERT_FALSE(golden.empty());
-    const DecodeRun fromStdin = Decode({"--type", "0"}, input);
+    const ProgramRun fromStdin = Decode({"--type", "0"}, input);
     EXPECT_EQ(fromStdin.status, 0);
     EXPECT_EQ(fromStdin.out, golden);
     EXPECT_EQ(fromStdin.err, "");
-    const DecodeRun fromFile =
+    const ProgramRun fromFile =
         Decode({"--type=Vantor-6", test::DataPath("decode/mixed-lines.txt")});
     EXPECT_EQ(fromFile.out, golden);
 }
 
 TEST(DecodeCommand, ExactLineForAHandWorkedPacket) {
-    const DecodeRun r = Decode({"--guess", "-"}, std::string(kHandD) + "\n");
+    const ProgramRun r = Decode({"--guess", "-"}, std::string(kHandD) + "\n");
     EXPECT_EQ(r.out,
               "{\"line\": 1, \"kind\": 1, \"sample\": true, \"guess\": 0, \"record\": "
               "{\"instrumentType\": 7, \"time\": 5678, \"subSecond\": 0, \"dayFraction\": 0, "
@@ -80,7 +73,7 @@ TEST(DecodeCommand, TypeByCodeOrModelName) {
         bool sample;
     } cases[] = {{"3", 3, true}, {"x-lumo", 5, true}, {"Trevan-2", 6, false}, {"7", 7, false}};
     for (const auto& c : cases) {
-        const DecodeRun r = Decode({"--type", c.type}, line);
+        const ProgramRun r = Decode({"--type", c.type}, line);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out.rfind(Head(1, 0, c.sample, c.code), 0), 0u) << c.type << r.out;
     }
@@ -89,7 +82,7 @@ TEST(DecodeCommand, TypeByCodeOrModelName) {
 TEST(DecodeCommand, CrLfAcrossReadsIsOneLineEnd) {
     // The CR ends the first read of 64 KiB, its LF starts the next.
     const std::string input = std::string(65535, 'x') + "\r\n" + kHandD;
-    const DecodeRun r = Decode({}, input);
+    const ProgramRun r = Decode({}, input);
     const auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1].rfind(Head(2, 1, true, 7), 0), 0u);
@@ -99,7 +92,7 @@ TEST(DecodeCommand, CrLfAcrossReadsIsOneLineEnd) {
 TEST(DecodeCommand, OverlongLinesAreCutAndReported) {
     const std::string input =
         std::string(70000, '*') + "\n" + std::string(200000, '\0') + "\n" + kHandD;
-    const DecodeRun r = Decode({}, input);
+    const ProgramRun r = Decode({}, input);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(Lines(r.out).size(), 3u);
     EXPECT_EQ(r.err,
@@ -124,13 +117,13 @@ TEST(DecodeCommand, BadArgumentsAndFiles) {
         {{"/no/such/file.raw"}, 1, "Error opening /no/such/file.raw: No such file or directory.\n"},
     };
     for (const auto& c : cases) {
-        const DecodeRun r = Decode(c.args);
+        const ProgramRun r = Decode(c.args);
         EXPECT_EQ(r.status, c.status) << c.err;
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(r.out, "");
     }
     test::TempDir dir;
-    const DecodeRun r = Decode({dir.path()});
+    const ProgramRun r = Decode({dir.path()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error opening " + dir.path() + ": Is a directory.\n");
 }

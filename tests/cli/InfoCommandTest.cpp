@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
+#include "ProgramRun.h"
 #include "shell/cli/Subcommands.h"
 #include "support/TestSupport.h"
 
@@ -10,19 +10,10 @@ namespace tidewell::cli {
 namespace {
 
 using test::DataPath;
+using test::ProgramRun;
 
-struct InfoRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-InfoRun Info(std::vector<std::string> args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    CliContext ctx{std::move(args), in, out, err};
-    const int status = RunInfo(ctx);
-    return {status, out.str(), err.str()};
+ProgramRun Info(std::vector<std::string> args) {
+    return test::RunSubcommand(RunInfo, std::move(args));
 }
 
 TEST(InfoCommand, WhatTheHeadersSay) {
@@ -50,7 +41,7 @@ TEST(InfoCommand, WhatTheHeadersSay) {
     };
     for (const auto& c : cases) {
         const std::string path = DataPath(c.file);
-        const InfoRun r = Info({path});
+        const ProgramRun r = Info({path});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, "{\"path\": \"" + path + "\", " + c.json + "\n") << c.file;
         EXPECT_EQ(r.err, "");
@@ -59,7 +50,7 @@ TEST(InfoCommand, WhatTheHeadersSay) {
 
 TEST(InfoCommand, UnreadableFilesAreReportedAndTheRestShown) {
     test::TempDir dir;
-    const InfoRun r = Info({dir.File("none.raw"), DataPath("batch/alumo.raw"), dir.path()});
+    const ProgramRun r = Info({dir.File("none.raw"), DataPath("batch/alumo.raw"), dir.path()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error opening " + dir.File("none.raw") +
                          ": No such file or directory.\nError opening " + dir.path() +

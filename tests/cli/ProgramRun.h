@@ -1,6 +1,7 @@
 #pragma once
 // Runs build/bin/tidewell as a separate process in a chosen working folder, with the user's
-// configuration folder pointed at a test folder and no display, and collects what it printed.
+// configuration folder pointed at a test folder and no display, or one subcommand inside the
+// test program, and collects what it printed.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,9 +9,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "shell/cli/Subcommands.h"
 #include "support/TestSupport.h"
 
 namespace tidewell::test {
@@ -51,6 +54,19 @@ inline ProgramRun RunTidewell(const std::vector<std::string>& args, const std::s
         run.status = WEXITSTATUS(status);
     run.out = ReadFileBytes(outPath);
     run.err = ReadFileBytes(errPath);
+    return run;
+}
+
+// The subcommand's function called with these arguments, `input` as its standard input.
+inline ProgramRun RunSubcommand(cli::SubcommandFunction subcommand, std::vector<std::string> args,
+                                const std::string& input = "", bool errIsTerminal = false) {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    cli::CliContext ctx{std::move(args), in, out, err, errIsTerminal};
+    ProgramRun run;
+    run.status = subcommand(ctx);
+    run.out = out.str();
+    run.err = err.str();
     return run;
 }
 

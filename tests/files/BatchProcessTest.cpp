@@ -64,14 +64,6 @@ TEST(BatchFiles, InstrumentTypeCompatibility) {
         EXPECT_EQ(InstrumentTypesCompatible(c[0], c[1]), c[2] == 1) << c[0] << " " << c[1];
 }
 
-CalibrationDataClass LoadCal(const std::string& name) {
-    CalibrationDataClass cal;
-    ScriptedPrompter prompter;
-    const HeaderSettings s = test::HandHeaderSettings();
-    EXPECT_TRUE(cal.SetSourceFile(DataPath("batch/" + name), s.sigma, SigmaTables{}, prompter));
-    return cal;
-}
-
 // A folder of raw files of several instruments and serial numbers, and some other files.
 struct SourceFolder {
     TempDir dir;
@@ -90,8 +82,8 @@ struct SourceFolder {
 
 TEST(BatchFiles, EligibleFilesAndTheCalibrationFilter) {
     SourceFolder src;
-    const auto vantor = LoadCal("vantor6.cal");
-    const auto clumo = LoadCal("clumo.cal");
+    const auto vantor = test::LoadCalibration(DataPath("batch/vantor6.cal"));
+    const auto clumo = test::LoadCalibration(DataPath("batch/clumo.cal"));
     using Names = std::vector<std::string>;
     const std::string& f = src.dir.path();
     EXPECT_EQ(ListEligibleFiles(f, "*.raw", OutputKind::kCalibrated, false, &vantor),

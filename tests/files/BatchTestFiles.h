@@ -2,11 +2,17 @@
 // The raw files and settings of the batch conversion tests. The raw files under
 // tests/data/batch are built from these packets (BatchGoldenTest checks that they still are).
 
-#include <string>
+#include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "calibration/CalibrationData.h"
+#include "calibration/SigmaModel.h"
 #include "files/DatFile.h"
 #include "files/HeaderText.h"
 #include "stream/PacketBuilder.h"
+#include "support/TestSupport.h"
 
 namespace tidewell::test {
 
@@ -24,6 +30,17 @@ inline HeaderSettings HandHeaderSettings() {
     h.pureWater.bb0 = 0;
     h.pureWater.IncludeBetaInDatFiles = true;
     return h;
+}
+
+// A calibration file read with these settings; reading it shows no message.
+inline CalibrationDataClass LoadCalibration(const std::string& path,
+                                            const HeaderSettings& settings = HandHeaderSettings()) {
+    CalibrationDataClass cal;
+    ScriptedPrompter prompter;
+    EXPECT_TRUE(cal.SetSourceFile(path, settings.sigma, LoadSigmaTables(settings.sigma), prompter))
+        << path;
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{});
+    return cal;
 }
 
 // 2005-07-04 14:03:09 as a date value.

@@ -9,7 +9,6 @@
 #include <sstream>
 #include <vector>
 
-#include "calibration/SigmaModel.h"
 #include "files/BatchTestFiles.h"
 #include "support/TestSupport.h"
 
@@ -49,15 +48,6 @@ TEST(BatchGolden, RawFilesAreTheBuiltPackets) {
     }
 }
 
-CalibrationDataClass LoadCalibration(const std::string& path, const HeaderSettings& settings) {
-    CalibrationDataClass cal;
-    ScriptedPrompter prompter;
-    EXPECT_TRUE(cal.SetSourceFile(path, settings.sigma, LoadSigmaTables(settings.sigma), prompter))
-        << path;
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{});
-    return cal;
-}
-
 // Converts a raw file of tests/data/batch in a temporary folder (so that the data source and
 // calibration source read as bare names) and returns the output's bytes.
 struct Converted {
@@ -78,7 +68,7 @@ Converted Convert(const std::string& raw, const std::string& calName, bool decim
         c.error = ConvertRawToDecimal(dir.File(raw), out, housekeeping, prompter, {}, &c.report);
     } else {
         std::filesystem::copy_file(DataPath("batch/" + calName), dir.File(calName));
-        const CalibrationDataClass cal = LoadCalibration(dir.File(calName), settings);
+        const CalibrationDataClass cal = test::LoadCalibration(dir.File(calName), settings);
         c.error = ConvertRawToDat(dir.File(raw), out, cal, settings, test::kTestCreationDate,
                                   prompter, {}, &c.report);
     }
@@ -311,11 +301,10 @@ TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
     control.progress = [&](int64_t position, int64_t) {
         if (position > 0) cancel = -1;
     };
-    ASSERT_EQ(
-        ConvertRawToDat(dir.File("c.raw"), dir.File("c.dat"),
-                        LoadCalibration(DataPath("batch/clumo.cal"), test::HandHeaderSettings()),
-                        test::HandHeaderSettings(), 0, prompter, control, &report),
-        0);
+    ASSERT_EQ(ConvertRawToDat(dir.File("c.raw"), dir.File("c.dat"),
+                              test::LoadCalibration(DataPath("batch/clumo.cal")),
+                              test::HandHeaderSettings(), 0, prompter, control, &report),
+              0);
     EXPECT_TRUE(report.cancelled);
     EXPECT_EQ(report.lines, 301);
     EXPECT_EQ(report.rows, 301);
@@ -328,8 +317,7 @@ TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
 TEST(RawConversion, GarbageInputGivesWholeRowsOnly) {
     TempDir dir;
     ScriptedPrompter prompter;
-    const CalibrationDataClass cal =
-        LoadCalibration(DataPath("batch/vantor6.cal"), test::HandHeaderSettings());
+    const CalibrationDataClass cal = test::LoadCalibration(DataPath("batch/vantor6.cal"));
     uint32_t seed = 12345;
     auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
     for (int round = 0; round < 40; ++round) {

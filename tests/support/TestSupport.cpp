@@ -35,4 +35,11 @@ std::string DataPath(const std::string& name) {
     return std::string(TIDEWELL_TEST_DATA) + "/" + name;
 }
 
+SigmaParams NumericSigmaParams() {
+    SigmaParams p;
+    p.aStar = 0.04;
+    p.aStarFile.clear();
+    return p;
+}
+
 }  // namespace tidewell::test

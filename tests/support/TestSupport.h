@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "calibration/SigmaParams.h"
 #include "stream/Prompter.h"
 
 namespace tidewell::test {
@@ -62,5 +63,8 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // Path of a file under tests/data.
 std::string DataPath(const std::string& name);
+
+// Sigma parameters that need no table file: a* of 0.04 as a number.
+SigmaParams NumericSigmaParams();
 
 }  // namespace tidewell::test
