@@ -12,6 +12,7 @@
 #include "calibration/CalFile.h"
 #include "calibration/CalibrationData.h"
 #include "calibration/SigmaModel.h"
+#include "files/LineReader.h"
 #include "shell/cli/Json.h"
 #include "shell/cli/Subcommands.h"
 #include "stream/DateValue.h"
@@ -57,29 +58,17 @@ SigmaParams DefaultParams() {
 }
 
 // True when some line of the file is a section or a key line: anything else is not a
-// calibration file, however the reader takes it.
+// calibration file, however the reader takes it. A section or key name is never long: the
+// first 4 KiB of a line tell.
 bool LooksLikeCalibrationText(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    std::string line, section, key, value;
-    bool found = false;
-    char buffer[4096];
-    size_t n = 0;
-    while (!found && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-        for (size_t i = 0; i < n && !found; ++i) {
-            const char c = buffer[i];
-            if (c == '\r' || c == '\n') {
-                found = SplitCalLine(line, section, key, value) != CalLineKind::Other;
-                line.clear();
-            } else if (line.size() < 4096) {
-                line += c;
-            }
-        }
-    }
-    if (!found && !line.empty())
-        found = SplitCalLine(line, section, key, value) != CalLineKind::Other;
-    std::fclose(f);
-    return found;
+    LineReader reader;
+    if (!reader.Open(path)) return false;
+    std::string_view line;
+    std::string section, key, value;
+    while (reader.Next(line))
+        if (SplitCalLine(line.substr(0, 4096), section, key, value) != CalLineKind::Other)
+            return true;
+    return false;
 }
 
 // Loads a calibration for the subcommands; on failure says why on stderr.
@@ -201,18 +190,11 @@ std::string AttenuationJson(const CalibrationDataClass& cal, int c) {
 }
 
 std::string CalibrationJson(const CalibrationDataClass& cal) {
-    std::string channels = "[";
-    for (int c = 0; c < cal.ChannelCount(); ++c) {
-        if (c) channels += ", ";
-        channels += ChannelJson(cal, c);
-    }
-    channels += "]";
-    std::string attenuation = "[";
-    for (int c = 0; c < AttenuationChannelCount(cal.DeviceType); ++c) {
-        if (c) attenuation += ", ";
-        attenuation += AttenuationJson(cal, c);
-    }
-    attenuation += "]";
+    const std::string channels = JsonArray(
+        cal.ChannelCount(), [&](int c) { return ChannelJson(cal, c); }, ", ");
+    const std::string attenuation = JsonArray(
+        AttenuationChannelCount(cal.DeviceType), [&](int c) { return AttenuationJson(cal, c); },
+        ", ");
     JsonObject o;
     o.Str("SourceFile", cal.SourceFile())
         .Int("DeviceType", cal.DeviceType)

@@ -52,17 +52,10 @@ std::string RecordJson(const SampleRecord& r) {
 }
 
 std::string HeaderJson(const HeaderRecord& h) {
-    std::string channels = "[";
-    for (const auto& ch : h.channel) {
-        if (channels.size() > 1) channels += ',';
-        channels += '[';
-        for (size_t k = 0; k < 4; ++k) {
-            if (k) channels += ',';
-            channels += std::to_string(ch[k]);
-        }
-        channels += ']';
-    }
-    channels += ']';
+    const std::string channels = JsonArray(std::size(h.channel), [&](int c) {
+        return JsonArray(std::size(h.channel[c]),
+                         [&](int k) { return std::to_string(h.channel[c][k]); });
+    });
     JsonObject o;
     o.Num("time", h.time).Array("housekeeping", h.housekeeping).Raw("channel", channels);
     return o.Text();

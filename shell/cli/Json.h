@@ -13,6 +13,18 @@ std::string JsonNumber(float value);
 // The text quoted and escaped; bytes above 127 are taken as Latin-1.
 std::string JsonString(std::string_view text);
 
+// A JSON array of `count` elements, `element(i)` giving the JSON text of each.
+template <typename Element>
+std::string JsonArray(int count, Element&& element, std::string_view separator = ",") {
+    std::string s = "[";
+    for (int i = 0; i < count; ++i) {
+        if (i) s += separator;
+        s += element(i);
+    }
+    s += ']';
+    return s;
+}
+
 class JsonObject {
   public:
     JsonObject& Raw(std::string_view key, std::string_view json);
@@ -25,16 +37,13 @@ class JsonObject {
     JsonObject& Bool(std::string_view key, bool v) { return Raw(key, v ? "true" : "false"); }
     template <typename T, size_t N>
     JsonObject& Array(std::string_view key, const T (&values)[N]) {
-        std::string s = "[";
-        for (size_t i = 0; i < N; ++i) {
-            if (i) s += ',';
+        const auto element = [&](int i) {
             if constexpr (std::is_floating_point_v<T>)
-                s += JsonNumber(values[i]);
+                return JsonNumber(values[i]);
             else
-                s += std::to_string(values[i]);
-        }
-        s += ']';
-        return Raw(key, s);
+                return std::to_string(values[i]);
+        };
+        return Raw(key, JsonArray(static_cast<int>(N), element));
     }
     std::string Text() const { return body_ + "}"; }
 
