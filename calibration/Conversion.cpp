@@ -101,14 +101,15 @@ void SigmaCorrect(const ConversionContext& x, int c, double K, CalibratedSample&
     AssignOrFailed(out.bbCorrected[c], x.channel[c].toBb(out.betaCorrected[c]));
 }
 
-// The pressure factor of a Trevan-2 channel at pressure p: 1.0 up to P1 and the pressure
+// The pressure factor of a Trevan-2 channel at pressure p: 1.0 below P1 and the pressure
 // polynomial beyond P2. Between the two points the factor runs on a straight line from 1.0 at
-// P1 to the polynomial's value at P2, so that it has no step at either point. When P2 is not
-// above P1 there is no span to bridge: 1.0 up to and at P1, the polynomial above it.
+// P1 to the polynomial's value at P2, so that it has no step at either point. When P2 is below
+// P1 there is no span to bridge and P1 itself lies beyond P2; when the two are equal the one
+// point between them takes 1.0.
 double PressureFactor(const ConversionContext::Trevan& t, double p, const Powers& powers) {
     if (p < t.p1) return 1.0;
-    if (t.p2 <= t.p1) return p == t.p1 ? 1.0 : Polynomial(t.kTauP, powers);
     if (p > t.p2) return Polynomial(t.kTauP, powers);
+    if (t.p2 == t.p1) return 1.0;
     return 1 + (p - t.p1) / (t.p2 - t.p1) * (t.tauPAtP2 - 1);
 }
 
