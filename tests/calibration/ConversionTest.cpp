@@ -432,6 +432,17 @@ TEST(ConvertSingle, ALumoAbsorptionCorrectedForScattering) {
     // d = 0.1 - 0 (no pure-water beta); 2.7725887 - 0.1 - 2 x 0.01 - 4 x 0.001
     EXPECT_FLOAT_EQ(out.aCorrected, 2.6485887f);
     EXPECT_FLOAT_EQ(out.sigmaK, 2.7725887f);
+
+    // The pure-water beta taken off is the one at the absorption wavelength, not at the
+    // scattering channel's: beta0 0.05 at 525 nm falling as 525 / lambda gives 0.025 at 1050 nm.
+    PureWaterParams water = PlainWater();
+    water.beta0 = 0.05f;
+    water.gammaLambda = 1;
+    cal.SetKLambda(0, 1050);
+    Convert(BuildAPacket(SingleFields()), cal, kALumo, out, PlainSigma(), water);
+    EXPECT_DOUBLE_EQ(out.bb[0], (0.1 - 0.05f) * 7);  // 525 nm: all of beta0 comes off
+    // d = 0.1 - 0.025 = 0.075; 2.7725887 - 0.075 - 2 x 0.005625 - 4 x 0.000421875
+    EXPECT_FLOAT_EQ(out.aCorrected, 2.6846512f);
 }
 
 // Two channels with r = (3000 - 1000) / (5000 - 1000) = 0.5 on channel 0 and a signal below its
