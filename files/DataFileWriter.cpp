@@ -17,6 +17,10 @@ std::string SystemErrorText(int number) {
     return text;
 }
 
+std::string OpenErrorText(const std::string& path, const std::string& description) {
+    return "Error opening " + path + ": " + description + ".";
+}
+
 DataFileWriter::DataFileWriter(DataFileWriter&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
       path_(std::move(other.path_)),

@@ -56,5 +56,7 @@ class DataFileWriter {
 
 // The system's description of an error number, without a trailing period.
 std::string SystemErrorText(int number);
+// How a file that cannot be opened is told: "Error opening " + path + ": " + description + ".".
+std::string OpenErrorText(const std::string& path, const std::string& description);
 
 }  // namespace tidewell

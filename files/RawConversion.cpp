@@ -25,10 +25,6 @@ constexpr int64_t kLinesPerProgress = 300;
 // before the files are closed.
 constexpr int64_t kProgressSlack = 128;
 
-std::string OpenErrorText(const std::string& path, const std::string& description) {
-    return "Error opening " + path + ": " + description + ".";
-}
-
 // Opens the input and then the output; on failure shows the message and gives the error number.
 int OpenBoth(LineReader& reader, const std::string& inPath, DataFileWriter& writer,
              const std::string& outPath, Prompter& prompter, ConversionReport& report) {

@@ -23,7 +23,7 @@ std::string ErrorNumberText(int number, const std::string& description) {
 bool OpenTemporary(DataFileWriter& file, const std::string& path, std::string& name,
                    Prompter& prompter) {
     if (file.Open(path, DataFileWriter::Mode::kTruncate)) return true;
-    prompter.ShowMessage("Error opening " + path + ": " + file.ErrorText() + ".");
+    prompter.ShowMessage(OpenErrorText(path, file.ErrorText()));
     name.clear();
     return false;
 }

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "files/DataFileWriter.h"
 #include "shell/cli/Json.h"
 #include "shell/cli/Subcommands.h"
 #include "stream/Decoder.h"
@@ -178,8 +179,8 @@ int RunDecode(CliContext& ctx) {
         errno = 0;
         file.open(options.path, std::ios::binary);
         if (!file) {
-            ctx.err << "Error opening " << options.path << ": "
-                    << std::strerror(errno ? errno : ENOENT) << ".\n";
+            const int error = errno ? errno : ENOENT;
+            ctx.err << OpenErrorText(options.path, std::strerror(error)) << '\n';
             return 1;
         }
     }
@@ -193,8 +194,8 @@ int RunDecode(CliContext& ctx) {
     }
     if (in.bad()) {
         // a directory opens but cannot be read
-        ctx.err << "Error opening " << (standardInput ? "-" : options.path) << ": "
-                << std::strerror(errno ? errno : EIO) << ".\n";
+        const int error = errno ? errno : EIO;
+        ctx.err << OpenErrorText(standardInput ? "-" : options.path, std::strerror(error)) << '\n';
         return 1;
     }
     decoder.Finish();

@@ -40,7 +40,7 @@ int RunInfo(CliContext& ctx) {
     int status = 0;
     for (const auto& path : ctx.args) {
         if (const std::string reason = UnreadableReason(path); !reason.empty()) {
-            ctx.err << "Error opening " << path << ": " << reason << ".\n";
+            ctx.err << OpenErrorText(path, reason) << '\n';
             status = 1;
             continue;
         }
