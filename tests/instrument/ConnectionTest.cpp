@@ -221,6 +221,19 @@ TEST_F(Connecting, StopDuringTheSearchEndsItBeforeTheNextPair) {
     EXPECT_EQ(log.tried, (std::vector<std::string>{"/dev/a@19200", "/dev/a@9600"}));
 }
 
+TEST(PortList, APortExistsWhenItOpensOrIsHeld) {
+    FakeSerialPort probe;
+    EXPECT_TRUE(PortExists(probe, "/dev/ttyUSB0"));
+    EXPECT_FALSE(probe.IsOpen());  // looked at, not kept
+    probe.failOpen = true;
+    EXPECT_FALSE(PortExists(probe, "/dev/ttyUSB9"));
+    struct HeldPort : FakeSerialPort {
+        bool AlreadyOpen() const override { return true; }
+    } held;
+    held.failOpen = true;
+    EXPECT_TRUE(PortExists(held, "/dev/ttyUSB1"));
+}
+
 TEST(SerialNumbers, MatchRules) {
     struct Case {
         const char* a;

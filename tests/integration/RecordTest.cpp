@@ -80,8 +80,9 @@ int64_t SamplesOnStatus(const std::string& err) {
 TEST(Record, EveryModelRecordsWhatTheInstrumentSent) {
     TestApplication();
     TempDir temp;
-    // found by the search at these rates, an x-Lumo with its model chosen
-    constexpr int32_t kRates[] = {19200, 9600, 38400, 57600, 4800, 19200, 9600};
+    // found by the search at the first three rates it tries (the others cost three seconds
+    // each and are tried in the unit tests), an x-Lumo with its model chosen
+    constexpr int32_t kRates[] = {19200, 9600, 38400, 19200, 9600, 19200, 38400};
     std::vector<std::unique_ptr<Simulator>> sims;
     std::vector<std::unique_ptr<TidewellRun>> runs;
     std::vector<std::string> dirs, calFiles;
