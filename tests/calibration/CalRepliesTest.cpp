@@ -83,9 +83,7 @@ TEST(CalTextReply, ReadsAsTheFileWould) {
     CalibrationDataClass read;
     ASSERT_TRUE(CompleteMultiCal(lines, read));
     // the first sigma coefficient is derived again after every load
-    SigmaParams params;
-    params.aStar = 0.04;
-    params.aStarFile.clear();
+    const SigmaParams params = test::NumericSigmaParams();
     SilentPrompter quiet;
     read.CheckAndUpdateAll(params, SigmaTables{}, quiet);
     original.CheckAndUpdateAll(params, SigmaTables{}, quiet);

@@ -104,9 +104,7 @@ class ConnectionTest : public EngineTest {
 
     ConnectionTest() {
         program.settings.TempPath = temp.path() + "/";
-        // the sigma estimates of a calibration need no table file here
-        program.settings.Sigma.aStar = 0.04;
-        program.settings.Sigma.aStarFile.clear();
+        program.settings.Sigma = NumericSigmaParams();
     }
 
     // Runs `action` once the clock has passed `seconds` from now.

@@ -21,8 +21,7 @@ class Live : public ::testing::Test {
     Live() {
         TestApplication();
         program.settings.TempPath = temp.path() + "/";
-        program.settings.Sigma.aStar = 0.04;
-        program.settings.Sigma.aStarFile.clear();
+        program.settings.Sigma = NumericSigmaParams();
         timer.Start();
     }
     ~Live() override {
