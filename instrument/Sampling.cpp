@@ -196,7 +196,8 @@ void RegisterSamplingReplyHandlers(ReplyHandlerTable& table) {
 bool LoadSampleParams(ProgramState& program, Waiter& waiter, int slot) {
     RegisterSamplingReplyHandlers(program.replyHandlers);
     InstrumentRecord& r = program.Slot(slot);
-    r.sampling.complete = false;
+    // nothing of an earlier reading (perhaps of another instrument) may stand for this one's
+    r.sampling = SamplingParameters();
     if (!SendCommand(program, "GETSAMPLEPARAMS", slot)) return false;
     // the shutter-state line marks the set-up complete before its last line has come: wait for
     // the reply's end, and take what came when it does not end
