@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "ProgramRun.h"
+#include "shell/cli/InstrumentSession.h"
+#include "shell/cli/Subcommands.h"
+
+namespace tidewell::cli {
+namespace {
+
+TEST(InstrumentCommands, ConnectionFlags) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* error;  // of taking the flags, or of checking them
+    } cases[] = {
+        {{"--port", "/dev/pts/3", "--baud", "19200"}, ""},
+        {{"--search"}, ""},
+        {{"--search", "--port", "/dev/x", "--cal", "a.cal"}, ""},
+        {{"--baud", "19200"}, "--port DEV is needed (or --search)"},
+        {{"--port", "/dev/x", "--baud", "14400"},
+         "--baud must be one of 4800 9600 19200 38400 57600 115200"},
+        {{"--port", "/dev/x", "--baud", "9600.5"},
+         "--baud must be one of 4800 9600 19200 38400 57600 115200"},
+        {{"--search", "--baud", "9600"}, "--baud and --search exclude each other"},
+        {{"--port"}, "--port needs a value"},
+    };
+    for (const Case& c : cases) {
+        ConnectOptions o;
+        std::string error;
+        for (size_t i = 0; i < c.args.size() && error.empty(); ++i) {
+            EXPECT_TRUE(TakeConnectOption(c.args, i, o, error));
+        }
+        if (error.empty()) error = CheckConnectOptions(o);
+        EXPECT_EQ(error, c.error) << c.args[0];
+    }
+    ConnectOptions o;
+    o.search = true;
+    EXPECT_EQ(CheckConnectOptions(o, true), "--port DEV is needed");
+    std::vector<std::string> other = {"--out"};
+    size_t i = 0;
+    std::string error;
+    EXPECT_FALSE(TakeConnectOption(other, i, o, error));
+}
+
+TEST(InstrumentCommands, CastNumbers) {
+    std::vector<int64_t> n;
+    EXPECT_TRUE(ParseNumberList("3,5,12", n));
+    EXPECT_EQ(n, (std::vector<int64_t>{3, 5, 12}));
+    EXPECT_TRUE(ParseNumberList("7", n));
+    EXPECT_EQ(n, std::vector<int64_t>{7});
+    for (const char* bad : {"", "3,", ",3", "3;5", "-1", "2.5", "x"}) {
+        EXPECT_FALSE(ParseNumberList(bad, n)) << bad;
+    }
+}
+
+TEST(InstrumentCommands, QuestionsAnsweredAndShown) {
+    std::ostringstream err;
+    CliPrompter plain(err);
+    EXPECT_EQ(plain.Ask("Overwrite?", {"Yes", "Cancel"}), 0);
+    EXPECT_EQ(plain.Ask("Save?", {"Yes", "No", "Cancel"}), -1);
+    EXPECT_EQ(plain.Ask("OK?", {"OK"}), 1);
+    EXPECT_EQ(plain.Ask("The connected instrument's serial number (A) ...",
+                        {"Select Cal", "Use Current"}),
+              0);
+    CliPrompter yes(err, [](const std::string& text) { return text == "Erase?" ? 1 : 2; });
+    EXPECT_EQ(yes.Ask("Erase?", {"Erase", "No"}), 1);
+    EXPECT_EQ(yes.Ask("Other?", {"Yes", "No"}), 0);
+    yes.ShowMessage("Transfer Complete");
+    EXPECT_EQ(err.str(),
+              "Overwrite? [Cancel]\nSave? [Cancel]\nOK? [OK]\n"
+              "The connected instrument's serial number (A) ... [Use Current]\n"
+              "Erase? [Erase]\nOther? [No]\nTransfer Complete\n");
+    EXPECT_EQ(yes.shown().back(), "Transfer Complete");
+}
+
+TEST(InstrumentCommands, ProgressOnlyOnATerminal) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    CliContext quiet{{}, in, out, err, false};
+    CliPrompter prompter(err);
+    ProgressLine none(quiet, prompter);
+    none.Show(0.5, "Cast3: 10 /20");
+    none.Done();
+    EXPECT_EQ(err.str(), "");
+
+    CliContext terminal{{}, in, out, err, true};
+    ProgressLine line(terminal, prompter);
+    line.Show(0.5, "Cast3: 10 /20");
+    line.Show(2, "Cast3: 20 /20");
+    prompter.ShowMessage("Transfer Complete");  // starts on a line of its own
+    line.Done();                                // nothing left to end
+    EXPECT_EQ(err.str(),
+              "\r[###############               ] Cast3: 10 /20\x1b[K"
+              "\r[##############################] Cast3: 20 /20\x1b[K"
+              "\nTransfer Complete\n");
+}
+
+TEST(InstrumentCommands, UsageErrorsComeBeforeAnyConnection) {
+    struct Case {
+        SubcommandFunction run;
+        std::vector<std::string> args;
+        const char* error;
+    } cases[] = {
+        {RunCasts, {}, "casts: list, download, delete or erase is needed\n"},
+        {RunCasts, {"copy"}, "casts: unknown action copy\n"},
+        {RunCasts, {"download", "--port", "/dev/x", "--all"}, "casts: --out BASE is needed\n"},
+        {RunCasts, {"delete", "--port", "/dev/x"}, "casts: either --casts or --all is needed\n"},
+        {RunCasts, {"list", "--port", "/dev/x", "--yes"}, "casts: unknown option --yes\n"},
+        {RunCasts,
+         {"download", "--casts", "3,x"},
+         "casts: --casts needs cast numbers separated by commas\n"},
+        {RunSampling,
+         {"set", "--port", "/dev/x", "--period", "-1"},
+         "sampling: --period needs a value: a number, 0 or more\n"},
+        {RunSampling,
+         {"set", "--port", "/dev/x", "--period", "1", "--rate", "2"},
+         "sampling: --period and --rate exclude each other\n"},
+        {RunSampling,
+         {"get", "--port", "/dev/x", "--fl1", "bb"},
+         "sampling: unknown option --fl1\n"},
+        {RunClock,
+         {"set", "--port", "/dev/x", "--time", "12:00"},
+         "clock: --time needs a date and time \"MM/DD/YY HH:MM:SS\"\n"},
+        {RunClock,
+         {"set", "--port", "/dev/x", "--to-computer", "--time", "01/02/23 03:04:05"},
+         "clock: --to-computer and --time exclude each other\n"},
+        {RunSleep, {"--baud", "9600"}, "sleep: --port DEV is needed (or --search)\n"},
+        {RunReset,
+         {"--seconds", "0", "--port", "/dev/x"},
+         "reset: --seconds must be a number above 0\n"},
+        {RunReset, {"--search"}, "reset: unknown option --search\n"},
+    };
+    for (const Case& c : cases) {
+        const test::ProgramRun run = test::RunSubcommand(c.run, c.args);
+        EXPECT_EQ(run.status, 2) << c.error;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1), c.error);
+        EXPECT_NE(run.err.find("Usage: tidewell "), std::string::npos) << c.error;
+        EXPECT_EQ(run.out, "");
+    }
+    for (const char* name : {"sampling", "clock", "casts", "sleep", "reset"}) {
+        ASSERT_NE(FindSubcommand(name), nullptr) << name;
+        const test::ProgramRun help = test::RunSubcommand(FindSubcommand(name)->run, {"--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out.rfind(std::string("Usage: tidewell ") + name, 0), 0u) << help.out;
+    }
+}
+
+}  // namespace
+}  // namespace tidewell::cli
