@@ -36,8 +36,8 @@ class StopWatch {
         gStopRequested = false;
         previousInt_ = std::signal(SIGINT, OnStopSignal);
         previousTerm_ = std::signal(SIGTERM, OnStopSignal);
-        QObject::connect(&timer_, &QTimer::timeout, [&program] {
-            if (!gStopRequested) return;
+        QObject::connect(&timer_, &QTimer::timeout, [this, &program] {
+            if (!gStopRequested || !cancelOnStop) return;
             program.cancelFlag = -1;
             program.Slot(InstrumentSession::kSlot).cancelRequest = kCancelRequested;
         });
@@ -47,6 +47,8 @@ class StopWatch {
         std::signal(SIGINT, previousInt_);
         std::signal(SIGTERM, previousTerm_);
     }
+
+    bool cancelOnStop = true;
 
   private:
     QTimer timer_;
@@ -171,6 +173,10 @@ InstrumentSession::~InstrumentSession() {
     Disconnect();
 }
 
+void InstrumentSession::KeepWaitsOnStop() {
+    stopWatch_->cancelOnStop = false;
+}
+
 bool InstrumentSession::StopRequested() {
     return gStopRequested;
 }
@@ -187,6 +193,7 @@ bool InstrumentSession::Connect(const ConnectOptions& o) {
     }
     connection_.loadCalFromInstrument = o.calFile.empty();
     const int32_t baud = o.baud > 0 ? o.baud : static_cast<int32_t>(ReadNumber(store_, keys::Baud));
+    if (o.type >= 0) return OpenWithoutIdentifying(connection_, kSlot, o.port, baud, o.type);
     const std::vector<std::string> ports =
         o.search ? (o.port.empty() ? SerialPortList() : std::vector<std::string>{o.port})
                  : std::vector<std::string>{};

@@ -30,6 +30,7 @@ struct ConnectOptions {
     int32_t baud = 0;  // 0: the stored connection rate
     bool search = false;
     std::string calFile;  // "": the calibration is read from the instrument
+    int type = -1;        // 0 and up: the port is opened without identifying, taking this model
 };
 
 // The help lines of the connection flags.
@@ -99,9 +100,13 @@ class InstrumentSession {
     bool Connect(const ConnectOptions& options);
     // Closes the port (the instrument is left as it is).
     void Disconnect();
+    // From now on a signal only sets StopRequested(): the waits that follow (stopping the
+    // instrument, putting it to sleep) run to their end.
+    void KeepWaitsOnStop();
 
     ProgramState& program() { return program_; }
     Waiter& waiter() { return waiter_; }
+    ConnectionContext& connection() { return connection_; }
     InstrumentRecord& record() { return program_.Slot(kSlot); }
     RecordingContext& recording() { return recording_; }
     // SIGINT or SIGTERM came.
