@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "calibration/CalFile.h"
+#include "files/FileInfo.h"
 #include "files/FilePaths.h"
 #include "files/TempFolder.h"
 #include "instrument/CalExchange.h"
@@ -132,14 +133,9 @@ std::string PortNotOpenedMessage(const std::string& port, const std::string& sys
 }
 
 bool SerialNumbersMatch(std::string_view a, std::string_view b) {
-    auto unknown = [](std::string_view s) { return s.empty() || LowerCase(s) == "unknown"; };
-    if (unknown(a) || unknown(b)) return true;
-    if (LowerCase(a.substr(0, 2)) != LowerCase(b.substr(0, 2))) return false;
-    auto number = [](std::string_view s) {
-        const size_t from = s.size() < 7 ? 2 : 6;
-        return RoundHalfEven(from < s.size() ? ReadDecimal(s.substr(from)) : 0);
-    };
-    return number(a) == number(b);
+    // here "unknown" counts in any case ("UNKNOWN")
+    return EqualsIgnoringCase(a, "unknown") || EqualsIgnoringCase(b, "unknown") ||
+           SerialsMatch(a, b);
 }
 
 std::string ConnectionStatusText(const InstrumentRecord& record) {

@@ -77,9 +77,7 @@ std::string SleepQuestion(const std::string& model);
 // "Port" + port + " could not be opened. " + the system's text.
 std::string PortNotOpenedMessage(const std::string& port, const std::string& systemText);
 
-// Two serial numbers belong to the same instrument: either is empty or "unknown", or their
-// first two characters agree (ignoring case) and the numbers read from their 7th character
-// (their 3rd when shorter than 7 characters), rounded, are equal.
+// Two serial numbers belong to the same instrument: SerialsMatch, with "unknown" in any case.
 bool SerialNumbersMatch(std::string_view a, std::string_view b);
 
 // The connection dialog's status text for the slot.
