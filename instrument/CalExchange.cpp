@@ -10,6 +10,8 @@
 #include "files/FilePaths.h"
 #include "files/TempFolder.h"
 #include "instrument/Commands.h"
+#include "instrument/InstrumentClock.h"
+#include "instrument/OperationWaits.h"
 #include "instrument/SerialInputLoop.h"
 #include "stream/DateValue.h"
 #include "stream/NumberText.h"
@@ -24,23 +26,10 @@ constexpr const char* kAwaitPromptCommand = "PROMPT";
 constexpr char kStartOfBlock = 1;
 constexpr char kAcknowledge = 6;
 constexpr char kNegativeAcknowledge = 21;
-constexpr double kTickSeconds = 0.05;
 
 std::string TempFolderOf(const ProgramState& program) {
     return WithTrailingSeparator(program.settings.TempPath.empty() ? FixedTempFolder()
                                                                    : program.settings.TempPath);
-}
-
-// The port closed or a cancel was requested: every wait of an exchange gives up.
-std::function<bool()> LinkLost(InstrumentRecord& r) {
-    return [&r] { return !r.PortOpen() || r.cancelRequest == kCancelRequested; };
-}
-
-// Seconds the output queue needs to drain at the tick's pace.
-double DrainSeconds(const InstrumentRecord& r) {
-    const bool fast = IsVantorFamily(r.instrumentType) && r.link.state != kLinkSleeping;
-    const double perTick = fast ? kCharactersPerTick : 1;
-    return static_cast<double>(r.outputQueue.size()) / perTick * kTickSeconds + kTickSeconds;
 }
 
 void Status(ConnectionContext& ctx, int slot, const std::string& window,
@@ -67,7 +56,7 @@ bool SendAndWait(ConnectionContext& ctx, int slot, const std::string& command,
     InstrumentRecord& r = ctx.program.Slot(slot);
     if (!SendCommand(ctx.program, command, slot, argument)) return false;
     const WaitResult w =
-        ctx.waiter.WaitUntil(done, DrainSeconds(r) + kCalReplySeconds, LinkLost(r));
+        ctx.waiter.WaitUntil(done, OutputDrainSeconds(r) + kCalReplySeconds, LinkLost(r));
     if (w != WaitResult::kDone) r.lastCommand.clear();
     return w == WaitResult::kDone;
 }
@@ -87,20 +76,9 @@ bool SendAndAwaitPrompt(ConnectionContext& ctx, int slot, const std::string& lin
     if (!ownName) r.lastCommand = kAwaitPromptCommand;
     const WaitResult w = ctx.waiter.WaitUntil(
         [&r] { return r.outputQueue.empty() && (PromptSeen(r) || r.lastCommand.empty()); },
-        DrainSeconds(r) + kUploadStepSeconds, LinkLost(r));
+        OutputDrainSeconds(r) + kUploadStepSeconds, LinkLost(r));
     r.lastCommand.clear();
     return w == WaitResult::kDone;
-}
-
-// "mm/dd/yy HH:mm:ss"
-std::string InstrumentDateText(double date) {
-    const CalendarTime t = ToCalendar(date);
-    auto two = [](int v) {
-        v = ((v % 100) + 100) % 100;
-        return std::string{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
-    };
-    return two(t.month) + "/" + two(t.day) + "/" + two(t.year) + " " + two(t.hour) + ":" +
-           two(t.minute) + ":" + two(t.second);
 }
 
 // The upload line of one channel: "ccl," n and the channel's coefficients, each followed by
@@ -257,8 +235,9 @@ bool ReadCalFromVN(ConnectionContext& ctx, int slot) {
     // a reply that filled the kept lines without completing never will (a Vantor-6 calibration
     // with offsets is longer): no use waiting for it
     const auto full = [&r] { return r.replyLines.size() >= static_cast<size_t>(kMaxReplyLines); };
-    const WaitResult w = ctx.waiter.WaitUntil([&] { return r.calTextComplete || full(); },
-                                              DrainSeconds(r) + kCalReplySeconds, LinkLost(r));
+    const WaitResult w =
+        ctx.waiter.WaitUntil([&] { return r.calTextComplete || full(); },
+                             OutputDrainSeconds(r) + kCalReplySeconds, LinkLost(r));
     if (w != WaitResult::kDone || !r.calTextComplete) {
         r.lastCommand.clear();
         return false;
@@ -302,7 +281,7 @@ bool ReadCalFromXLumo(ConnectionContext& ctx, int slot) {
     // the receiver asks for the block only once the command has gone out
     const double start = program.Now();
     WaitResult w = ctx.waiter.WaitUntil([&r] { return r.outputQueue.empty(); },
-                                        DrainSeconds(r) + kCalReplySeconds, LinkLost(r));
+                                        OutputDrainSeconds(r) + kCalReplySeconds, LinkLost(r));
     if (w == WaitResult::kDone) {
         r.blockTransfer = true;
         r.blockReceiver.Start();
@@ -349,7 +328,7 @@ bool SendToVN(ConnectionContext& ctx, int slot, const CalibrationDataClass& cal)
 
     Status(ctx, slot, kSendingGlobalStatus, kSendingGlobalStatus);
     if (!SendAndAwaitPrompt(ctx, slot, "GETTIME") ||
-        !SendAndAwaitPrompt(ctx, slot, "date," + InstrumentDateText(cal.CalTime)) ||
+        !SendAndAwaitPrompt(ctx, slot, "date," + InstrumentDateTimeText(cal.CalTime)) ||
         !SendAndAwaitPrompt(ctx, slot,
                             "gcf," + PlainSingle(cal.CalTemp) + "," + PlainSingle(cal.DepthCal) +
                                 "," + PlainSingle(cal.DepthOff))) {
@@ -407,7 +386,7 @@ bool SendToXLumo(ConnectionContext& ctx, int slot, const CalibrationDataClass& c
     if (!SendCommand(program, kLoadCfgCommand, slot)) return false;
     const WaitResult ready =
         ctx.waiter.WaitUntil([&r] { return AnswerBeginsWith(r.configDump, 'C'); },
-                             DrainSeconds(r) + kBinaryAnswerSeconds, LinkLost(r));
+                             OutputDrainSeconds(r) + kBinaryAnswerSeconds, LinkLost(r));
     if (ready != WaitResult::kDone) {
         program.prompter.ShowMessage(kNoLoadResponseMessage);
         return false;
