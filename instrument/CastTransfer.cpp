@@ -1,6 +1,7 @@
 #include "instrument/CastTransfer.h"
 
 #include "files/DatFile.h"
+#include "files/DataFileWriter.h"
 #include "files/FilePaths.h"
 #include "instrument/Commands.h"
 #include "instrument/OperationWaits.h"
@@ -80,7 +81,7 @@ double SecondsBetween(double from, double to) {
 // Opens a cast's file under its final name; the message and false when it cannot be.
 bool OpenCastFile(ProgramState& program, DataFileWriter& file, const std::string& path) {
     if (file.Open(path)) return true;
-    program.prompter.ShowMessage("Error opening " + path + ": " + file.ErrorText() + ".");
+    program.prompter.ShowMessage(OpenErrorText(path, file.ErrorText()));
     return false;
 }
 

@@ -33,10 +33,6 @@ std::string AfterColonBlank(const std::string& line) {
     return at == std::string::npos ? std::string() : line.substr(at + 2);
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && ContainsNoCase(a, LowerCase(b));
-}
-
 // "AB1234": the whole answer of an older single-channel instrument.
 bool IsOldSingleChannelAnswer(const std::string& line) {
     if (line.size() < 3 || line[1] != 'B' || (line[0] != 'A' && line[0] != 'C')) return false;
@@ -81,7 +77,7 @@ void ParseModernIdentification(InstrumentRecord& r, size_t k) {
         {"c-Lumo", 6, nullptr}, {"a-Lumo", 6, nullptr}, {"TREVAN-2", 6, "Trevan-2"},
     };
     for (const Completion& c : kCompletions) {
-        if (!EqualsNoCase(model, c.model)) continue;
+        if (!EqualsIgnoringCase(model, c.model)) continue;
         if (lines.size() >= k + c.linesAfterHeader) {
             if (c.name) r.modelName = c.name;
             r.idComplete = true;
@@ -168,7 +164,7 @@ std::string ModelFromModelLine(std::string_view line) {
         {"vn2", "Vantor-2"},      {"vn4", "Vantor-4"},  {"vn6", "Vantor-6"},
     };
     for (const auto& m : kModels) {
-        if (EqualsNoCase(text, m.text)) return m.model;
+        if (EqualsIgnoringCase(text, m.text)) return m.model;
     }
     return std::string(text);
 }

@@ -1,9 +1,7 @@
 #include "shell/SettingsStore.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "stream/NumberText.h"
+#include "stream/TextHelpers.h"
 
 namespace tidewell {
 
@@ -31,9 +29,7 @@ bool SameLetters(const std::string& text, const char* word) {
     std::string trimmed = text;
     trimmed.erase(0, trimmed.find_first_not_of(" \t"));
     trimmed.erase(trimmed.find_last_not_of(" \t") + 1);
-    return std::equal(
-        trimmed.begin(), trimmed.end(), word, word + std::char_traits<char>::length(word),
-        [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+    return EqualsIgnoringCase(trimmed, word);
 }
 
 bool ParseFlag(const std::string& text, bool& value) {

@@ -111,13 +111,15 @@ bool ParseCastsOptions(const std::vector<std::string>& args, CastsOptions& o, st
 }
 
 std::string DirectoryJson(const CastDirectory& d) {
-    std::string casts = "[";
-    for (const CastEntry& e : d.entries()) {
-        if (casts.size() > 1) casts += ", ";
-        casts +=
-            JsonObject().Int("number", e.Number()).Int("size", e.Size()).Str("line", e.text).Text();
-    }
-    casts += ']';
+    const auto cast = [&d](int i) {
+        const CastEntry& e = d.entries()[static_cast<size_t>(i)];
+        return JsonObject()
+            .Int("number", e.Number())
+            .Int("size", e.Size())
+            .Str("line", e.text)
+            .Text();
+    };
+    const std::string casts = JsonArray(static_cast<int>(d.entries().size()), cast, ", ");
     return JsonObject()
         .Str("heading", d.heading())
         .Str("memory", d.memoryStatus())

@@ -241,17 +241,15 @@ std::string SamplingJson(InstrumentRecord& r) {
     }
     const std::vector<int> channels = FluorescenceChannels(r.Calibration(), r.instrumentType);
     if (!channels.empty()) {
-        std::string list = "[";
-        for (size_t i = 0; i < channels.size(); ++i) {
+        const auto channel = [&](int i) {
             const int mode = p.fluorescenceMode[i];
-            if (i) list += ", ";
-            list += JsonObject()
-                        .Int("channel", channels[i])
-                        .Int("wavelength", r.Calibration().lambda(channels[i] - 1))
-                        .Str("mode", mode >= 0 && mode < 3 ? kModeNames[mode] : "")
-                        .Text();
-        }
-        o.Raw("fluorescence", list + "]");
+            return JsonObject()
+                .Int("channel", channels[static_cast<size_t>(i)])
+                .Int("wavelength", r.Calibration().lambda(channels[static_cast<size_t>(i)] - 1))
+                .Str("mode", mode >= 0 && mode < 3 ? kModeNames[mode] : "")
+                .Text();
+        };
+        o.Raw("fluorescence", JsonArray(static_cast<int>(channels.size()), channel, ", "));
     }
     return o.Text();
 }
