@@ -26,10 +26,8 @@ TEST(CalibrationSetters, NameSetsTheWavelengthFromItsFirstNumber) {
     struct Case {
         const char* name;
         int lambda;
-    } cases[] = {{"bb(470)", 470},   {"FL(532) ex 470", 532},
-                 {"bb(442.5)", 442}, {"bb(443.5)", 444},
-                 {"no digits", 0},   {"", 0},
-                 {"ch-5", -5},       {"x.5", 0}};
+    } cases[] = {{"FL(532) ex 470", 532}, {"bb(442.5)", 442}, {"bb(443.5)", 444},
+                 {"no digits", 0},        {"ch-5", -5},       {"x.5", 0}};
     for (const auto& c : cases) {
         CalibrationDataClass cal;
         cal.SetLambda(2, 700);
@@ -132,7 +130,7 @@ TEST(CalibrationSetters, SigmaExpSwitchesTheExponentialForm) {
     struct Case {
         double v;
         bool use;
-    } cases[] = {{0.0003, true}, {0.0001, false}, {0.00010001, true}, {0, false}, {-1, false}};
+    } cases[] = {{0.0001, false}, {0.00010001, true}, {-1, false}};
     for (const auto& c : cases) {
         CalibrationDataClass cal;
         cal.SetSigmaExp(4, c.v);
