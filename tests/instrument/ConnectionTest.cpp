@@ -205,13 +205,6 @@ TEST_F(Connecting, SearchGoesThroughRatesThenPorts) {
     EXPECT_NEAR(SecondsSince(start), 7 * 3.0 + 1.0, 0.5);
 }
 
-TEST_F(Connecting, SearchNeverTriesTheFastestRate) {
-    AnswerAsVantor();
-    log.onTry = [this] { instrument.silent = log.tried.back() != "/dev/a@115200"; };
-    EXPECT_FALSE(SearchInstrument(ctx, 0, {"/dev/a"}));
-    EXPECT_EQ(log.tried.size(), 5u);
-}
-
 TEST_F(Connecting, StopDuringTheSearchEndsItBeforeTheNextPair) {
     instrument.silent = true;
     log.onTry = [this] {

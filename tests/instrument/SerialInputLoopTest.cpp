@@ -25,7 +25,7 @@ std::string DPacket(int16_t raw0, int32_t time = 0) {
 
 using InputLoop = EngineTest;
 
-TEST_F(InputLoop, LineWaitsForItsCarriageReturn) {
+TEST_F(InputLoop, LineEndsAtItsCarriageReturn) {
     Connect(kVantor6);
     const std::string packet = DPacket(10);
     Receive(packet.substr(0, 20));
@@ -35,10 +35,8 @@ TEST_F(InputLoop, LineWaitsForItsCarriageReturn) {
     Receive("\r");
     EXPECT_EQ(Drain(Slot().dataQueue), std::vector<std::string>{packet});
     EXPECT_EQ(Slot().lastLine, packet);
-}
-
-TEST_F(InputLoop, CrLfEndsOneLineAndTheLineFeedIsDropped) {
-    Connect(kVantor6);
+    // CR LF ends one line, even split across chunks; the line feed is dropped
+    Drain(Slot().terminalQueue);
     Receive("first\r");
     Receive("\nsecond\r\nthird\r\n");
     EXPECT_EQ(Drain(Slot().terminalQueue), (std::vector<std::string>{"first", "second", "third"}));
@@ -154,16 +152,7 @@ TEST_F(InputLoop, LinkStateFromLines) {
     }
 }
 
-TEST_F(InputLoop, SleepingNeverTurnsIntoNoData) {
-    InstrumentRecord& r = Connect(kVantor4);
-    Receive("Instrument SLEEPING\r");
-    EXPECT_EQ(r.link.state, kLinkSleeping);
-    Tick(0, 600);  // 30 s of silence
-    EXPECT_EQ(r.link.state, kLinkSleeping);
-    EXPECT_EQ(observer.statusTexts.back(), "Sleeping");
-}
-
-TEST_F(InputLoop, SilenceAfterStartTurnsIntoNoData) {
+TEST_F(InputLoop, SilenceAfterStartTurnsIntoNoDataButSleepingStays) {
     InstrumentRecord& r = Connect(kVantor6);
     ASSERT_TRUE(SendCommand(program, "START", 0));
     EXPECT_EQ(r.link.state, kLinkStartPending);
@@ -177,6 +166,12 @@ TEST_F(InputLoop, SilenceAfterStartTurnsIntoNoData) {
     // data brings it back
     Receive(DPacket(3) + "\r");
     EXPECT_EQ(observer.statusTexts.back(), "Sampling");
+    // a sleeping instrument never turns into "No Data"
+    Receive("Instrument SLEEPING\r");
+    EXPECT_EQ(r.link.state, kLinkSleeping);
+    Tick(0, 600);  // 30 s of silence
+    EXPECT_EQ(r.link.state, kLinkSleeping);
+    EXPECT_EQ(observer.statusTexts.back(), "Sleeping");
 }
 
 TEST_F(InputLoop, InstrumentMessages) {

@@ -35,40 +35,6 @@ TEST_F(Waits, SteppingWaiterCountsTicksOnTheClock) {
     EXPECT_EQ(w.passes(), 65 + 7 + 20);
 }
 
-// An instrument that answers the identification request once it has been sent in full.
-void AnswerIdentification(FakeSerialPort& port) {
-    port.onWrite = [&port](std::string_view) {
-        if (port.written.find("ID\r") != std::string::npos && port.written.size() < 100) {
-            port.Feed("ID\r\nIdentification: Corvane\r\nModel: VN4\r\nSerial: VN4-9\r\n");
-            port.Feed("Config: T0\r\nOptions: none\r\nFirmware: 1.0\r\nCh: 4\r\nDone\r\n");
-            port.written += std::string(100, '.');  // answer once
-        }
-    };
-}
-
-TEST_F(Waits, IdentificationWithinThreeSeconds) {
-    InstrumentRecord& r = Connect(kVantor4);
-    r.identified = true;
-    AnswerIdentification(Port());
-    SendCommand(program, "ID", 0);
-    const double start = clock.Now();
-    EXPECT_EQ(waiter.WaitUntil([&r] { return r.idComplete; }, 3), WaitResult::kDone);
-    EXPECT_EQ(r.modelName, "Vantor-4");
-    EXPECT_LT((clock.Now() - start) / kSecond, 0.5);
-}
-
-TEST_F(Waits, SilentInstrumentTimesOutAndCancelStopsAtOnce) {
-    InstrumentRecord& r = Connect(kVantor4);
-    SendCommand(program, "ID", 0);
-    const double start = clock.Now();
-    EXPECT_EQ(waiter.WaitUntil([&r] { return r.idComplete; }, 3), WaitResult::kTimedOut);
-    EXPECT_NEAR((clock.Now() - start) / kSecond, 3.0, 1e-3);
-    r.cancelRequest = kCancelRequested;
-    EXPECT_EQ(waiter.WaitUntil([&r] { return r.idComplete; }, 3,
-                               [&r] { return r.cancelRequest == kCancelRequested; }),
-              WaitResult::kCancelled);
-}
-
 TEST_F(Waits, NoDataAfterElevenSecondsWhileWaiting) {
     InstrumentRecord& r = Connect(kCLumo);
     SendCommand(program, "START", 0);
