@@ -360,11 +360,8 @@ TEST(CalFileFailures, MalformedFilesLoadAsFarAsTheyGo) {
         {binary, 3, "AL-1", 5},
         {"Serial VN-1\nMu 5\n", 0, "", 0},  // no "=": ignored
         {"[Channel 1\nMu=5\n", 0, "", 5},   // an unclosed section is no section
-        {"Mu=five\nSerial=CL-", 4, "CL-", 0},
         {"DeviceType=Vantor-9\n[Channel 1]\nMu=3\n", 7, "", 3},
-        {"[Attenuation 99]\nS0=5\n[Channel 1]\nMu=2", 0, "", 2},
         {std::string("Serial=V2\0-1\nMu=1\n", 18), 2, "V2", 1},
-        {"", 0, "", 0},
     };
     for (const auto& c : cases) {
         auto l = LoadText(c.text);
@@ -437,9 +434,7 @@ TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
         {"DeviceType=c-Lumo\nSerial=AL-1\nDeviceType=x-Lumo\n", 3, "AL-1"},  // stops at Serial
         {"DeviceType=c-Lumo\nSerial=XX-1\n", 4, "XX-1"},
         {"Serial=C2-5\n", 6, "C2-5"},
-        {"Serial=V4-5\n", 1, "V4-5"},
         {"Serial=x VN\n", 0, "x VN"},  // only the first two characters count
-        {"Label=a\n", 0, ""},
         {"DeviceType=Vantor-9\n", 7, ""},
         {"", 0, ""},
     };
