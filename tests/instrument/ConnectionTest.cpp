@@ -167,14 +167,6 @@ TEST_F(Connecting, ACancelEndsTheAttemptAtOnce) {
     EXPECT_NEAR(SecondsSince(second), 2.0, 0.06);
 }
 
-TEST_F(Connecting, APortThatDoesNotOpenIsNotWaitedFor) {
-    Port().failOpen = true;
-    const double start = clock.Now();
-    EXPECT_FALSE(TryPort(ctx, 0, "/dev/none", 9600));
-    EXPECT_EQ(clock.Now(), start);
-    EXPECT_EQ(Port().written, "");
-}
-
 TEST_F(Connecting, OpeningAPortForgetsTheEarlierLink) {
     InstrumentRecord& r = Slot();
     r.pendingInput.Append("half a li");
@@ -458,10 +450,14 @@ TEST_F(Connecting, DoConnectMessages) {
     EXPECT_EQ(prompter.shown, std::vector<std::string>{kNoInstrumentOnPortMessage});
     EXPECT_FALSE(Slot().PortOpen());
 
-    // the chosen port does not open
+    // the chosen port does not open: said at once, nothing sent
     prompter.shown.clear();
     Port().failOpen = true;
+    Port().written.clear();
+    const double start = clock.Now();
     EXPECT_FALSE(DoConnect(ctx, 0, false, "/dev/none", 9600, {}));
+    EXPECT_EQ(clock.Now(), start);
+    EXPECT_EQ(Port().written, "");
     EXPECT_EQ(prompter.shown,
               std::vector<std::string>{"Port/dev/none could not be opened. No such device"});
     EXPECT_EQ(Slot().cancelRequest, kCancelRequested);
