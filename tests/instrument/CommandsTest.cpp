@@ -166,17 +166,6 @@ TEST_F(Commands, RateOutsideTheSixSendsNothing) {
     EXPECT_FALSE(IsAllowedBaudRate(14400));
 }
 
-TEST_F(Commands, SetPeriodOnAVantorGoesPastTheQueue) {
-    InstrumentRecord& r = Connect(kVantor4);
-    QueueOutput(program, 0, "abcdefghijklmnop");
-    Tick();
-    SendCommand(program, "SETPERIOD", 0, "10");
-    EXPECT_EQ(Port().written, "abcdefghij\r\nLOG,10\r");
-    Tick();
-    EXPECT_EQ(Port().written, "abcdefghij\r\nLOG,10\rklmnop");
-    EXPECT_EQ(r.outputQueue, "");
-}
-
 TEST_F(Commands, StartIsRefusedWhileDownloading) {
     InstrumentRecord& r = Connect(kTrevan2);
     r.downloading = true;
