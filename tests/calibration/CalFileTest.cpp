@@ -86,12 +86,6 @@ TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
     EXPECT_EQ(c.ChEx(7), 2);
     EXPECT_EQ(c.ChRep(3), 7);
     EXPECT_EQ(c.ChEx(6), 4);
-    EXPECT_TRUE(c.IsSharedReceiver(1));
-    EXPECT_TRUE(c.IsVirtualChannel(7));
-    EXPECT_TRUE(c.IsVirtualChannel(6));
-    EXPECT_EQ(c.IsExcitationForChannel(0), 2);
-    EXPECT_EQ(c.IsExcitationForChannel(2), 4);
-    EXPECT_EQ(c.IsReceiverForVirtualChannel(1), 8);
     EXPECT_EQ(c.MuGain(3), 2);  // gain 2 is the one at 1.0
     EXPECT_EQ(c.Channel(1).MuRho, 1.234);
     EXPECT_EQ(c.ROutOff(4), 12);
