@@ -94,11 +94,6 @@ TEST_F(Replies, IdentificationFieldsOfAVantor) {
     LinesUntilComplete(r, kVantor6Reply);
     EXPECT_EQ(r.identification1, "T1,D");
     EXPECT_EQ(r.identification2, "600m");  // cut at the control character
-    r.instrumentType = ModelCode(r.modelName);
-    EXPECT_EQ(r.instrumentType, kVantor6);
-    EXPECT_TRUE(r.HasShutter());
-    r.identification1 = "T0";
-    EXPECT_FALSE(r.HasShutter());
 }
 
 TEST_F(Replies, OlderSingleChannelAnswer) {
