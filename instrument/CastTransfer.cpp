@@ -7,7 +7,7 @@
 #include "instrument/OperationWaits.h"
 #include "instrument/ProgramState.h"
 #include "instrument/ReplyHandler.h"
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "stream/NumberText.h"
 #include "stream/TextHelpers.h"
 

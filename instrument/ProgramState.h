@@ -13,8 +13,8 @@
 #include "instrument/InstrumentRecord.h"
 #include "instrument/ReplyHandler.h"
 #include "instrument/SerialPortIo.h"
-#include "shell/AppSettings.h"
-#include "shell/SettingsStore.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsStore.h"
 #include "stream/Clock.h"
 #include "stream/Prompter.h"
 

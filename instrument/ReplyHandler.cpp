@@ -2,7 +2,7 @@
 
 #include "instrument/Commands.h"
 #include "instrument/ProgramState.h"
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "stream/NumberText.h"
 #include "stream/TextHelpers.h"
 

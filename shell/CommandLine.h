@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace tidewell {
 

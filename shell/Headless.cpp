@@ -5,7 +5,7 @@
 
 #include "files/FilePaths.h"
 #include "files/TempFolder.h"
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 
 namespace tidewell {
 

@@ -9,8 +9,8 @@
 
 #include "calibration/SigmaModel.h"
 #include "files/DatFile.h"
-#include "shell/AppSettings.h"
-#include "shell/SettingsStore.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsStore.h"
 #include "stream/Prompter.h"
 
 namespace tidewell {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace tidewell {
 

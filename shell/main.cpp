@@ -3,19 +3,28 @@
 
 #include <unistd.h>
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QLabel>
-#include <QMainWindow>
 #include <iostream>
 
 #include "shell/CommandLine.h"
 #include "shell/QtSettingsStore.h"
 #include "shell/cli/Subcommands.h"
+#include "shell/ui/DesktopMain.h"
 
 int main(int argc, char* argv[]) {
     using namespace tidewell::cli;
     if (argc > 1) {
+        const std::string word = argv[1];
+        if (word == "open" || word == "demo") {
+            // the desktop program, with files or a simulated instrument
+            tidewell::ui::DesktopLaunch launch;
+            const std::vector<std::string> args(argv + 2, argv + argc);
+            const int status = word == "open" ? tidewell::ui::ParseOpenArguments(args, launch)
+                                              : tidewell::ui::ParseDemoArguments(args, launch);
+            if (status >= 0) return status;
+            int one = 1;
+            return tidewell::ui::RunDesktop(one, argv, launch);
+        }
         if (const Subcommand* sub = FindSubcommand(argv[1])) {
             QCoreApplication app(argc, argv);
             CliContext ctx{std::vector<std::string>(argv + 2, argv + argc), std::cin, std::cout,
@@ -33,10 +42,5 @@ int main(int argc, char* argv[]) {
         tidewell::QtSettingsStore store;
         return tidewell::RunCommandLineConversion(commandLine, store, std::cerr);
     }
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Tidewell");
-    window.setCentralWidget(new QLabel("Tidewell"));
-    window.show();
-    return QApplication::exec();
+    return tidewell::ui::RunDesktop(argc, argv, {});
 }

@@ -11,7 +11,7 @@
 #include "files/FilePaths.h"
 #include "instrument/Commands.h"
 #include "instrument/Connection.h"
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "stream/NumberText.h"
 
 namespace tidewell::cli {

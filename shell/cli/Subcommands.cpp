@@ -28,9 +28,13 @@ const std::vector<Subcommand>& AllSubcommands() {
          "convert (--cal CALFILE | --decimal [--housekeeping]) [--out DIR] [--jobs N] FILE...  "
          "raw files to calibrated (.dat) or raw decimal (.dec) files",
          RunConvert},
+        {"demo", "demo [MODEL]  the desktop program with a simulated instrument, sampling",
+         nullptr},
         {"decode", "decode [--type CODE|MODEL] [--guess] [FILE|-]  decode instrument lines to JSON",
          RunDecode},
         {"help", "help  list the subcommands", RunHelp},
+        {"open", "open FILE... [--cal CALFILE]  the desktop program with each file in a window",
+         nullptr},
         {"info", "info FILE...  what the header of a raw or calibrated file says, as JSON",
          RunInfo},
         {"record",

@@ -6,8 +6,8 @@
 
 #include "calibration/Conversion.h"
 #include "stream/Models.h"
-#include "stream/PacketBuilder.h"
 #include "support/TestSupport.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "ProgramRun.h"
-#include "shell/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "support/TestSupport.h"
 
 namespace tidewell {

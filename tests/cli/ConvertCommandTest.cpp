@@ -4,7 +4,7 @@
 
 #include "ProgramRun.h"
 #include "files/BatchProcess.h"
-#include "shell/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "shell/cli/Subcommands.h"
 #include "support/TestSupport.h"
 

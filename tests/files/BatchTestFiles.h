@@ -11,8 +11,8 @@
 #include "calibration/SigmaModel.h"
 #include "files/DatFile.h"
 #include "files/HeaderText.h"
-#include "stream/PacketBuilder.h"
 #include "support/TestSupport.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell::test {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "files/FileInfo.h"
-#include "stream/PacketBuilder.h"
 #include "support/TestSupport.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

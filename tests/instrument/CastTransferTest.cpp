@@ -7,9 +7,9 @@
 
 #include "files/FilePaths.h"
 #include "instrument/CastTransfer.h"
-#include "shell/SettingsKeys.h"
-#include "stream/PacketBuilder.h"
+#include "settings/SettingsKeys.h"
 #include "tests/instrument/AnsweringInstrument.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell::test {
 namespace {

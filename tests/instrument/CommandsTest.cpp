@@ -1,7 +1,7 @@
 #include <string>
 
 #include "instrument/Commands.h"
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "tests/instrument/EngineFixture.h"
 
 namespace tidewell::test {

@@ -7,8 +7,8 @@
 #include "instrument/Commands.h"
 #include "stream/Crc16.h"
 #include "stream/Decoder.h"
-#include "stream/PacketBuilder.h"
 #include "tests/instrument/EngineFixture.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell::test {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "stream/PacketBuilder.h"
 #include "tests/instrument/EngineFixture.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell::test {
 namespace {

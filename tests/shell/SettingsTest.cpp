@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <random>
 
-#include "shell/AppSettings.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsKeys.h"
 #include "shell/QtSettingsStore.h"
-#include "shell/SettingsKeys.h"
 #include "support/TestSupport.h"
 
 namespace tidewell {

@@ -7,9 +7,9 @@
 
 #include "stream/Decoder.h"
 #include "stream/Models.h"
-#include "stream/PacketBuilder.h"
 #include "stream/RecordText.h"
 #include "stream/TextHelpers.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

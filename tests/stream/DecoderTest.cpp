@@ -3,8 +3,8 @@
 #include <string>
 
 #include "stream/Decoder.h"
-#include "stream/PacketBuilder.h"
 #include "stream/RecordText.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "stream/LinkState.h"
-#include "stream/PacketBuilder.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

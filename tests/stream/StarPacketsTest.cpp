@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "stream/Decoder.h"
-#include "stream/PacketBuilder.h"
 #include "stream/RecordText.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

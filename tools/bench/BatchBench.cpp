@@ -23,7 +23,7 @@
 #include "files/DataFileWriter.h"
 #include "files/RawConversion.h"
 #include "stream/Models.h"
-#include "stream/PacketBuilder.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

@@ -10,8 +10,8 @@
 #include "calibration/Conversion.h"
 #include "stream/Decoder.h"
 #include "stream/Models.h"
-#include "stream/PacketBuilder.h"
 #include "stream/Prompter.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

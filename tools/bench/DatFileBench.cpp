@@ -11,8 +11,8 @@
 #include "calibration/Conversion.h"
 #include "files/DatFile.h"
 #include "stream/Models.h"
-#include "stream/PacketBuilder.h"
 #include "stream/Prompter.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

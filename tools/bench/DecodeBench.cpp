@@ -9,7 +9,7 @@
 
 #include "stream/Decoder.h"
 #include "stream/Models.h"
-#include "stream/PacketBuilder.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {

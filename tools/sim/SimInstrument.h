@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "calibration/CalibrationData.h"
-#include "stream/PacketBuilder.h"
+#include "tools/packets/PacketBuilder.h"
 #include "tools/sim/SimOptions.h"
 #include "tools/sim/SimSamples.h"
 

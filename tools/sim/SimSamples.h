@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "stream/PacketBuilder.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell::sim {
 

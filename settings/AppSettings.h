@@ -7,7 +7,7 @@
 
 #include "calibration/SigmaParams.h"
 #include "files/TempFolder.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "stream/Prompter.h"
 
 namespace tidewell {

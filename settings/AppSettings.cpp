@@ -1,10 +1,10 @@
-#include "shell/AppSettings.h"
+#include "settings/AppSettings.h"
 
 #include <algorithm>
 
 #include "calibration/SigmaTable.h"
 #include "files/FilePaths.h"
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "stream/NumberText.h"
 
 namespace tidewell {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace tidewell {
 

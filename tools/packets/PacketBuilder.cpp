@@ -1,4 +1,4 @@
-#include "stream/PacketBuilder.h"
+#include "tools/packets/PacketBuilder.h"
 
 #include <charconv>
 #include <utility>

@@ -1,0 +1,570 @@
+#include "shell/ui/DataWindow.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "files/FilePaths.h"
+#include "instrument/Commands.h"
+#include "instrument/Connection.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsKeys.h"
+#include "shell/ui/DesktopApp.h"
+#include "stream/LinkState.h"
+#include "stream/Models.h"
+#include "stream/StatusPanels.h"
+
+namespace tidewell::ui {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+// The graph is redrawn at most this often, and only when something changed.
+constexpr int kRedrawMilliseconds = 250;
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The start/stop control offers Stop while the instrument samples or is about to.
+bool OffersStop(int32_t state) {
+    switch (state) {
+        case kLinkStarting:
+        case kLinkSampling:
+        case kLinkDownloading:
+        case kLinkStartPending:
+        case kLinkOpenShutter:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+DataWindow::DataWindow(DesktopApp& app, int slot, const DataWindow* cascadeFrom)
+    : app_(app),
+      slot_(slot),
+      connection_(app.program(), app.waiter()),
+      recording_{app.prompter(), app.program().clock, app.recordingSettings(),
+                 [&app] { return WithTrailingSeparator(app.program().settings.TempPath); }, this},
+      inputTimer_(app.program(), slot) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    connection_.observer = this;
+    connection_.tables = app.tables();
+    connection_.instance = app.options().instance;
+    connection_.loadCalFromInstrument = ReadNumber(app.store(), keys::LoadCal) != 0;
+
+    InstrumentRecord& r = record();
+    r.observer = this;
+    r.recording.index = slot;
+    r.link.state = kLinkNoConnection;
+    r.sampleSinks.push_back(
+        [this](int, const CalibratedSample& sample, const SampleRecord&) { TakeSample(sample); });
+
+    BuildMenus();
+    BuildStatusBar();
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    auto* channels = new QVBoxLayout;
+    sigmaButton_ = new QRadioButton("Sigma corrected", central);
+    uncorrectedButton_ = new QRadioButton("Uncorrected", central);
+    channels->addWidget(sigmaButton_);
+    channels->addWidget(uncorrectedButton_);
+    channels->addStretch();
+    layout->addLayout(channels);
+    auto* plot = new QLabel("", central);
+    plot->setMinimumSize(400, 300);
+    layout->addWidget(plot, 1);
+    setCentralWidget(central);
+
+    const bool sigma = ReadFlag(app.store(), keys::GraphSigma);
+    (sigma ? sigmaButton_ : uncorrectedButton_)->setChecked(true);
+    const bool vsTime = ReadFlag(app.store(), keys::GraphVsTime);
+    (vsTime ? viewTimeAction_ : viewDepthAction_)->setChecked(true);
+
+    PlaceWindow(cascadeFrom);
+    LoadStartupCalibration();
+
+    redrawTimer_ = new QTimer(this);
+    connect(redrawTimer_, &QTimer::timeout, this, &DataWindow::RedrawIfChanged);
+    redrawTimer_->start(kRedrawMilliseconds);
+    inputTimer_.Start();
+    UpdateControls();
+    UpdateTitles();
+}
+
+DataWindow::~DataWindow() {
+    InstrumentRecord& r = record();
+    r.observer = nullptr;
+    r.sampleSinks.clear();
+}
+
+InstrumentRecord& DataWindow::record() {
+    return app_.program().Slot(slot_);
+}
+
+const InstrumentRecord& DataWindow::record() const {
+    return app_.program().Slot(slot_);
+}
+
+void DataWindow::BuildMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction("&New Window", QKeySequence::New, [this] { app_.NewWindow(); });
+    file->addAction("&Open...", QKeySequence::Open, [this] { /* the loaders open files */ });
+    file->addAction("New &Data File", [this] { NewFile(); });
+    saveAction_ = file->addAction("&Save", QKeySequence::Save, [this] { Save(false); });
+    saveAsAction_ = file->addAction("Save &As...", [this] { Save(true); });
+    closeFilesAction_ = file->addAction("&Close Files", [this] { CloseFiles(); });
+    headerAction_ = file->addAction("File &Header", [this] { ShowFileHeader(); });
+    file->addSeparator();
+    file->addAction("E&xit", [this] { app_.Exit(this); });
+
+    QMenu* instrument = menuBar()->addMenu("&Instrument");
+    connectAction_ = instrument->addAction("&Connect...", [this] { Connect(); });
+    disconnectAction_ = instrument->addAction("&Disconnect", [this] { DisconnectInstrument(); });
+    instrument->addSeparator();
+    instrument->addAction("&Start / Stop", [this] { StartStop(); });
+    instrument->addAction("S&leep / Wake", [this] { SleepWake(); });
+    instrument->addSeparator();
+    instrument->addAction("Instrument S&tatus", [this] { ShowInstrumentStatusWindow(); });
+    instrument->addAction("Instrument &Messages", [this] { ShowMessagesWindow(); });
+
+    QMenu* calibration = menuBar()->addMenu("&Calibration");
+    calibrationMenuAction_ = calibration->menuAction();
+    calibration->addAction("&Load Calibration File...", [this] { LoadCalibrationFile(); });
+    saveCalAction_ =
+        calibration->addAction("&Save Calibration As...", [this] { SaveCalibrationFile(); });
+
+    QMenu* graph = menuBar()->addMenu("&Graph");
+    auto* views = new QActionGroup(this);
+    viewTimeAction_ = graph->addAction("Graph Against &Time");
+    viewDepthAction_ = graph->addAction("Graph Against &Depth");
+    for (QAction* a : {viewTimeAction_, viewDepthAction_}) {
+        a->setCheckable(true);
+        views->addAction(a);
+    }
+    feetAction_ = graph->addAction("Depth in &Feet");
+    feetAction_->setCheckable(true);
+    graph->addSeparator();
+    graph->addAction("Zoom &In");
+    graph->addAction("Zoom &Out");
+    graph->addAction("&Previous");
+    graph->addAction("&Full View");
+
+    windowMenu_ = menuBar()->addMenu("&Window");
+}
+
+void DataWindow::BuildStatusBar() {
+    startStopButton_ = new QPushButton("Start", this);
+    sleepWakeButton_ = new QPushButton("Sleep", this);
+    connect(startStopButton_, &QPushButton::clicked, this, [this] { StartStop(); });
+    connect(sleepWakeButton_, &QPushButton::clicked, this, [this] { SleepWake(); });
+    statusBar()->addWidget(startStopButton_);
+    statusBar()->addWidget(sleepWakeButton_);
+    auto panel = [this](const char* name, int width) {
+        auto* label = new QLabel(this);
+        label->setToolTip(name);
+        label->setMinimumWidth(width);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addWidget(label, width >= 140 ? 1 : 0);
+        return label;
+    };
+    statusPanel_ = panel("Status", 140);
+    elapsedPanel_ = panel("Elapsed Time", 80);
+    depthPanel_ = panel("Depth", 80);
+    voltagePanel_ = panel("Voltage", 70);
+    temperaturePanel_ = panel("Temp.", 70);
+    statusPanel_->setText(Q(LinkStatusText(kLinkNoConnection, 0).value_or("")));
+}
+
+void DataWindow::PlaceWindow(const DataWindow* cascadeFrom) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    WindowGeometry defaults;
+    defaults.height = static_cast<float>(screen.height() * 0.8 * kTwipsPerPixel);
+    defaults.width = static_cast<float>(screen.width() * 0.8 * kTwipsPerPixel);
+    if (cascadeFrom) {
+        defaults.top = static_cast<float>(cascadeFrom->y() * kTwipsPerPixel + 200);
+        defaults.left = static_cast<float>(cascadeFrom->x() * kTwipsPerPixel + 200);
+    } else {
+        defaults.top = 200;
+        defaults.left = 200;
+    }
+    const WindowGeometry g = ReadWindowGeometry(app_.store(), slot_, defaults);
+    auto px = [](float twips) { return static_cast<int>(twips / kTwipsPerPixel + 0.5); };
+    setGeometry(px(g.left), px(g.top), std::max(px(g.width), 480), std::max(px(g.height), 360));
+}
+
+void DataWindow::WriteGeometry() {
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    const QRect g = geometry();
+    auto twips = [](int px) { return static_cast<float>(px * kTwipsPerPixel); };
+    WriteWindowGeometry(app_.store(), slot_,
+                        {twips(g.y()), twips(g.x()), twips(g.height()), twips(g.width())});
+}
+
+void DataWindow::LoadStartupCalibration() {
+    const AppSettings& s = app_.program().settings;
+    const bool recall = ReadNumber(app_.store(), keys::RecallLastCal) == 1;
+    bool loaded = false;
+    if (recall && !s.CalFile.empty() && FileExists(s.CalFile)) {
+        loaded = record().Calibration().SetSourceFile(s.CalFile, s.Sigma, app_.tables(),
+                                                      app_.prompter());
+    }
+    record().calibrationLoaded = loaded;
+    EnableCalibrationMenu(slot_, loaded);
+}
+
+bool DataWindow::SigmaCorrected() const {
+    return sigmaButton_->isChecked();
+}
+
+bool DataWindow::VsTime() const {
+    return viewTimeAction_->isChecked();
+}
+
+// ---- Titles and the Window menu.
+
+void DataWindow::UpdateTitles() {
+    const InstrumentRecord& r = record();
+    const DataFileState& files = r.recording.files;
+    WindowTitleFacts facts;
+    facts.slot = slot_;
+    facts.loadedFile = loadedFile_;
+    facts.recording = files.rawFile.IsOpen() || files.datFile.IsOpen();
+    facts.rawName = files.rawName;
+    facts.datName = files.datName;
+    facts.portOpen = r.PortOpen();
+    facts.portName = r.portName;
+    facts.serialNumber = r.identified ? r.serialNumber : "";
+    setWindowTitle(Q(DataWindowTitle(facts)));
+    app_.RebuildAllWindowMenus();
+}
+
+WindowMenuSource DataWindow::MenuSource() const {
+    WindowMenuSource source;
+    source.slot = slot_;
+    source.title = windowTitle().toStdString();
+    return source;
+}
+
+void DataWindow::BuildWindowMenu() {
+    windowMenu_->clear();
+    for (const WindowMenuEntry& e :
+         tidewell::BuildWindowMenu(app_.MenuSources(), slot_, WindowKind::kData)) {
+        QAction* a = windowMenu_->addAction(Q(e.caption));
+        a->setCheckable(true);
+        a->setChecked(e.checked);
+        const int slot = e.slot;
+        connect(a, &QAction::triggered, this, [this, slot] {
+            if (DataWindow* w = app_.Window(slot)) {
+                w->showNormal();
+                w->raise();
+                w->activateWindow();
+            }
+            BuildWindowMenu();
+        });
+    }
+}
+
+// ---- The engine's reports.
+
+void DataWindow::ShowLinkStatus(int, int32_t state, const std::optional<std::string>& text) {
+    if (text) statusPanel_->setText(Q(*text));
+    startStopButton_->setText(OffersStop(state) ? "Stop" : "Start");
+    sleepWakeButton_->setText(state == kLinkSleeping ? "Wake" : "Sleep");
+    if ((state == kLinkSampling || state == kLinkStarting) && acquisitionStart_ == 0)
+        acquisitionStart_ = app_.program().Now();
+    UpdatePanels();
+}
+
+void DataWindow::ShowInstrumentMessage(int, const std::string& text) {
+    ShowMessagesWindow();
+    messages_->appendPlainText(Q(text));
+}
+
+void DataWindow::EnableInputTimer(int) {
+    if (!inputTimer_.IsActive()) inputTimer_.Start();
+}
+
+void DataWindow::ShowWindowStatus(int, const std::string& text) {
+    statusPanel_->setText(Q(text));
+}
+
+void DataWindow::EnableCalibrationMenu(int, bool enabled) {
+    saveCalAction_->setEnabled(enabled);
+}
+
+void DataWindow::RefreshWindow(int) {
+    UpdateControls();
+    UpdateTitles();
+}
+
+void DataWindow::Beep() {
+    QApplication::beep();
+}
+
+bool DataWindow::SelectCalibration(int) {
+    return false;
+}
+
+void DataWindow::RecordingOpened(const RecordingWindow&) {
+    UpdateControls();
+    UpdateTitles();
+}
+
+void DataWindow::RecordingClosed(const RecordingWindow&) {
+    UpdateControls();
+    UpdateTitles();
+}
+
+void DataWindow::SetBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void DataWindow::SaveTypeChosen(int type) {
+    app_.recordingSettings().saveLiveType = type;
+    app_.store().Write(keys::SaveLiveType, std::to_string(type));
+}
+
+// ---- Commands.
+
+void DataWindow::ConnectOnStartup(int how) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::string port = app_.store().Read(keys::Port);
+    const auto baud = static_cast<int32_t>(ReadNumber(app_.store(), keys::Baud));
+    if (how == 1)
+        DoConnect(connection_, slot_, false, port, baud, {});
+    else
+        DoConnect(connection_, slot_, true, port, baud, SerialPortList({port}));
+    QApplication::restoreOverrideCursor();
+    RefreshWindow(slot_);
+}
+
+bool DataWindow::ConnectTo(const std::string& port, int32_t baud) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool identified = DoConnect(connection_, slot_, false, port, baud, {});
+    QApplication::restoreOverrideCursor();
+    RefreshWindow(slot_);
+    return identified;
+}
+
+void DataWindow::StartSampling() {
+    if (!OffersStop(record().link.state)) StartStop();
+}
+
+bool DataWindow::Connect() {
+    // The connection dialog drives the engine; without it the stored connection is tried.
+    ConnectOnStartup(1);
+    return record().identified;
+}
+
+int DataWindow::OpenRecordingForStart() {
+    if (record().recording.files.rawFile.IsOpen() || record().recording.files.datFile.IsOpen())
+        return 1;
+    record().SyncRecordingWindow();
+    return OpenDataFiles(record().recording, "raw", true, recording_);
+}
+
+void DataWindow::OpenDataFile(const std::string& path, const std::string& calFile) {
+    (void)path;
+    (void)calFile;
+}
+
+void DataWindow::DisconnectInstrument() {
+    DisconnectCommand(connection_, slot_);
+    RefreshWindow(slot_);
+}
+
+void DataWindow::StartStop() {
+    const bool stop = OffersStop(record().link.state);
+    if (!stop) {
+        pending_.clear();
+        acquisitionStart_ = 0;
+    }
+    SendCommand(app_.program(), stop ? "STOP" : "START", slot_);
+    RefreshWindow(slot_);
+}
+
+void DataWindow::SleepWake() {
+    SendCommand(app_.program(), "SETSLEEP", slot_);
+}
+
+void DataWindow::NewFile() {
+    record().SyncRecordingWindow();
+    OpenDataFiles(record().recording, "raw", true, recording_);
+}
+
+void DataWindow::Save(bool saveAs) {
+    record().SyncRecordingWindow();
+    if (saveAs)
+        SaveAsMenuCommand(record().recording, recording_);
+    else
+        SaveFileMenuCommand(record().recording, recording_);
+    UpdateTitles();
+}
+
+void DataWindow::CloseFiles() {
+    record().SyncRecordingWindow();
+    CloseDataFiles(record().recording, false, recording_);
+    loadedFile_.clear();
+    UpdateTitles();
+}
+
+void DataWindow::LoadCalibrationFile() {
+    AppSettings& s = app_.program().settings;
+    const QString path = QFileDialog::getOpenFileName(
+        this, "Select Calibration File", Q(s.OpenCalPath),
+        "Calibration File (*.cal);;Old Calibration File (*.ini);;All Files (*)");
+    if (path.isEmpty()) return;
+    const std::string file = path.toStdString();
+    auto calibration = std::make_shared<CalibrationDataClass>();
+    if (!calibration->SetSourceFile(file, s.Sigma, app_.tables(), app_.prompter())) return;
+    record().calibration = calibration;
+    record().calibrationLoaded = true;
+    s.CalFile = file;
+    s.OpenCalPath = WithTrailingSeparator(path.left(path.lastIndexOf('/')).toStdString());
+    EnableCalibrationMenu(slot_, true);
+    RefreshWindow(slot_);
+}
+
+void DataWindow::SaveCalibrationFile() {
+    CalibrationDataClass& cal = record().Calibration();
+    const std::string path = app_.prompter().AskSavePath(
+        "Save As", WithoutExtension(cal.SavedFile()) + ".cal", "Calibration File (*.cal)|*.cal");
+    if (path.empty()) return;
+    if (!cal.SaveAsFile(path))
+        app_.prompter().ShowMessage("The calibration could not be written to " + path + ".");
+    else
+        app_.program().settings.CalFile = path;
+}
+
+void DataWindow::ShowInstrumentStatusWindow() {}
+
+void DataWindow::ShowMessagesWindow() {
+    if (!messagesWindow_) {
+        messagesWindow_ = new QWidget(this, Qt::Window);
+        messagesWindow_->setWindowTitle("Instrument Messages");
+        auto* layout = new QVBoxLayout(messagesWindow_);
+        messages_ = new QPlainTextEdit(messagesWindow_);
+        messages_->setReadOnly(true);
+        layout->addWidget(messages_);
+        auto* buttons = new QHBoxLayout;
+        auto* clear = new QPushButton("Clear", messagesWindow_);
+        auto* close = new QPushButton("Close", messagesWindow_);
+        connect(clear, &QPushButton::clicked, messages_, &QPlainTextEdit::clear);
+        connect(close, &QPushButton::clicked, messagesWindow_, &QWidget::close);
+        buttons->addStretch();
+        buttons->addWidget(clear);
+        buttons->addWidget(close);
+        layout->addLayout(buttons);
+        auto px = [](double twips) { return static_cast<int>(twips / kTwipsPerPixel); };
+        SettingsStore& store = app_.store();
+        messagesWindow_->setGeometry(
+            px(ReadNumber(store, keys::InstErrLeft)), px(ReadNumber(store, keys::InstErrTop)),
+            px(ReadNumber(store, keys::InstErrWidth)), px(ReadNumber(store, keys::InstErrHeight)));
+    }
+    messagesWindow_->show();
+}
+
+void DataWindow::ShowFileHeader() {}
+
+// ---- Live samples.
+
+void DataWindow::TakeSample(const CalibratedSample& sample) {
+    pending_.push_back(sample);
+    changed_ = true;
+}
+
+void DataWindow::RedrawIfChanged() {
+    if (!changed_ || !isVisible() || isMinimized()) return;
+    changed_ = false;
+    pending_.clear();
+    UpdatePanels();
+}
+
+void DataWindow::UpdatePanels() {
+    const InstrumentRecord& r = record();
+    const double now = app_.program().Now();
+    if (r.sampleCount > 0) {
+        depthPanel_->setText(Q(DepthPanelText(r.converted.depth, feetAction_->isChecked())));
+        temperaturePanel_->setText(Q(TemperaturePanelText(r.converted.temperature)));
+        voltagePanel_->setText(Q(VoltagePanelText(r.converted.voltage, r.lastLineTime, now)));
+    }
+    if (acquisitionStart_ > 0) elapsedPanel_->setText(Q(ElapsedPanelText(acquisitionStart_, now)));
+}
+
+void DataWindow::UpdateControls() {
+    const InstrumentRecord& r = record();
+    const DataFileState& files = r.recording.files;
+    const bool recording = files.rawFile.IsOpen() || files.datFile.IsOpen();
+    saveAction_->setEnabled(recording);
+    saveAsAction_->setEnabled(recording);
+    closeFilesAction_->setEnabled(recording || !loadedFile_.empty());
+    headerAction_->setEnabled(!r.recording.headerText.empty());
+    connectAction_->setEnabled(!r.PortOpen());
+    disconnectAction_->setEnabled(r.PortOpen());
+    calibrationMenuAction_->setEnabled(!recording);
+    const bool vantor = IsVantorFamily(r.instrumentType);
+    sigmaButton_->setEnabled(!(recording && vantor));
+    uncorrectedButton_->setEnabled(!(recording && vantor));
+    const bool trevan = IsTrevan(record().Calibration().DeviceType);
+    sigmaButton_->setVisible(!trevan);
+    uncorrectedButton_->setVisible(!trevan);
+}
+
+// ---- Closing.
+
+int DataWindow::PrepToCloseForm() {
+    InstrumentRecord& r = record();
+    r.SyncRecordingWindow();
+    if (CloseDataFiles(r.recording, false, recording_) == -1) return -1;
+    CalibrationDataClass& cal = r.Calibration();
+    if (cal.Changed != 0 && cal.DeviceType != kUnknownType) {
+        const int answer = app_.prompter().Ask(
+            "The calibration of the " + ModelName(cal.DeviceType) + " " + cal.Serial +
+                " has changed (" + cal.ChangedDescription() + ").  Save it before closing?",
+            {"Yes", "No", "Cancel"});
+        if (answer == -1) return -1;
+        if (answer == 1) SaveCalibrationFile();
+    }
+    if (r.PortOpen() && DisconnectCommand(connection_, slot_) == -1) return -1;
+    return 1;
+}
+
+void DataWindow::CloseWithoutAsking() {
+    closeAgreed_ = true;
+    close();
+}
+
+void DataWindow::closeEvent(QCloseEvent* event) {
+    if (!closeAgreed_ && PrepToCloseForm() == -1) {
+        event->ignore();
+        return;
+    }
+    closeAgreed_ = true;
+    inputTimer_.Stop();
+    redrawTimer_->stop();
+    WriteGeometry();
+    if (messagesWindow_) messagesWindow_->close();
+    event->accept();
+    app_.WindowUnloaded(this);
+}
+
+}  // namespace tidewell::ui

@@ -1,0 +1,157 @@
+#pragma once
+// A data window: one instrument slot, one calibration, one pair of recording files and one
+// graph. It drives the engine (connect, start, stop, record, open files) and renders what the
+// engine reports; all instrument work happens in the engine's tick.
+
+#include <QMainWindow>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calibration/CalibratedSample.h"
+#include "files/Recording.h"
+#include "instrument/ConnectionContext.h"
+#include "instrument/InputTimer.h"
+#include "instrument/InstrumentRecord.h"
+#include "shell/WindowTitles.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QPlainTextEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace tidewell::ui {
+
+class DesktopApp;
+
+class DataWindow : public QMainWindow,
+                   public DataWindowObserver,
+                   public ConnectionObserver,
+                   public RecordingObserver {
+    Q_OBJECT
+  public:
+    // `cascadeFrom`: the window whose place a new window's default place follows.
+    DataWindow(DesktopApp& app, int slot, const DataWindow* cascadeFrom);
+    ~DataWindow() override;
+
+    int Slot() const { return slot_; }
+    InstrumentRecord& record();
+    const InstrumentRecord& record() const;
+
+    // -1 when the window must stay open: its files, calibration and connection are asked in
+    // turn.
+    int PrepToCloseForm();
+    // Closes after PrepToCloseForm agreed (or for Exit, which asked already).
+    void CloseWithoutAsking();
+    // App/ConnectOnStartup: 1 the stored connection, 2 the search.
+    void ConnectOnStartup(int how);
+    // Connects to the instrument on `port` at `baud`; true when it was identified.
+    bool ConnectTo(const std::string& port, int32_t baud);
+    // The start command (new recording files first when none are open).
+    void StartSampling();
+    // Opens a stored raw or calibrated file into the window; `calFile` ("" for the window's
+    // own) is loaded first for raw files.
+    void OpenDataFile(const std::string& path, const std::string& calFile);
+    // The connection dialog; true when an instrument is identified afterwards.
+    bool Connect();
+    // New recording files for a start command; -1 when the user cancelled.
+    int OpenRecordingForStart();
+
+    void UpdateTitles();
+    void BuildWindowMenu();
+    WindowMenuSource MenuSource() const;
+    void WriteGeometry();
+    bool SigmaCorrected() const;
+    bool VsTime() const;
+
+    // DataWindowObserver
+    void ShowLinkStatus(int slot, int32_t state, const std::optional<std::string>& text) override;
+    void ShowInstrumentMessage(int slot, const std::string& text) override;
+    void EnableInputTimer(int slot) override;
+    // ConnectionObserver
+    void ShowWindowStatus(int slot, const std::string& text) override;
+    void EnableCalibrationMenu(int slot, bool enabled) override;
+    void RefreshWindow(int slot) override;
+    void Beep() override;
+    bool SelectCalibration(int slot) override;
+    // RecordingObserver
+    void RecordingOpened(const RecordingWindow&) override;
+    void RecordingClosed(const RecordingWindow&) override;
+    void SetBusy(bool busy) override;
+    void SaveTypeChosen(int type) override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildMenus();
+    void BuildStatusBar();
+    void PlaceWindow(const DataWindow* cascadeFrom);
+    void LoadStartupCalibration();
+    // Commands.
+    void DisconnectInstrument();
+    void StartStop();
+    void SleepWake();
+    void NewFile();
+    void Save(bool saveAs);
+    void CloseFiles();
+    void LoadCalibrationFile();
+    void SaveCalibrationFile();
+    void ShowInstrumentStatusWindow();
+    void ShowMessagesWindow();
+    void ShowFileHeader();
+    // Live samples, collected between redraws.
+    void TakeSample(const CalibratedSample& sample);
+    void RedrawIfChanged();
+    void UpdatePanels();
+    void UpdateControls();
+    RecordingContext& recording() { return recording_; }
+    ConnectionContext& connection() { return connection_; }
+
+    DesktopApp& app_;
+    const int slot_;
+    ConnectionContext connection_;
+    RecordingContext recording_;
+    InputTimer inputTimer_;
+    bool closing_ = false;
+    bool closeAgreed_ = false;
+    std::string loadedFile_;  // a file shown by a loader
+    double acquisitionStart_ = 0;
+
+    // Live samples since the last redraw.
+    std::vector<CalibratedSample> pending_;
+    bool changed_ = false;
+    QTimer* redrawTimer_ = nullptr;
+
+    // Menus and controls.
+    QMenu* windowMenu_ = nullptr;
+    QAction* saveAction_ = nullptr;
+    QAction* saveAsAction_ = nullptr;
+    QAction* closeFilesAction_ = nullptr;
+    QAction* headerAction_ = nullptr;
+    QAction* connectAction_ = nullptr;
+    QAction* disconnectAction_ = nullptr;
+    QAction* viewTimeAction_ = nullptr;
+    QAction* viewDepthAction_ = nullptr;
+    QAction* feetAction_ = nullptr;
+    QAction* calibrationMenuAction_ = nullptr;
+    QAction* saveCalAction_ = nullptr;
+    QRadioButton* sigmaButton_ = nullptr;
+    QRadioButton* uncorrectedButton_ = nullptr;
+    QPushButton* startStopButton_ = nullptr;
+    QPushButton* sleepWakeButton_ = nullptr;
+    QLabel* statusPanel_ = nullptr;
+    QLabel* elapsedPanel_ = nullptr;
+    QLabel* depthPanel_ = nullptr;
+    QLabel* voltagePanel_ = nullptr;
+    QLabel* temperaturePanel_ = nullptr;
+    QPlainTextEdit* messages_ = nullptr;
+    QWidget* messagesWindow_ = nullptr;
+};
+
+}  // namespace tidewell::ui
