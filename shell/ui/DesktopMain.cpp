@@ -55,6 +55,11 @@ class MessageBoxPrompter : public Prompter {
                                                : box.addButton(QString::fromStdString(buttons[i]),
                                                                QMessageBox::AcceptRole));
         }
+        for (auto it = added.rbegin(); it != added.rend(); ++it)
+            if (*it) {
+                box.setEscapeButton(*it);
+                break;
+            }
         box.exec();
         for (size_t i = 0; i < added.size(); ++i)
             if (added[i] && box.clickedButton() == added[i]) return i == 0 ? 1 : i == 1 ? 0 : -1;
