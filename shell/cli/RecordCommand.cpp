@@ -50,8 +50,10 @@ constexpr const char* kHelp =
     "  --reconnect            when the link is lost (the device is unplugged or hangs up), save,\n"
     "                         keep the files open, wait for DEV to come back at the same path,\n"
     "                         connect as at the start and go on recording into the same files;\n"
-    "                         each gap is noted on stderr. Without it a lost link saves the files\n"
-    "                         and ends the recording with status 1\n"
+    "                         each gap is noted on stderr. A signal or the end of --duration\n"
+    "                         still ends the recording while it waits; another instrument at\n"
+    "                         DEV ends it with status 1. Without --reconnect a lost link saves\n"
+    "                         the files and ends the recording with status 1\n"
     "\n"
     "Questions a window would ask are answered without asking:\n"
     "  - the instrument's serial number differs from the calibration's: use the calibration\n"
@@ -76,10 +78,10 @@ struct RecordOptions {
     bool reconnect = false;  // wait out a lost link
 };
 
+constexpr double kSecondsPerDay = 86400;
 // How often the port is looked for while the link is lost, and how long to wait after an
 // attempt to connect that failed.
 constexpr double kReconnectPollSeconds = 0.5;
-constexpr double kSecondsPerDay = 86400;
 constexpr double kReconnectRetrySeconds = 5;
 
 bool PositiveNumber(const std::string& text, double& value) {
