@@ -154,6 +154,7 @@ bool OpenPort(ProgramState& program, int slot, const std::string& port, int32_t 
     r.unroutedText.clear();
     r.outputQueue.clear();
     r.blockTransfer = false;
+    r.linkLostText.clear();
     if (!r.port || !r.port->Open(port, PortSettingsText(baud))) return false;
     r.port->ClearReceiveBuffer();
     return true;

@@ -101,6 +101,9 @@ struct InstrumentRecord {
     LinkState link;
     bool receiving = false;     // text arrived in the last read
     int32_t cancelRequest = 0;  // kCancelRequested asks the connection's waits to give up
+    // Why the link was lost (the port failed under it; see EndLostLink); "" while it holds and
+    // after a deliberate close. Opening the port clears it.
+    std::string linkLostText;
 
     // --- Commands and replies.
     std::string outputQueue;              // characters still to be sent

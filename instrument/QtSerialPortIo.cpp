@@ -4,7 +4,11 @@
 
 namespace tidewell {
 
-QtSerialPortIo::QtSerialPortIo() : port_(std::make_unique<QSerialPort>()) {}
+QtSerialPortIo::QtSerialPortIo() : port_(std::make_unique<QSerialPort>()) {
+    // reported at once from inside the read or write that met the failure
+    QObject::connect(port_.get(), &QSerialPort::errorOccurred,
+                     [this](QSerialPort::SerialPortError error) { NoteLinkError(error); });
+}
 
 QtSerialPortIo::~QtSerialPortIo() {
     Close();
@@ -12,6 +16,25 @@ QtSerialPortIo::~QtSerialPortIo() {
 
 void QtSerialPortIo::NoteError() {
     errorText_ = port_->errorString().toStdString();
+}
+
+void QtSerialPortIo::NoteLinkError(QSerialPort::SerialPortError error) {
+    if (!port_->isOpen() || !linkError_.empty()) return;
+    switch (error) {
+        case QSerialPort::ReadError:
+            // a read that ends the input: the other side hung up (the text of the system's
+            // error number is stale then)
+            linkError_ = "the device hung up";
+            break;
+        case QSerialPort::ResourceError:
+        case QSerialPort::WriteError:
+        case QSerialPort::DeviceNotFoundError:
+            linkError_ = port_->errorString().toStdString();
+            if (linkError_.empty()) linkError_ = "the port failed";
+            break;
+        default:
+            break;
+    }
 }
 
 bool QtSerialPortIo::Apply(const PortSettings& s) {
@@ -47,6 +70,7 @@ bool QtSerialPortIo::Open(const std::string& device, const std::string& settings
     device_ = device;
     settings_ = settings;
     errorText_.clear();
+    linkError_.clear();
     alreadyOpen_ = false;
     const std::optional<PortSettings> s = ParsePortSettings(settings);
     if (!s) {

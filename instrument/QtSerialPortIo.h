@@ -28,16 +28,19 @@ class QtSerialPortIo : public SerialPortIo {
     std::string Settings() const override { return settings_; }
     std::string ErrorText() const override { return errorText_; }
     bool AlreadyOpen() const override { return alreadyOpen_; }
+    std::string LinkError() const override { return linkError_; }
 
   private:
     bool Apply(const PortSettings& s);
     void NoteError();
+    void NoteLinkError(QSerialPort::SerialPortError error);
 
     std::unique_ptr<QSerialPort> port_;
     std::string device_;
     std::string settings_;
     std::string errorText_;
     bool alreadyOpen_ = false;
+    std::string linkError_;
 };
 
 }  // namespace tidewell

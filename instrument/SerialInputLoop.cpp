@@ -38,6 +38,8 @@ void ProcessSerialInputTimer_Timer(ProgramState& program, int slot) {
         HandleReply(program, slot);
         if (r.observer) r.observer->UpdateTerminal(slot);
         SendQueuedOutput(program, slot);
+        if (r.PortOpen() && !r.port->LinkError().empty())
+            EndLostLink(program, slot, r.port->LinkError());
     }
     UpdateStatus(program, slot, false);
     ProcessQueuedSamples(program, slot);
@@ -139,6 +141,22 @@ void SendQueuedOutput(ProgramState& program, int slot) {
     if (r.port) r.port->Write(std::string_view(r.outputQueue).substr(0, n));
     r.outputQueue.erase(0, n);
     if (r.outputQueue.empty()) r.lastSendComplete = program.Now();
+}
+
+std::string LinkLostMessage(const std::string& port, const std::string& reason) {
+    return "The link to the instrument on " + port + " was lost: " + reason + ".";
+}
+
+void EndLostLink(ProgramState& program, int slot, const std::string& reason) {
+    InstrumentRecord& r = program.Slot(slot);
+    r.linkLostText = LinkLostMessage(r.portName, reason);
+    if (r.port) r.port->Close();
+    r.outputQueue.clear();
+    r.identified = false;
+    r.blockTransfer = false;
+    r.link.state = kLinkNoConnection;
+    r.cancelRequest = kCancelRequested;
+    program.prompter.ShowMessage(r.linkLostText);
 }
 
 void UpdateStatus(ProgramState& program, int slot, bool force) {

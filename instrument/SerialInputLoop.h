@@ -6,7 +6,8 @@
 // reply handler, writes a few queued characters, updates the status, and converts the queued
 // sample lines (writing calibrated rows and feeding the window's subscribers).
 //
-// A tick never waits: it reads only what is there and writes at most 10 characters.
+// A tick never waits: it reads only what is there and writes at most 10 characters. A port
+// that fails under it (the device vanished or hung up) ends the link at the end of the tick.
 
 #include <string>
 
@@ -31,6 +32,13 @@ void ReadPortInput(ProgramState& program, int slot);
 bool RouteLine(ProgramState& program, int slot, const std::string& line);
 // Writes the next few characters of the output queue to the port.
 void SendQueuedOutput(ProgramState& program, int slot);
+// "The link to the instrument on " + port + " was lost: " + reason + "."
+std::string LinkLostMessage(const std::string& port, const std::string& reason);
+// The port failed under the link (`reason` says how): whatever was read before has been taken
+// in; the port is closed, the queued output dropped, the instrument no longer identified, the
+// link state "No Connection", and the connection's cancel request set so that no wait goes on
+// waiting for the dead port. The message is kept in the slot and shown to the user.
+void EndLostLink(ProgramState& program, int slot, const std::string& reason);
 // Applies the silence rule and, when the display is due for a refresh (or `force`), tells the
 // window's observer the state and its text.
 void UpdateStatus(ProgramState& program, int slot, bool force);

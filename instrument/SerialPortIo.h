@@ -56,6 +56,9 @@ class SerialPortIo {
     virtual std::string ErrorText() const = 0;
     // The last Open failed because the device is in use.
     virtual bool AlreadyOpen() const = 0;
+    // Why the open link broke (the device vanished, the line hung up, a read or write failed);
+    // "" while it holds. Open starts afresh. A broken port stays open until it is closed.
+    virtual std::string LinkError() const = 0;
 };
 
 }  // namespace tidewell

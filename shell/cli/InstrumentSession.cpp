@@ -177,6 +177,10 @@ void InstrumentSession::KeepWaitsOnStop() {
     stopWatch_->cancelOnStop = false;
 }
 
+void InstrumentSession::CancelWaitsOnStop() {
+    stopWatch_->cancelOnStop = true;
+}
+
 bool InstrumentSession::StopRequested() {
     return gStopRequested;
 }

@@ -103,6 +103,8 @@ class InstrumentSession {
     // From now on a signal only sets StopRequested(): the waits that follow (stopping the
     // instrument, putting it to sleep) run to their end.
     void KeepWaitsOnStop();
+    // A signal gives up the waits again, as while the first connection is made.
+    void CancelWaitsOnStop();
 
     ProgramState& program() { return program_; }
     Waiter& waiter() { return waiter_; }

@@ -1,16 +1,19 @@
 // `tidewell record`: the headless field recorder. Connects to an instrument as the connection
 // dialog would, starts it sampling, records the raw stream and the calibrated values, shows a
 // one-line status on stderr, and on a signal or at the end of the duration stops the
-// instrument, saves the files and disconnects.
+// instrument, saves the files and disconnects. A lost link ends the recording, or with
+// --reconnect is waited out.
 
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "files/FilePaths.h"
+#include "files/HeaderText.h"
 #include "files/Recording.h"
 #include "instrument/Commands.h"
 #include "instrument/Connection.h"
+#include "instrument/QtSerialPortIo.h"
 #include "shell/cli/InstrumentSession.h"
 #include "shell/cli/Subcommands.h"
 #include "stream/LinkState.h"
@@ -23,7 +26,7 @@ namespace {
 constexpr const char* kHelp =
     "Usage: tidewell record --port DEV [--baud N | --search] [--cal FILE | --cal-from-instrument]\n"
     "                       --out BASE [--duration SECONDS] [--save-every SECONDS]\n"
-    "                       [--sleep-on-exit] [--type MODEL] [--overwrite]\n"
+    "                       [--sleep-on-exit] [--type MODEL] [--overwrite] [--reconnect]\n"
     "\n"
     "Connects to the instrument on DEV, starts it sampling and records BASE.raw (everything it\n"
     "sends) and BASE.dat (the calibrated values). Both are written to temporary files and saved\n"
@@ -44,6 +47,13 @@ constexpr const char* kHelp =
     "  --save-every SECONDS   save the files at this interval as well as at the end\n"
     "  --sleep-on-exit        put the instrument to sleep before disconnecting\n"
     "  --overwrite            replace BASE.raw and BASE.dat when they exist\n"
+    "  --reconnect            when the link is lost (the device is unplugged or hangs up), save,\n"
+    "                         keep the files open, wait for DEV to come back at the same path,\n"
+    "                         connect as at the start and go on recording into the same files;\n"
+    "                         each gap is noted on stderr. A signal or the end of --duration\n"
+    "                         still ends the recording while it waits; another instrument at\n"
+    "                         DEV ends it with status 1. Without --reconnect a lost link saves\n"
+    "                         the files and ends the recording with status 1\n"
     "\n"
     "Questions a window would ask are answered without asking:\n"
     "  - the instrument's serial number differs from the calibration's: use the calibration\n"
@@ -54,7 +64,8 @@ constexpr const char* kHelp =
     "  - the instrument did not confirm the sleep command: disconnect anyway;\n"
     "  - BASE.raw or BASE.dat exists: do not replace it (the command fails) unless --overwrite.\n"
     "Messages are printed on stderr; the exit status is 0 when the recording was saved, 1 when\n"
-    "the instrument could not be connected or the files not written, 2 for a usage error.\n";
+    "the instrument could not be connected, the link was lost (without --reconnect) or the files\n"
+    "not written, 2 for a usage error.\n";
 
 struct RecordOptions {
     ConnectOptions connect;
@@ -64,7 +75,14 @@ struct RecordOptions {
     double saveEvery = 0;  // 0: only at the end
     bool sleepOnExit = false;
     bool overwrite = false;
+    bool reconnect = false;  // wait out a lost link
 };
+
+constexpr double kSecondsPerDay = 86400;
+// How often the port is looked for while the link is lost, and how long to wait after an
+// attempt to connect that failed.
+constexpr double kReconnectPollSeconds = 0.5;
+constexpr double kReconnectRetrySeconds = 5;
 
 bool PositiveNumber(const std::string& text, double& value) {
     return ReadWholeDecimal(text, value) && value > 0;
@@ -116,6 +134,8 @@ bool ParseRecordOptions(const std::vector<std::string>& args, RecordOptions& o,
             o.sleepOnExit = true;
         } else if (a == "--overwrite") {
             o.overwrite = true;
+        } else if (a == "--reconnect") {
+            o.reconnect = true;
         } else {
             error = "unknown option " + a;
             return false;
@@ -215,7 +235,7 @@ class Recorder {
         while (!InstrumentSession::StopRequested()) {
             session_.waiter().WaitUntil(InstrumentSession::StopRequested, 0.25);
             const double now = program.Now();
-            if (o_.duration > 0 && (now - start) * 86400 >= o_.duration) break;
+            if (DurationOver(start)) break;
             if (o_.saveEvery > 0 && (now - lastSave) * 86400 >= o_.saveEvery) {
                 lastSave = now;
                 if (Save() != 1) return 1;
@@ -226,11 +246,91 @@ class Recorder {
                 ShowStatus(false);
             }
             if (!r.PortOpen()) {
-                ctx_.err << "The port " << o_.connect.port << " closed.\n";
-                return 1;
+                // a lost link has been told already
+                if (r.linkLostText.empty())
+                    prompter_.ShowMessage("The port " + o_.connect.port + " closed.");
+                if (!o_.reconnect) return 1;
+                const Gap gap = Reconnect(start);
+                if (gap != Gap::kReconnected) return gap == Gap::kEnded ? 0 : 1;
             }
         }
         return 0;
+    }
+
+    bool DurationOver(double start) {
+        return o_.duration > 0 &&
+               (session_.program().Now() - start) * kSecondsPerDay >= o_.duration;
+    }
+
+    // While it lives the recording files are held aside, open: what passes on the line while
+    // connecting again (the identification, a calibration read anew) is no part of the
+    // recording.
+    struct FilesAside {
+        DataFileState& files;
+        DataFileWriter raw, dat;
+        explicit FilesAside(DataFileState& f)
+            : files(f), raw(std::move(f.rawFile)), dat(std::move(f.datFile)) {}
+        ~FilesAside() {
+            files.rawFile = std::move(raw);
+            files.datFile = std::move(dat);
+        }
+    };
+
+    enum class Gap { kReconnected, kEnded, kFailed };
+
+    // The link was lost: saves what was recorded, then looks for the port at the path where the
+    // instrument was and connects as at the start (the same rate or search, identification and
+    // calibration), the files kept open, and starts sampling again. kEnded on a signal or at the
+    // end of the duration; kFailed when the files could not be saved or another instrument
+    // answers at the port.
+    Gap Reconnect(double start) {
+        ProgramState& program = session_.program();
+        InstrumentRecord& r = session_.record();
+        ConnectOptions again = o_.connect;
+        again.port = r.portName;  // after a search over every port: the one it was found on
+        const int32_t type = r.instrumentType;
+        const std::string serial = r.serialNumber;
+        const double lost = program.Now();
+        prompter_.ShowMessage("Recording paused at " + CreationDateText(lost) + ": waiting for " +
+                              again.port + " to come back.");
+        if (Save() != 1) return Gap::kFailed;
+
+        QtSerialPortIo probe;
+        session_.CancelWaitsOnStop();  // a signal gives up a connection under way
+        Gap gap = Gap::kEnded;
+        double pause = kReconnectPollSeconds;
+        while (!InstrumentSession::StopRequested() && !DurationOver(start)) {
+            session_.waiter().WaitUntil(InstrumentSession::StopRequested, pause);
+            pause = kReconnectPollSeconds;
+            if (InstrumentSession::StopRequested() || !PortExists(probe, again.port)) continue;
+            bool connected = false;
+            {
+                FilesAside aside(r.recording.files);
+                connected = session_.Connect(again);
+            }
+            if (!connected) {
+                pause = kReconnectRetrySeconds;
+                continue;
+            }
+            if (r.instrumentType != type || !SerialNumbersMatch(r.serialNumber, serial)) {
+                prompter_.ShowMessage("Another instrument answers on " + again.port + " (" +
+                                      r.modelName + " " + r.serialNumber +
+                                      "): the recording ends.");
+                session_.Disconnect();
+                gap = Gap::kFailed;
+                break;
+            }
+            r.SyncRecordingWindow();
+            SendCommand(program, "START", kSlot);
+            const double now = program.Now();
+            prompter_.ShowMessage("Recording resumed at " + CreationDateText(now) +
+                                  " after a gap of " +
+                                  PlainInt(RoundToInt64((now - lost) * kSecondsPerDay)) + " s.");
+            gap = Gap::kReconnected;
+            break;
+        }
+        session_.KeepWaitsOnStop();
+        return gap;
     }
 
     // Stops the instrument and waits until it says so (its shutter closed), so that the last

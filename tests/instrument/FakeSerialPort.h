@@ -20,6 +20,7 @@ class FakeSerialPort : public SerialPortIo {
     bool breakOn = false;
     bool failOpen = false;
     int64_t pendingBytes = 0;  // what BytesToWrite reports
+    std::string linkError;     // what LinkError reports: the link broke
     // Called with each write: an instrument's answer is fed from here.
     std::function<void(std::string_view)> onWrite;
 
@@ -61,6 +62,7 @@ class FakeSerialPort : public SerialPortIo {
     std::string Settings() const override { return settings_; }
     std::string ErrorText() const override { return failOpen ? "No such device" : ""; }
     bool AlreadyOpen() const override { return false; }
+    std::string LinkError() const override { return linkError; }
 
   private:
     bool open_ = false;

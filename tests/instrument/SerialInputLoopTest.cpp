@@ -282,6 +282,27 @@ TEST_F(InputLoop, NoTickRunsInsideATick) {
     EXPECT_FALSE(r.tickRunning);
 }
 
+TEST_F(InputLoop, APortThatFailsEndsTheLinkWithWhatItReadKept) {
+    InstrumentRecord& r = Connect(kVantor6);
+    r.portName = "/dev/fake0";
+    r.outputQueue = std::string(25, 'x');
+    Port().linkError = "the device hung up";
+    Receive("last\r");
+    EXPECT_EQ(Drain(r.terminalQueue), (std::vector<std::string>{"last"}));
+    const std::string message =
+        "The link to the instrument on /dev/fake0 was lost: the device hung up.";
+    EXPECT_EQ(prompter.shown, (std::vector<std::string>{message}));
+    EXPECT_EQ(r.linkLostText, message);
+    EXPECT_FALSE(r.PortOpen());
+    EXPECT_FALSE(r.identified);
+    // nothing waits on the dead port: queued output is dropped and the waits give up
+    EXPECT_TRUE(r.outputQueue.empty());
+    EXPECT_EQ(r.cancelRequest, kCancelRequested);
+    EXPECT_EQ(observer.statusTexts.back(), "No Connection");
+    Tick();
+    EXPECT_EQ(prompter.shown.size(), 1u);
+}
+
 // --- Live processing.
 
 std::shared_ptr<CalibrationDataClass> VantorCalibration() {

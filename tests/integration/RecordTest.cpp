@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <memory>
 
 #include "calibration/CalibrationData.h"
@@ -181,6 +182,85 @@ TEST(Record, ASignalStopsAndSavesAndTheFilesAreSavedAsItGoes) {
     EXPECT_TRUE(QDir(QString::fromStdString(temp.path() + "/tmp/Tidewell"))
                     .entryList({"untitled*"}, QDir::Files)
                     .isEmpty());
+}
+
+// Lets `run` go on until the simulator's log holds `count` sample lines; false when the run
+// ended first or the deadline passed.
+bool SimSent(TidewellRun& run, const std::string& txLog, int count, const QElapsedTimer& clock,
+             qint64 deadlineMs) {
+    while (run.process.state() != QProcess::NotRunning && clock.elapsed() < deadlineMs) {
+        if (CountSampleLines(ReadFileBytes(txLog)) >= count) return true;
+        run.process.waitForFinished(50);
+    }
+    return false;
+}
+
+// The calibrated rows of a file (its "[Data]" line not counted).
+int64_t DatRowCount(const std::string& dat) {
+    return static_cast<int64_t>(CutAtReturns(DatRows(dat)).size()) - 1;
+}
+
+TEST(Record, AnUnpluggedInstrumentEndsTheRecordingWithEverythingReadSaved) {
+    TestApplication();
+    TempDir temp;
+    const std::string tx = temp.File("tx.log"), base = temp.File("cut");
+    Simulator sim({"--model", "vantor-2", "--period", "0.05", "--tx-log", tx});
+    ASSERT_FALSE(sim.device().empty());
+    TidewellRun run(temp.path(),
+                    {"record", "--port", sim.device(), "--baud", "19200", "--out", base});
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(SimSent(run, tx, 20, clock, 20000)) << run.err;
+    sim.Kill();
+    ASSERT_EQ(run.Finish(clock, clock.elapsed() + 20000), 1) << run.err;
+    EXPECT_NE(run.err.find("The link to the instrument on " + sim.device() + " was lost: "),
+              std::string::npos)
+        << run.err;
+    const std::string data = RawData(ReadFileBytes(base + ".raw"));
+    EXPECT_GT(CountSampleLines(data), 10);
+    EXPECT_NE(ReadFileBytes(tx).find(data), std::string::npos);
+    EXPECT_EQ(DatRowCount(ReadFileBytes(base + ".dat")), CountSampleLines(data));
+}
+
+TEST(Record, WithReconnectARepluggedInstrumentGoesOnIntoTheSameFiles) {
+    TestApplication();
+    TempDir temp;
+    const std::string link = temp.File("instrument"), base = temp.File("field");
+    const std::string tx1 = temp.File("tx1.log"), tx2 = temp.File("tx2.log");
+    // left by a simulator that was killed: the next one takes the name over
+    ASSERT_TRUE(QFile::link("/dev/tidewell-gone", QString::fromStdString(link)));
+    auto sim = std::make_unique<Simulator>(std::vector<std::string>{
+        "--model", "vantor-2", "--period", "0.05", "--link", link, "--tx-log", tx1});
+    ASSERT_FALSE(sim->device().empty());
+    TidewellRun run(temp.path(),
+                    {"record", "--port", link, "--baud", "19200", "--out", base, "--reconnect"});
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(SimSent(run, tx1, 20, clock, 20000)) << run.err;
+    sim->Stop();  // unplugged: the name goes with the device
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(link)).isSymLink());
+    sim = std::make_unique<Simulator>(std::vector<std::string>{
+        "--model", "vantor-2", "--period", "0.05", "--seed", "2", "--link", link, "--tx-log", tx2});
+    ASSERT_TRUE(SimSent(run, tx2, 20, clock, 40000)) << run.err;
+    ::kill(static_cast<pid_t>(run.process.processId()), SIGINT);
+    ASSERT_EQ(run.Finish(clock, clock.elapsed() + 20000), 0) << run.err;
+    EXPECT_NE(run.err.find(" was lost: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Recording resumed at "), std::string::npos) << run.err;
+
+    // the raw file holds a piece of what the first instrument sent, then a piece of what the
+    // second sent: nothing between them of the new connection, nothing lost on either side
+    const std::string data = RawData(ReadFileBytes(base + ".raw"));
+    const std::string first = ReadFileBytes(tx1), second = ReadFileBytes(tx2);
+    size_t cut = 0, beyond = data.size() + 1;  // the longest start of `data` found in `first`
+    while (beyond - cut > 1) {
+        const size_t mid = (cut + beyond) / 2;
+        (first.find(data.substr(0, mid)) != std::string::npos ? cut : beyond) = mid;
+    }
+    EXPECT_GT(CountSampleLines(data.substr(0, cut)), 10);
+    EXPECT_GT(CountSampleLines(data.substr(cut)), 10);
+    EXPECT_NE(second.find(data.substr(cut)), std::string::npos);
+    EXPECT_EQ(data.find("Identification:"), std::string::npos);
+    EXPECT_EQ(DatRowCount(ReadFileBytes(base + ".dat")), CountSampleLines(data));
 }
 
 TEST(Record, RefusalsComeBeforeAnyConnection) {

@@ -31,6 +31,8 @@ TEST(SimOptions, ReadsEveryOption) {
                                  "t",
                                  "--tx-log",
                                  "l",
+                                 "--link",
+                                 "k",
                                  "--asleep",
                                  "--old-firmware",
                                  "--silent",
@@ -48,6 +50,7 @@ TEST(SimOptions, ReadsEveryOption) {
     EXPECT_EQ(o.seed, 9u);
     EXPECT_EQ(o.truthPath, "t");
     EXPECT_EQ(o.txLogPath, "l");
+    EXPECT_EQ(o.linkPath, "k");
     EXPECT_TRUE(o.asleep && o.oldFirmware && o.silent && o.resetOnHangup);
     EXPECT_FALSE(o.streaming || o.shutter);
 }

@@ -92,6 +92,8 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& o, std::s
             if (!value(o.truthPath)) return false;
         } else if (a == "--tx-log") {
             if (!value(o.txLogPath)) return false;
+        } else if (a == "--link") {
+            if (!value(o.linkPath)) return false;
         } else if (a == "--asleep") {
             o.asleep = true;
         } else if (a == "--streaming") {
@@ -130,8 +132,10 @@ std::string SimUsage() {
            "  [--cal FILE] [--serial TEXT] [--baud N] [--asleep] [--streaming] [--period S]\n"
            "  [--shutter] [--old-firmware] [--drop-every N] [--bad-checksum-every N] [--silent]\n"
            "  [--casts N] [--seed N] [--truth FILE] [--tx-log FILE] [--reset-on-hangup]\n"
+           "  [--link PATH]\n"
            "Prints the pseudo-terminal's path on its first line, then answers like the\n"
-           "instrument until it is stopped. SIGUSR1 acts as a break on the line.\n";
+           "instrument until it is stopped. SIGUSR1 acts as a break on the line. --link makes\n"
+           "PATH a symbolic link to the pseudo-terminal while it runs.\n";
 }
 
 }  // namespace tidewell::sim

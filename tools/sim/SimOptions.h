@@ -25,6 +25,7 @@ struct SimOptions {
     std::string truthPath;       // counts of what was sent, rewritten as it changes
     std::string txLogPath;       // every byte sent
     bool resetOnHangup = false;  // a client closing the port counts as a break
+    std::string linkPath;        // a symbolic link to the pseudo-terminal while it runs
 };
 
 // The model names the --model option takes: "vantor-6" .. "trevan-2"; -1 for others.

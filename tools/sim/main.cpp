@@ -5,9 +5,15 @@
 // A pseudo-terminal carries no line signals: a break the host raises never reaches this side.
 // Tests that need a reset send SIGUSR1, or start the simulator with --reset-on-hangup, which
 // takes the host closing the port (as the reset procedure does at its end) for a break.
+//
+// With --link PATH the pseudo-terminal is also reached as PATH, a symbolic link made before the
+// first input is taken and removed as the simulator ends, so that a simulator started again
+// comes back under the same name, as a re-plugged adapter does under a fixed device name.
 
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -80,6 +86,28 @@ double LocalNow() {
     return tidewell::DateTimeValue(c);
 }
 
+// Points `path` at the terminal, replacing a symbolic link an earlier run left there (one killed
+// before it could remove it). Anything else at `path` is left alone: false with EEXIST.
+bool MakeLink(const std::string& terminal, const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            errno = EEXIST;
+            return false;
+        }
+        if (unlink(path.c_str()) != 0) return false;
+    }
+    return symlink(terminal.c_str(), path.c_str()) == 0;
+}
+
+// Removes the link while it still points at this run's terminal (a later run may have taken
+// the name since).
+void RemoveLink(const std::string& terminal, const std::string& path) {
+    char target[PATH_MAX];
+    const ssize_t n = readlink(path.c_str(), target, sizeof target);
+    if (n > 0 && std::string(target, static_cast<size_t>(n)) == terminal) unlink(path.c_str());
+}
+
 bool WriteFile(const std::string& path, const std::string& text) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
@@ -139,10 +167,6 @@ int main(int argc, char** argv) {
     cfsetospeed(&tio, CodeOf(options.baud));
     tcsetattr(master, TCSANOW, &tio);
 
-    const char* name = ptsname(master);
-    std::printf("%s\n", name ? name : "");
-    std::fflush(stdout);
-
     struct sigaction stop {};
     stop.sa_handler = OnStop;
     sigaction(SIGTERM, &stop, nullptr);
@@ -151,6 +175,17 @@ int main(int argc, char** argv) {
     brk.sa_handler = OnBreak;
     sigaction(SIGUSR1, &brk, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+
+    const char* name = ptsname(master);
+    const std::string terminal = name ? name : "";
+    if (!options.linkPath.empty() && !MakeLink(terminal, options.linkPath)) {
+        std::fprintf(stderr, "tidewell-sim: --link %s: %s\n", options.linkPath.c_str(),
+                     std::strerror(errno));
+        close(master);
+        return 1;
+    }
+    std::printf("%s\n", terminal.c_str());
+    std::fflush(stdout);
 
     std::FILE* txLog = nullptr;
     if (!options.txLogPath.empty()) {
@@ -219,6 +254,7 @@ int main(int argc, char** argv) {
     if (!options.truthPath.empty()) WriteFile(options.truthPath, truth);
     std::fputs(truth.c_str(), stderr);
     if (txLog) std::fclose(txLog);
+    if (!options.linkPath.empty()) RemoveLink(terminal, options.linkPath);
     close(master);
     return 0;
 }
