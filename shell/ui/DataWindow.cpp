@@ -23,6 +23,7 @@
 #include "settings/AppSettings.h"
 #include "settings/SettingsKeys.h"
 #include "shell/ui/DesktopApp.h"
+#include "shell/ui/InstrumentStatusWindow.h"
 #include "stream/LinkState.h"
 #include "stream/Models.h"
 #include "stream/StatusPanels.h"
@@ -455,7 +456,14 @@ void DataWindow::SaveCalibrationFile() {
         app_.program().settings.CalFile = path;
 }
 
-void DataWindow::ShowInstrumentStatusWindow() {}
+void DataWindow::ShowInstrumentStatusWindow() {
+    if (!statusWindow_)
+        statusWindow_ = new InstrumentStatusWindow(
+            [this]() -> const InstrumentRecord& { return record(); }, this);
+    statusWindow_->Fill();
+    statusWindow_->show();
+    statusWindow_->raise();
+}
 
 void DataWindow::ShowMessagesWindow() {
     if (!messagesWindow_) {

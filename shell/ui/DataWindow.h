@@ -28,6 +28,7 @@ class QTimer;
 namespace tidewell::ui {
 
 class DesktopApp;
+class InstrumentStatusWindow;
 
 class DataWindow : public QMainWindow,
                    public DataWindowObserver,
@@ -152,6 +153,7 @@ class DataWindow : public QMainWindow,
     QLabel* temperaturePanel_ = nullptr;
     QPlainTextEdit* messages_ = nullptr;
     QWidget* messagesWindow_ = nullptr;
+    InstrumentStatusWindow* statusWindow_ = nullptr;
 };
 
 }  // namespace tidewell::ui

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/InstrumentStatus.h"
 #include "shell/WindowTitles.h"
 
 namespace tidewell {
@@ -60,6 +61,26 @@ TEST(WindowTitles, SixSlotsThenRefusalAndFreedSlotsAreReused) {
     slots.Free(2);
     EXPECT_EQ(slots.Count(), 5);
     EXPECT_EQ(slots.Take(), 2);
+}
+
+TEST(InstrumentStatus, FieldsOfTheSlotWithUnknownRatedDepth) {
+    InstrumentRecord r;
+    r.instrumentType = 0;
+    r.serialNumber = "VN6-0101";
+    r.identified = true;
+    r.firmwareVersion = "3.21";
+    r.identification1 = "T1";
+    r.portName = "/dev/ttyUSB0";
+    r.baudRate = 19200;
+    r.Calibration().CalTime = 45000;
+    const auto fields = InstrumentStatusFields(r, [](double) { return std::string("3/15/23"); });
+    const std::vector<std::string> expected{"Vantor-6", "VN6-0101",     "unknown",
+                                            "Detected", "3.21",         "Yes",
+                                            "3/15/23",  "/dev/ttyUSB0", "19200"};
+    ASSERT_EQ(fields.size(), expected.size());
+    for (size_t i = 0; i < fields.size(); ++i) EXPECT_EQ(fields[i].second, expected[i]) << i;
+    r.Calibration().MaxDepth = 600;
+    EXPECT_EQ(InstrumentStatusFields(r, [](double) { return std::string(); })[2].second, "600");
 }
 
 }  // namespace
