@@ -1,6 +1,7 @@
 #include "files/CastList.h"
 
 #include <cmath>
+#include <fstream>
 
 #include "stream/NumberText.h"
 #include "stream/TextHelpers.h"
@@ -77,6 +78,23 @@ std::string DirectoryStatusText(double waited, bool complete) {
 
 std::string CastFilePath(const std::string& base, int64_t number, const char* extension) {
     return base + PlainInt(number) + extension;
+}
+
+bool HoldsCastEnd(std::string_view text) {
+    return ContainsNoCase(text, "end of cast") || ContainsNoCase(text, "'done");
+}
+
+bool RawFileHoldsCastEnd(const std::string& path) {
+    // the end comes last, followed at most by the instrument's prompt
+    constexpr std::streamoff kTail = 4096;
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) return false;
+    const std::streamoff size = file.tellg();
+    const std::streamoff from = size > kTail ? size - kTail : 0;
+    std::string tail(static_cast<size_t>(size - from), '\0');
+    file.seekg(from);
+    if (!file.read(tail.data(), static_cast<std::streamsize>(tail.size()))) return false;
+    return HoldsCastEnd(tail);
 }
 
 std::string CastDataSource(int64_t number) {

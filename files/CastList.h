@@ -60,6 +60,12 @@ bool DirectoryTimedOut(double waited, bool complete);
 
 // A cast's files: base + number + ".raw" (or ".dat").
 std::string CastFilePath(const std::string& base, int64_t number, const char* extension);
+
+// Received text that ends a cast's download: it holds "end of cast" or "'done", in any case.
+bool HoldsCastEnd(std::string_view text);
+// A cast's raw file that came to the cast's end: it exists and its last few kilobytes hold the
+// end. A download that was stopped, or a file that could not be read, gives false.
+bool RawFileHoldsCastEnd(const std::string& path);
 // The data source of a downloaded cast's calibrated file: "Instrument Cast3".
 std::string CastDataSource(int64_t number);
 

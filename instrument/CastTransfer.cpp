@@ -49,13 +49,13 @@ void HandleDirectory(ProgramState& program, int slot) {
     r.lastCommand.clear();
 }
 
-// The answer to a deletion or an erase: `done` leaves the deleting state for "stopped",
-// `refused` for "no data".
-void HandleDeletion(ProgramState& program, int slot, const char* done, const char* refused) {
+// The answer to a deletion or to clearing the log: "deleted" leaves the deleting state for
+// "stopped", `refused` (when given) for "no data".
+void HandleDeletion(ProgramState& program, int slot, const char* refused) {
     InstrumentRecord& r = program.Slot(slot);
     for (const std::string& line : r.replyLines) {
-        const bool ok = ContainsNoCase(line, done);
-        if (ok || ContainsNoCase(line, refused)) {
+        const bool ok = ContainsNoCase(line, "deleted");
+        if (ok || (refused && ContainsNoCase(line, refused))) {
             r.link.state = ok ? kLinkStopped : kLinkNoData;
             r.lastCommand.clear();
             return;
@@ -92,7 +92,7 @@ void CloseCastFiles(InstrumentRecord& r, RecordingContext& recording) {
     CloseDataFiles(r.recording, true, recording);
 }
 
-enum class CastEnd { kFinished, kCancelled };
+enum class CastEnd { kFinished, kEmpty, kCancelled };
 
 // Downloads one cast into the open files: the command, then the progress until the end of
 // the cast or a stop.
@@ -101,6 +101,9 @@ CastEnd DownloadCast(CastTransferContext& ctx, int slot, const CastEntry& cast) 
     InstrumentRecord& r = program.Slot(slot);
     const int64_t number = cast.Number(), size = cast.Size();
     SendCommand(program, "download", slot, PlainInt(number));
+    // text still waiting for its line end belongs to the cast before: the carriage return of
+    // its "End of cast" must not end this one
+    r.pendingInput.Clear();
     r.downloading = true;
     r.endOfCast = false;
     r.downloadLineCount = 0;
@@ -113,8 +116,7 @@ CastEnd DownloadCast(CastTransferContext& ctx, int slot, const CastEntry& cast) 
         if (ctx.silenceLimitSeconds > 0 && quiet > ctx.silenceLimitSeconds) program.cancelFlag = -1;
         return program.cancelFlag == -1;
     };
-    ctx.waiter.WaitUntil([&r] { return r.outputQueue.empty(); }, OutputDrainSeconds(r),
-                         stopRequested);
+    WaitOutputSent(ctx.waiter, r, stopRequested);
 
     const double start = program.Now();
     DownloadProgress progress(size, 0);
@@ -129,7 +131,8 @@ CastEnd DownloadCast(CastTransferContext& ctx, int slot, const CastEntry& cast) 
     };
     const WaitResult w = ctx.waiter.WaitUntil(finished, kNoTimeLimit, stopRequested);
     r.downloading = false;
-    return w == WaitResult::kDone ? CastEnd::kFinished : CastEnd::kCancelled;
+    if (w != WaitResult::kDone) return CastEnd::kCancelled;
+    return r.downloadLineCount > 0 ? CastEnd::kFinished : CastEnd::kEmpty;
 }
 
 }  // namespace
@@ -138,14 +141,17 @@ std::string CastWindowTitle(const std::string& instrumentName) {
     return instrumentName + " Logged Data";
 }
 
+std::string EmptyCastMessage(int64_t number) {
+    return "Cast " + PlainInt(number) + " ended with no sample.";
+}
+
 void RegisterCastReplyHandlers(ReplyHandlerTable& table) {
     table.Register("DIR", HandleDirectory);
     table.Register("DELCAST", [](ProgramState& program, int slot) {
-        HandleDeletion(program, slot, "deleted", "no cast");
+        HandleDeletion(program, slot, "no cast");
     });
-    table.Register("CLEARLOGCOMMAND", [](ProgramState& program, int slot) {
-        HandleDeletion(program, slot, "erased", "aborted");
-    });
+    table.Register("CLEARLOGCOMMAND",
+                   [](ProgramState& program, int slot) { HandleDeletion(program, slot, nullptr); });
 }
 
 DirectoryResult LoadCastDirectory(CastTransferContext& ctx, int slot, CastDirectory& directory) {
@@ -252,10 +258,16 @@ TransferResult TransferCasts(CastTransferContext& ctx, int slot,
             break;
         }
         CloseCastFiles(r, ctx.recording);
+        if (end == CastEnd::kEmpty) {
+            // its files stay as they came, and the transfer goes on with the next cast
+            program.prompter.ShowMessage(EmptyCastMessage(number));
+            result = TransferResult::kEmptyCast;
+            continue;
+        }
         view.CastDone(number, raw, dat);
     }
-    if (result == TransferResult::kComplete) {
-        program.prompter.ShowMessage(kTransferCompleteMessage);
+    if (result == TransferResult::kComplete) program.prompter.ShowMessage(kTransferCompleteMessage);
+    if (result == TransferResult::kComplete || result == TransferResult::kEmptyCast) {
         r.link.state = kLinkStopped;
     }
     program.cancelFlag = 0;
@@ -282,15 +294,16 @@ DeleteResult DeleteCasts(CastTransferContext& ctx, int slot, const std::vector<C
     }
     RegisterCastReplyHandlers(program.replyHandlers);
     const auto stopRequested = [&] { return program.cancelFlag == -1 || LinkLost(r)(); };
-    // the deleting state lasts until the instrument has answered (the silence rule may turn it
-    // into "No Data" first when the last text came long ago, so the answer itself is awaited)
-    const auto answered = [&](const char* command) {
+    // the deleting state lasts until the instrument says "deleted" (stopped), that there is no
+    // such cast, or the no-data rule finds it silent (no data); false when it outlasted the
+    // limit or the wait was given up
+    const auto deletingEnded = [&](const char* command) {
         const WaitResult w =
-            ctx.waiter.WaitUntil([&r, command] { return r.lastCommand != command; },
+            ctx.waiter.WaitUntil([&r] { return r.link.state != kLinkDeletingCast; },
                                  OutputDrainSeconds(r) + kDeleteWaitSeconds, stopRequested);
+        if (r.lastCommand == command) r.lastCommand.clear();
         if (w == WaitResult::kDone) return true;
         r.link.state = kLinkNoData;
-        r.lastCommand.clear();
         return false;
     };
 
@@ -298,7 +311,8 @@ DeleteResult DeleteCasts(CastTransferContext& ctx, int slot, const std::vector<C
     for (size_t i = 0; i < listed.size(); ++i) {
         if (!selected[i]) continue;
         SendCommand(program, "DELCAST", slot, PlainInt(listed[i].Number()));
-        if (!answered("DELCAST")) return DeleteResult::kFailed;
+        if (!deletingEnded("DELCAST")) return DeleteResult::kFailed;
+        // only the instrument's "deleted" confirms it
         if (r.link.state == kLinkStopped) {
             selected[i] = false;
         } else {
@@ -320,9 +334,7 @@ DeleteResult DeleteCasts(CastTransferContext& ctx, int slot, const std::vector<C
             return DeleteResult::kFailed;
         }
         r.port->Write("Y\r");
-        if (!answered("CLEARLOGCOMMAND") || r.link.state != kLinkStopped) {
-            return DeleteResult::kFailed;
-        }
+        if (!deletingEnded("CLEARLOGCOMMAND")) return DeleteResult::kFailed;
     }
     return DeleteResult::kDeleted;
 }

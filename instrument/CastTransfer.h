@@ -39,6 +39,8 @@ inline constexpr const char* kSelectCastsMessage = "Select one or more casts to 
 
 // The transfer window's title: the instrument's name and " Logged Data".
 std::string CastWindowTitle(const std::string& instrumentName);
+// A cast whose download ended before any sample came: "Cast 5 ended with no sample."
+std::string EmptyCastMessage(int64_t number);
 
 // What the transfer window shows. Every method has a do-nothing default.
 class CastTransferView {
@@ -79,8 +81,8 @@ struct CastTransferContext {
 
 // Installs the reply handlers of DIR, DELCAST and CLEARLOGCOMMAND. The directory's lines go to
 // the slot's cast-list queue; the listing has ended with its memory line or its prompt after
-// the heading. A cast deleted, or none of that number, ends the deleting state (4, or 11 when
-// there was no such cast); so does the end of an erase.
+// the heading. The instrument's "deleted" ends the deleting state of a deletion or of clearing
+// the log (4, stopped); "no cast" ends that of a deletion (11, no data).
 void RegisterCastReplyHandlers(ReplyHandlerTable& table);
 
 enum class DirectoryResult { kLoaded, kTimedOut, kCancelled };
@@ -91,13 +93,15 @@ DirectoryResult LoadCastDirectory(CastTransferContext& ctx, int slot, CastDirect
 
 enum class TransferResult {
     kComplete,   // every cast downloaded: "Transfer Complete"
+    kEmptyCast,  // every cast came to its end, but one or more brought no sample (each said)
     kCancelled,  // stopped by the user (or by silence): "Transfer Cancelled"
     kRefused,    // not started: the instrument was not ready, the path wrong, or no overwrite
     kFailed,     // a file could not be opened; the files already written stay
 };
 
 // Transfer: downloads each of `casts` in turn into base + number + ".raw" and, with `withDat`,
-// ".dat". Called while a transfer runs, it asks that transfer to stop instead.
+// ".dat". Called while a transfer runs, it asks that transfer to stop instead. A stop leaves
+// STOP queued: the port must stay open until it has gone out.
 TransferResult TransferCasts(CastTransferContext& ctx, int slot,
                              const std::vector<CastEntry>& casts, const std::string& base,
                              bool withDat);
@@ -106,11 +110,13 @@ enum class DeleteResult {
     kDeleted,     // every selected cast deleted (with all of them, the log cleared too)
     kNoneChosen,  // nothing selected: the message was shown
     kDeclined,    // the user chose not to delete
-    kFailed,      // the instrument did not confirm a deletion in time; the rest were kept
+    kFailed,      // a deletion was not confirmed, or the deleting state outlasted its limit
 };
 
-// Delete (Trevan-2): the selected casts one by one, unselecting each deleted entry; when all
-// listed casts were selected and deleted, the log is cleared as well to reset the cast counter.
+// Delete (Trevan-2): the selected casts one by one, each waited for while the deleting state
+// lasts, unselecting each entry the instrument said "deleted" to; when all listed casts were
+// selected and deleted, the log is cleared as well to reset the cast counter, waited for the
+// same way (the instrument's "deleted" or the no-data rule ends it).
 DeleteResult DeleteCasts(CastTransferContext& ctx, int slot, const std::vector<CastEntry>& listed,
                          std::vector<bool>& selected);
 

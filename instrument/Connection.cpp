@@ -129,7 +129,7 @@ std::string SleepQuestion(const std::string& model) {
 }
 
 std::string PortNotOpenedMessage(const std::string& port, const std::string& systemText) {
-    return "Port" + port + " could not be opened. " + systemText;
+    return "Port " + port + " could not be opened. " + systemText;
 }
 
 bool SerialNumbersMatch(std::string_view a, std::string_view b) {

@@ -74,7 +74,7 @@ std::string SerialMismatchQuestion(const std::string& instrumentSerial,
 std::string CalReminderText(int64_t days);
 // "Put the " + model + " to sleep before disconnecting?"
 std::string SleepQuestion(const std::string& model);
-// "Port" + port + " could not be opened. " + the system's text.
+// "Port " + port + " could not be opened. " + the system's text.
 std::string PortNotOpenedMessage(const std::string& port, const std::string& systemText);
 
 // Two serial numbers belong to the same instrument: SerialsMatch, with "unknown" in any case.

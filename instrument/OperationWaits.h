@@ -8,6 +8,7 @@
 #include "instrument/InputTimer.h"
 #include "instrument/InstrumentRecord.h"
 #include "instrument/SerialInputLoop.h"
+#include "instrument/Waiter.h"
 
 namespace tidewell {
 
@@ -24,6 +25,17 @@ inline double OutputDrainSeconds(const InstrumentRecord& r) {
 // A wait gives up when the port closed or the connection's cancel was requested.
 inline std::function<bool()> LinkLost(const InstrumentRecord& r) {
     return [&r] { return !r.PortOpen() || r.cancelRequest == kCancelRequested; };
+}
+
+// Lets the queued output go out to the instrument, for at most the time it needs at the tick's
+// pace. A port closed before that drops what was still queued: a stop, the end of a setting
+// sent one character a tick. Without `cancelled` only a closed port ends the wait early.
+inline WaitResult WaitOutputSent(Waiter& waiter, const InstrumentRecord& r,
+                                 const std::function<bool()>& cancelled = {}) {
+    return waiter.WaitUntil(
+        [&r] { return r.outputQueue.empty() && (!r.port || r.port->BytesToWrite() <= 0); },
+        OutputDrainSeconds(r),
+        [&r, &cancelled] { return !r.PortOpen() || (cancelled && cancelled()); });
 }
 
 }  // namespace tidewell

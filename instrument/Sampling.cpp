@@ -224,7 +224,7 @@ ApplyResult ApplySampleParams(ProgramState& program, Waiter& waiter, int slot,
     QueueOutput(program, slot,
                 BuildApplyText(r.instrumentType, r.Calibration(), r.HasShutter(), r.sampling,
                                edited, nonvolatile));
-    waiter.WaitUntil([&r] { return r.outputQueue.empty(); }, OutputDrainSeconds(r), LinkLost(r));
+    WaitOutputSent(waiter, r, LinkLost(r));
     return LoadSampleParams(program, waiter, slot) ? ApplyResult::kApplied
                                                    : ApplyResult::kNotReloaded;
 }

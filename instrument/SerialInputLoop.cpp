@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "calibration/Conversion.h"
+#include "files/CastList.h"
 #include "files/DatFile.h"
 #include "instrument/ProgramState.h"
 #include "instrument/ReplyHandler.h"
@@ -58,10 +59,7 @@ void ReadPortInput(ProgramState& program, int slot) {
     }
     r.pendingInput.Append(chunk);
 
-    if (r.downloading && (ContainsNoCase(r.pendingInput.Pending(), "end of cast") ||
-                          ContainsNoCase(r.pendingInput.Pending(), "'done"))) {
-        r.endOfCast = true;
-    }
+    if (r.downloading && HoldsCastEnd(r.pendingInput.Pending())) r.endOfCast = true;
     if (r.blockTransfer && r.blockReceiver.Active()) {
         if (r.blockReceiver.Receive(chunk)) r.pendingInput.Clear();
         return;

@@ -55,6 +55,35 @@ CalendarTime ToCalendar(double dateValue) {
     return t;
 }
 
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+std::string CalendarTimeError(const CalendarTime& t) {
+    static constexpr const char* kMonths[12] = {"January",   "February", "March",    "April",
+                                                "May",       "June",     "July",     "August",
+                                                "September", "October",  "November", "December"};
+    const auto part = [](const char* name, int value, const std::string& where, int last,
+                         int first) {
+        return std::string(name) + " " + std::to_string(value) + " does not exist" + where + " (" +
+               std::to_string(first) + "-" + std::to_string(last) + ")";
+    };
+    if (t.month < 1 || t.month > 12) return part("month", t.month, "", 12, 1);
+    const int days = DaysInMonth(t.year, t.month);
+    if (t.day < 1 || t.day > days) {
+        return part("day", t.day,
+                    std::string(" in ") + kMonths[t.month - 1] + " " + std::to_string(t.year), days,
+                    1);
+    }
+    if (t.hour < 0 || t.hour > 23) return part("hour", t.hour, "", 23, 0);
+    if (t.minute < 0 || t.minute > 59) return part("minute", t.minute, "", 59, 0);
+    if (t.second < 0 || t.second > 59) return part("second", t.second, "", 59, 0);
+    return "";
+}
+
 double UnixSecondsFromDate(double dateValue) {
     return (dateValue - kEpoch1970) * 86400.0;
 }

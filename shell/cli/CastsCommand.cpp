@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/CastList.h"
+#include "files/FilePaths.h"
 #include "instrument/CastTransfer.h"
 #include "shell/cli/InstrumentSession.h"
 #include "shell/cli/Json.h"
@@ -20,15 +21,16 @@ namespace {
 constexpr const char* kHelp =
     "Usage: tidewell casts list     CONNECTION\n"
     "       tidewell casts download CONNECTION (--casts N,N... | --all) --out BASE [--no-dat]\n"
-    "                               [--yes]\n"
+    "                               [--skip-existing] [--yes]\n"
     "       tidewell casts delete   CONNECTION (--casts N,N... | --all) [--yes]   (Trevan-2)\n"
     "       tidewell casts erase    CONNECTION [--yes]               (other instruments)\n"
     "\n"
     "list prints the instrument's cast directory as JSON: the column heading, the memory\n"
     "status and each cast's number, size (samples) and line. download writes each cast to\n"
     "BASE<number>.raw and, unless --no-dat, BASE<number>.dat (converted as it arrives), one\n"
-    "JSON line per cast on stdout, a progress bar on stderr when it is a terminal. delete and\n"
-    "erase print the directory as it is afterwards.\n"
+    "JSON line per cast on stdout, its progress on stderr (a bar on a terminal, else a line\n"
+    "every tenth of the cast). delete and erase print the directory as it is afterwards; a\n"
+    "deleted cast still listed then is a failure.\n"
     "\n"
     "CONNECTION:\n"
     "%CONNECT%"
@@ -38,12 +40,15 @@ constexpr const char* kHelp =
     "  --out BASE       the path and name start of the files (\"/data/run\" gives\n"
     "                   /data/run3.raw)\n"
     "  --no-dat         raw files only\n"
+    "  --skip-existing  leave out the casts already downloaded: their .raw file (and .dat,\n"
+    "                   unless --no-dat) is there and the .raw holds the cast's end\n"
     "  --yes            answer yes to the questions: overwrite files that exist, delete,\n"
     "                   erase (without it they are answered no and nothing is done)\n"
     "\n"
-    "SIGINT or SIGTERM stops a download (the instrument is told to stop; the files of the\n"
-    "cast stay as far as they came), and so does a minute without any data. Exit status 0\n"
-    "when everything asked was done, 1 when not, 2 for a usage error.\n";
+    "SIGINT or SIGTERM stops a download (the instrument is told to stop before the port\n"
+    "closes; the files of the cast stay as far as they came), and so does a minute without\n"
+    "any data. A cast that ends without a single sample is reported and counts as a failure.\n"
+    "Exit status 0 when everything asked was done, 1 when not, 2 for a usage error.\n";
 
 // A download that hears nothing for this long is stopped.
 constexpr double kSilenceLimitSeconds = 60;
@@ -55,6 +60,7 @@ struct CastsOptions {
     bool all = false;
     std::string base;
     bool withDat = true;
+    bool skipExisting = false;
     bool yes = false;
 };
 
@@ -95,6 +101,8 @@ bool ParseCastsOptions(const std::vector<std::string>& args, CastsOptions& o, st
             }
         } else if (a == "--no-dat" && o.action == "download") {
             o.withDat = false;
+        } else if (a == "--skip-existing" && o.action == "download") {
+            o.skipExisting = true;
         } else if (a == "--yes" && o.action != "list") {
             o.yes = true;
         } else {
@@ -127,13 +135,17 @@ std::string DirectoryJson(const CastDirectory& d) {
         .Text();
 }
 
-// The transfer window's progress as one terminal line.
+// The transfer window's progress: one line redrawn on a terminal, plain lines elsewhere.
 class TerminalTransferView : public CastTransferView {
   public:
     TerminalTransferView(CliContext& ctx, CliPrompter& prompter)
         : ctx_(ctx), line_(ctx, prompter) {}
     void ShowProgress(int64_t value, int64_t range, const std::string& label,
                       const std::string& remaining) override {
+        // "Cast3: ..." : each cast's progress starts a line of its own
+        const std::string cast = label.substr(0, label.find(':'));
+        if (cast != cast_) line_.Done();
+        cast_ = cast;
         line_.Show(range > 0 ? static_cast<double>(value) / static_cast<double>(range) : 0,
                    label + (remaining.empty() ? "" : "  " + remaining));
     }
@@ -152,6 +164,7 @@ class TerminalTransferView : public CastTransferView {
   private:
     CliContext& ctx_;
     ProgressLine line_;
+    std::string cast_;
 };
 
 // The casts of the directory the options name, in the directory's order; false with a message
@@ -171,6 +184,36 @@ bool SelectCasts(CliContext& ctx, const CastsOptions& o, const CastDirectory& d,
         }
     }
     return true;
+}
+
+// True when none of the deleted casts is listed any more; each one still there is said.
+bool NoneListed(CliContext& ctx, const std::vector<CastEntry>& deleted, const CastDirectory& d) {
+    bool none = true;
+    for (const CastEntry& cast : deleted) {
+        for (const CastEntry& entry : d.entries()) {
+            if (entry.Number() != cast.Number()) continue;
+            ctx.err << "casts: cast " << cast.Number()
+                    << " is still in the instrument's directory\n";
+            none = false;
+        }
+    }
+    return none;
+}
+
+// The casts whose files are not complete yet; the others are said and left out.
+std::vector<CastEntry> NotYetDownloaded(CliContext& ctx, const std::vector<CastEntry>& casts,
+                                        const CastsOptions& o) {
+    std::vector<CastEntry> left;
+    for (const CastEntry& cast : casts) {
+        const std::string raw = CastFilePath(o.base, cast.Number(), ".raw");
+        if (RawFileHoldsCastEnd(raw) &&
+            (!o.withDat || FileExists(CastFilePath(o.base, cast.Number(), ".dat")))) {
+            ctx.err << "casts: cast " << cast.Number() << " is there already: " << raw << '\n';
+        } else {
+            left.push_back(cast);
+        }
+    }
+    return left;
 }
 
 int RunCastsAction(CliContext& ctx, const CastsOptions& o) {
@@ -212,7 +255,7 @@ int RunCastsAction(CliContext& ctx, const CastsOptions& o) {
             return 1;
         }
         ctx.out << DirectoryJson(directory) << '\n';
-        return 0;
+        return NoneListed(ctx, directory.entries(), directory) ? 0 : 1;
     }
     if (!list()) return 1;
     if (o.action == "list") {
@@ -221,18 +264,20 @@ int RunCastsAction(CliContext& ctx, const CastsOptions& o) {
     }
     std::vector<bool> selected;
     if (!SelectCasts(ctx, o, directory, selected)) return 1;
-    if (o.action == "delete") {
-        const DeleteResult result =
-            DeleteCasts(transfer, InstrumentSession::kSlot, directory.entries(), selected);
-        if (result == DeleteResult::kDeclined || result == DeleteResult::kNoneChosen) return 1;
-        const bool listed = list();
-        if (listed) ctx.out << DirectoryJson(directory) << '\n';
-        return result == DeleteResult::kDeleted && listed ? 0 : 1;
-    }
     std::vector<CastEntry> casts;
     for (size_t i = 0; i < selected.size(); ++i) {
         if (selected[i]) casts.push_back(directory.entries()[i]);
     }
+    if (o.action == "delete") {
+        const DeleteResult result =
+            DeleteCasts(transfer, InstrumentSession::kSlot, directory.entries(), selected);
+        if (result == DeleteResult::kDeclined || result == DeleteResult::kNoneChosen) return 1;
+        if (!list()) return 1;
+        ctx.out << DirectoryJson(directory) << '\n';
+        return result == DeleteResult::kDeleted && NoneListed(ctx, casts, directory) ? 0 : 1;
+    }
+    if (o.skipExisting) casts = NotYetDownloaded(ctx, casts, o);
+    if (o.skipExisting && casts.empty()) return 0;
     const TransferResult result =
         TransferCasts(transfer, InstrumentSession::kSlot, casts, o.base, o.withDat);
     return result == TransferResult::kComplete ? 0 : 1;

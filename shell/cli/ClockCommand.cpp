@@ -11,6 +11,7 @@
 #include "shell/cli/InstrumentSession.h"
 #include "shell/cli/Json.h"
 #include "shell/cli/Subcommands.h"
+#include "stream/DateValue.h"
 #include "stream/NumberText.h"
 
 namespace tidewell::cli {
@@ -25,7 +26,11 @@ constexpr const char* kClockHelp =
     "\n"
     "get prints the instrument's date and time, the computer's, and how many seconds the\n"
     "instrument is ahead, as JSON. set sets the instrument's clock to the computer's time (the\n"
-    "default) or to the time given, then reads it back and prints it as get does.\n"
+    "default) or to the time given, then reads it back and prints it as get does. The time\n"
+    "given must exist: month 1-12, a day of that month, 00:00:00 to 23:59:59; the year 70-99\n"
+    "is 1970-1999, 00-69 is 2000-2069.\n"
+    "\n"
+    "Exit status 0 when the clock was read (and set), 1 when not, 2 for a usage error.\n"
     "\n"
     "CONNECTION:\n"
     "%CONNECT%";
@@ -69,6 +74,30 @@ std::string ClockJson(ProgramState& program, const InstrumentRecord& r) {
         .Text();
 }
 
+// "MM/DD/YY HH:MM:SS" as a person types it: one or two digits a field, two for the year (70-99
+// the 1900s, else the 2000s), 24-hour time. The fields are only read here; whether they name a
+// moment that exists is checked apart.
+bool ReadClockSetting(const std::string& text, CalendarTime& t) {
+    size_t at = 0;
+    const auto field = [&](int& value, size_t minDigits, char after) {
+        size_t digits = 0;
+        value = 0;
+        while (at < text.size() && digits < 2 && text[at] >= '0' && text[at] <= '9') {
+            value = value * 10 + (text[at++] - '0');
+            ++digits;
+        }
+        if (digits < minDigits) return false;
+        if (after == 0) return at == text.size();
+        return at < text.size() && text[at++] == after;
+    };
+    if (!field(t.month, 1, '/') || !field(t.day, 1, '/') || !field(t.year, 2, ' ') ||
+        !field(t.hour, 1, ':') || !field(t.minute, 2, ':') || !field(t.second, 2, 0)) {
+        return false;
+    }
+    t.year += t.year < 70 ? 2000 : 1900;
+    return true;
+}
+
 }  // namespace
 
 int RunClock(CliContext& ctx) {
@@ -81,20 +110,22 @@ int RunClock(CliContext& ctx) {
     std::string action = ctx.args.empty() ? std::string() : ctx.args[0];
     bool toComputer = false;
     std::string timeText;
+    CalendarTime time;
     if (action != "get" && action != "set") {
         error = action.empty() ? "get or set is needed" : "unknown action " + action;
     }
     for (size_t i = 1; i < ctx.args.size() && error.empty(); ++i) {
         const std::string& a = ctx.args[i];
         if (TakeConnectOption(ctx.args, i, connect, error)) continue;
-        double date = 0;
         if (action == "set" && a == "--to-computer") {
             toComputer = true;
         } else if (action == "set" && a == "--time") {
-            if (i + 1 >= ctx.args.size() || !ReadInstrumentDateTime(ctx.args[i + 1], date)) {
+            if (i + 1 >= ctx.args.size() || !ReadClockSetting(ctx.args[i + 1], time)) {
                 error = "--time needs a date and time \"MM/DD/YY HH:MM:SS\"";
             } else {
                 timeText = ctx.args[++i];
+                const std::string wrong = CalendarTimeError(time);
+                if (!wrong.empty()) error = "--time \"" + timeText + "\": " + wrong;
             }
         } else {
             error = "unknown option " + a;
@@ -116,11 +147,9 @@ int RunClock(CliContext& ctx) {
     InstrumentRecord& r = session.record();
     const int slot = InstrumentSession::kSlot;
     if (action == "set") {
-        double date = program.Now();
-        if (!timeText.empty()) ReadInstrumentDateTime(timeText, date);
+        const double date = timeText.empty() ? program.Now() : DateTimeValue(time);
         if (!SetInstrumentClock(program, slot, date)) return 1;
-        session.waiter().WaitUntil([&r] { return r.outputQueue.empty(); }, OutputDrainSeconds(r),
-                                   LinkLost(r));
+        WaitOutputSent(session.waiter(), r, LinkLost(r));
     }
     if (!ReadInstrumentClock(program, session.waiter(), slot)) {
         ctx.err << "clock: the " << r.modelName << " did not tell its time\n";

@@ -11,6 +11,7 @@
 #include "files/FilePaths.h"
 #include "instrument/Commands.h"
 #include "instrument/Connection.h"
+#include "instrument/OperationWaits.h"
 #include "settings/SettingsKeys.h"
 #include "stream/NumberText.h"
 
@@ -133,8 +134,15 @@ std::string CliPrompter::AskSavePath(const std::string&, const std::string& sugg
 }
 
 void ProgressLine::Show(double fraction, const std::string& text) {
-    if (!ctx_.errIsTerminal) return;
     fraction = fraction < 0 ? 0 : fraction > 1 ? 1 : fraction;
+    if (!ctx_.errIsTerminal) {
+        const int tenth = static_cast<int>(fraction * 10);
+        if (tenth <= tenthShown_) return;
+        tenthShown_ = tenth;
+        ctx_.err << text << '\n';
+        ctx_.err.flush();
+        return;
+    }
     const int filled = static_cast<int>(fraction * kBarWidth);
     ctx_.err << "\r[" << std::string(static_cast<size_t>(filled), '#')
              << std::string(static_cast<size_t>(kBarWidth - filled), ' ') << "] " << text
@@ -144,6 +152,7 @@ void ProgressLine::Show(double fraction, const std::string& text) {
 }
 
 void ProgressLine::Done() {
+    tenthShown_ = -1;
     if (!prompter_.progressShown) return;
     ctx_.err << '\n';
     ctx_.err.flush();
@@ -205,7 +214,12 @@ bool InstrumentSession::Connect(const ConnectOptions& o) {
 }
 
 void InstrumentSession::Disconnect() {
-    if (record().PortOpen()) tidewell::Disconnect(connection_, kSlot);
+    InstrumentRecord& r = record();
+    if (!r.PortOpen()) return;
+    // a stop or a setting still queued reaches the instrument before the port closes, also
+    // after SIGINT
+    WaitOutputSent(waiter_, r);
+    tidewell::Disconnect(connection_, kSlot);
 }
 
 bool ParseNumberList(const std::string& text, std::vector<int64_t>& numbers) {

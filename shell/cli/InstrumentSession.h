@@ -69,19 +69,21 @@ class CliPrompter : public Prompter {
     std::vector<std::string> shown_;
 };
 
-// A text progress bar on one terminal line, redrawn in place; nothing when stderr is no
-// terminal.
+// Progress on stderr: on a terminal a text bar on one line, redrawn in place; elsewhere (a log
+// file, a pipe) the text as a plain line, the first time and then each time the fraction
+// reaches a further tenth.
 class ProgressLine {
   public:
     ProgressLine(CliContext& ctx, CliPrompter& prompter) : ctx_(ctx), prompter_(prompter) {}
     // `fraction` 0-1 of the bar, then the text.
     void Show(double fraction, const std::string& text);
-    // Ends the line.
+    // Ends the line; the next Show starts another.
     void Done();
 
   private:
     CliContext& ctx_;
     CliPrompter& prompter_;
+    int tenthShown_ = -1;  // plain lines: the tenth of the last one
 };
 
 // Slot 0 of a program state, connected headless.
@@ -98,7 +100,7 @@ class InstrumentSession {
     // calibration (the file given, else read from the instrument). False with the program's
     // message already shown.
     bool Connect(const ConnectOptions& options);
-    // Closes the port (the instrument is left as it is).
+    // Closes the port once the queued output has gone out (the instrument is left as it is).
     void Disconnect();
     // From now on a signal only sets StopRequested(): the waits that follow (stopping the
     // instrument, putting it to sleep) run to their end.

@@ -2,8 +2,11 @@
 // Sampling Options dialog does and prints it as JSON; `set` changes the fields given, applies
 // them with the family's commands and prints the set-up read back afterwards.
 
+#include <algorithm>
+#include <cmath>
 #include <ostream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "instrument/Commands.h"
@@ -49,7 +52,13 @@ constexpr const char* kHelp =
     "  --yes                    with bb/fl sharing, raise a period below 0.3 s to 0.3 s\n"
     "                           (without it the set-up is not sent)\n"
     "\n"
-    "Exit status 0 when the set-up was read (and sent), 1 when not, 2 for a usage error.\n";
+    "Each field given is compared with what is sent and with what the instrument reads back\n"
+    "afterwards: a value the program changed (a period raised to 0.1 s or 0.3 s, seconds\n"
+    "rounded to whole ones) is said on stderr, and so is a value the instrument did not take\n"
+    "(the a-, c- and x-Lumo take the burst length and interval only with burst mode on).\n"
+    "\n"
+    "Exit status 0 when the set-up was read (and sent, and every field given read back as\n"
+    "sent), 1 when not, 2 for a usage error.\n";
 
 constexpr const char* kModeNames[] = {"bb", "fl", "share"};
 
@@ -72,31 +81,119 @@ struct SamplingOptions {
 
 enum class Kind { kNumber, kOnOff, kFormat, kDirection, kMode };
 
+using P = SamplingParameters;
+
+// A field of the set-up read and written as a number: flags 1 or 0, the hexadecimal format 1,
+// the counter-clockwise direction 1, the fluorescence modes 0-2. Writing stores what the field
+// can hold (whole seconds, single precision).
+struct Access {
+    double (*get)(const P&);
+    void (*set)(P&, double);
+};
+
+template <auto Member>
+constexpr Access Field() {
+    return {[](const P& p) { return static_cast<double>(p.*Member); },
+            [](P& p, double v) {
+                using T = std::remove_reference_t<decltype(p.*Member)>;
+                if constexpr (std::is_same_v<T, bool>) {
+                    p.*Member = v != 0;
+                } else if constexpr (std::is_integral_v<T>) {
+                    p.*Member = RoundToInt32(v);
+                } else {
+                    p.*Member = static_cast<T>(v);
+                }
+            }};
+}
+
+template <int Channel>
+constexpr Access Mode() {
+    return {[](const P& p) { return static_cast<double>(p.fluorescenceMode[Channel]); },
+            [](P& p, double v) { p.fluorescenceMode[Channel] = static_cast<int>(v); }};
+}
+
+// The rate stands for the period's reciprocal.
+constexpr Access kRate = {
+    [](const P& p) { return p.period > 0 ? 1 / static_cast<double>(p.period) : 0.0; },
+    [](P& p, double v) { p.period = v > 0 ? static_cast<float>(1 / v) : 0; }};
+
+// A field flag, the families it belongs to, its values and its field.
 struct FieldRule {
     const char* flag;
     unsigned families;
     Kind kind;
+    Access field;
 };
 
+constexpr unsigned kAll = kSingle | kTrevan | kVantor;
+
 constexpr FieldRule kFieldRules[] = {
-    {"--period", kSingle | kTrevan | kVantor, Kind::kNumber},
-    {"--rate", kSingle | kTrevan | kVantor, Kind::kNumber},
-    {"--delay", kSingle | kTrevan | kVantor, Kind::kNumber},
-    {"--burst", kSingle | kTrevan | kVantor, Kind::kOnOff},
-    {"--warmup", kTrevan | kVantor, Kind::kNumber},
-    {"--burst-length", kSingle | kTrevan | kVantor, Kind::kNumber},
-    {"--burst-interval", kSingle | kTrevan | kVantor, Kind::kNumber},
-    {"--total-hours", kVantor, Kind::kNumber},
-    {"--sleep-when-full", kVantor, Kind::kOnOff},
-    {"--power-up-start", kTrevan | kVantor, Kind::kOnOff},
-    {"--format", kSingle, Kind::kFormat},
-    {"--shutter", kShutter, Kind::kOnOff},
-    {"--shutter-auto", kShutter, Kind::kOnOff},
-    {"--shutter-time", kShutter, Kind::kNumber},
-    {"--shutter-direction", kShutter, Kind::kDirection},
-    {"--fl1", kFluorescence, Kind::kMode},
-    {"--fl2", kFluorescence, Kind::kMode},
+    {"--period", kAll, Kind::kNumber, Field<&P::period>()},
+    {"--rate", kAll, Kind::kNumber, kRate},
+    {"--delay", kAll, Kind::kNumber, Field<&P::startDelay>()},
+    {"--burst", kAll, Kind::kOnOff, Field<&P::burstMode>()},
+    {"--warmup", kTrevan | kVantor, Kind::kNumber, Field<&P::burstWarmup>()},
+    {"--burst-length", kAll, Kind::kNumber, Field<&P::burstLength>()},
+    {"--burst-interval", kAll, Kind::kNumber, Field<&P::burstInterval>()},
+    {"--total-hours", kVantor, Kind::kNumber, Field<&P::totalDuration>()},
+    {"--sleep-when-full", kVantor, Kind::kOnOff, Field<&P::sleepWhenMemoryFull>()},
+    {"--power-up-start", kTrevan | kVantor, Kind::kOnOff, Field<&P::startOnPowerUp>()},
+    {"--format", kSingle, Kind::kFormat, Field<&P::hexadecimalFormat>()},
+    {"--shutter", kShutter, Kind::kOnOff, Field<&P::shutterEnabled>()},
+    {"--shutter-auto", kShutter, Kind::kOnOff, Field<&P::shutterAutomatic>()},
+    {"--shutter-time", kShutter, Kind::kNumber, Field<&P::shutterOperateTime>()},
+    {"--shutter-direction", kShutter, Kind::kDirection, Field<&P::shutterCounterClockwise>()},
+    {"--fl1", kFluorescence, Kind::kMode, Mode<0>()},
+    {"--fl2", kFluorescence, Kind::kMode, Mode<1>()},
 };
+
+const FieldRule& RuleOf(const std::string& flag) {
+    for (const FieldRule& f : kFieldRules)
+        if (flag == f.flag) return f;
+    return kFieldRules[0];  // the flags were checked when they were read
+}
+
+// The number a flag's value text stands for.
+double ValueNumber(Kind kind, const std::string& text) {
+    switch (kind) {
+        case Kind::kNumber:
+            return ReadDecimal(text);
+        case Kind::kOnOff:
+            return text == "on";
+        case Kind::kFormat:
+            return text == "hex";
+        case Kind::kDirection:
+            return text == "ccw";
+        case Kind::kMode:
+            break;
+    }
+    for (int m = 0; m < 3; ++m)
+        if (text == kModeNames[m]) return m;
+    return 0;
+}
+
+// A field's number as its flag writes it.
+std::string ValueText(Kind kind, double v) {
+    switch (kind) {
+        case Kind::kNumber:
+            return FormatSignificantLeadingZero(v, 7);
+        case Kind::kOnOff:
+            return v != 0 ? "on" : "off";
+        case Kind::kFormat:
+            return v != 0 ? "hex" : "decimal";
+        case Kind::kDirection:
+            return v != 0 ? "ccw" : "cw";
+        case Kind::kMode:
+            break;
+    }
+    const int m = static_cast<int>(v);
+    return m >= 0 && m < 3 ? kModeNames[m] : PlainInt(m);
+}
+
+// Equal as far as an instrument's answer tells (it may state a period as a rate, rounded).
+bool SameValue(double a, double b) {
+    return std::fabs(a - b) <= 1e-4 * std::max({1.0, std::fabs(a), std::fabs(b)});
+}
 
 std::string Help() {
     std::string help = kHelp;
@@ -195,30 +292,34 @@ bool EditFields(CliContext& ctx, InstrumentRecord& r, const SamplingOptions& o,
             ctx.err << "sampling: " << f.flag << " does not apply to this " << r.modelName << "\n";
             return false;
         }
-        const double n = ReadDecimal(f.text);
-        const bool on = f.text == "on";
-        if (f.flag == "--period") p.period = static_cast<float>(n);
-        if (f.flag == "--rate") p.period = n > 0 ? static_cast<float>(1 / n) : 0;
-        if (f.flag == "--delay") p.startDelay = RoundToInt32(n);
-        if (f.flag == "--burst") p.burstMode = on;
-        if (f.flag == "--warmup") p.burstWarmup = RoundToInt32(n);
-        if (f.flag == "--burst-length") p.burstLength = RoundToInt32(n);
-        if (f.flag == "--burst-interval") p.burstInterval = static_cast<float>(n);
-        if (f.flag == "--total-hours") p.totalDuration = static_cast<float>(n);
-        if (f.flag == "--sleep-when-full") p.sleepWhenMemoryFull = on;
-        if (f.flag == "--power-up-start") p.startOnPowerUp = on;
-        if (f.flag == "--format") p.hexadecimalFormat = f.text == "hex";
-        if (f.flag == "--shutter") p.shutterEnabled = on;
-        if (f.flag == "--shutter-auto") p.shutterAutomatic = on;
-        if (f.flag == "--shutter-time") p.shutterOperateTime = static_cast<float>(n);
-        if (f.flag == "--shutter-direction") p.shutterCounterClockwise = f.text == "ccw";
-        for (int k = 0; k < 2; ++k) {
-            if (f.flag != (k == 0 ? "--fl1" : "--fl2")) continue;
-            for (int m = 0; m < 3; ++m)
-                if (f.text == kModeNames[m]) p.fluorescenceMode[k] = m;
-        }
+        const FieldRule& rule = RuleOf(f.flag);
+        rule.field.set(p, ValueNumber(rule.kind, f.text));
     }
     return true;
+}
+
+// Compares each field given with what was sent and with what the instrument reads back. A
+// value the program changed (a period raised to its minimum, seconds rounded to whole ones) is
+// said; a value the instrument did not take is said and makes the result false.
+bool ReportSetUp(CliContext& ctx, const InstrumentRecord& r, const SamplingOptions& o,
+                 const SamplingParameters& sent) {
+    bool taken = true;
+    for (const FieldValue& f : o.fields) {
+        const FieldRule& rule = RuleOf(f.flag);
+        const double asked = ValueNumber(rule.kind, f.text), out = rule.field.get(sent),
+                     back = rule.field.get(r.sampling);
+        if (!SameValue(asked, out)) {
+            ctx.err << "sampling: " << f.flag << " " << f.text << " was sent as "
+                    << ValueText(rule.kind, out) << "\n";
+        }
+        if (!SameValue(out, back)) {
+            ctx.err << "sampling: the " << r.modelName << " did not take " << f.flag << " "
+                    << ValueText(rule.kind, out) << ": it reads " << ValueText(rule.kind, back)
+                    << "\n";
+            taken = false;
+        }
+    }
+    return taken;
 }
 
 std::string SamplingJson(InstrumentRecord& r) {
@@ -280,6 +381,9 @@ int RunSamplingAction(CliContext& ctx, const SamplingOptions& o) {
             case ApplyResult::kApplied:
                 break;
         }
+        const bool taken = ReportSetUp(ctx, r, o, edited);
+        ctx.out << SamplingJson(r) << '\n';
+        return taken ? 0 : 1;
     }
     ctx.out << SamplingJson(r) << '\n';
     return 0;

@@ -74,15 +74,19 @@ TEST(InstrumentCommands, QuestionsAnsweredAndShown) {
     EXPECT_EQ(yes.shown().back(), "Transfer Complete");
 }
 
-TEST(InstrumentCommands, ProgressOnlyOnATerminal) {
+TEST(InstrumentCommands, ProgressAsABarOnATerminalAndAsLinesElsewhere) {
     std::istringstream in;
     std::ostringstream out, err;
-    CliContext quiet{{}, in, out, err, false};
+    CliContext log{{}, in, out, err, false};
     CliPrompter prompter(err);
-    ProgressLine none(quiet, prompter);
-    none.Show(0.5, "Cast3: 10 /20");
-    none.Done();
-    EXPECT_EQ(err.str(), "");
+    ProgressLine lines(log, prompter);
+    lines.Show(0, "Cast3: 0 /20");
+    lines.Show(0.05, "Cast3: 1 /20");  // within the same tenth
+    lines.Show(0.5, "Cast3: 10 /20");
+    lines.Done();
+    lines.Show(0, "Cast4: 0 /5");  // another cast starts again
+    EXPECT_EQ(err.str(), "Cast3: 0 /20\nCast3: 10 /20\nCast4: 0 /5\n");
+    err.str("");
 
     CliContext terminal{{}, in, out, err, true};
     ProgressLine line(terminal, prompter);
@@ -122,6 +126,9 @@ TEST(InstrumentCommands, UsageErrorsComeBeforeAnyConnection) {
         {RunClock,
          {"set", "--port", "/dev/x", "--time", "12:00"},
          "clock: --time needs a date and time \"MM/DD/YY HH:MM:SS\"\n"},
+        {RunClock,
+         {"set", "--port", "/dev/x", "--time", "02/30/26 12:00:00"},
+         "clock: --time \"02/30/26 12:00:00\": day 30 does not exist in February 2026 (1-28)\n"},
         {RunClock,
          {"set", "--port", "/dev/x", "--to-computer", "--time", "01/02/23 03:04:05"},
          "clock: --to-computer and --time exclude each other\n"},

@@ -57,14 +57,12 @@ class CastsTest : public Answering {
         downloads[number] = std::move(pieces);
     }
     void Tick() {
-        if (Slot().lastCommand == "DOWNLOAD" && !started) {
-            for (const auto& [n, pieces] : downloads) {
-                if (Port().written.find("DOWNLOAD," + std::to_string(n) + "\r") ==
-                    std::string::npos)
-                    continue;
-                pending.assign(pieces.begin(), pieces.end());
-                started = true;
-            }
+        for (auto& [n, pieces] : downloads) {
+            if (pieces.empty() ||
+                Port().written.find("DOWNLOAD," + std::to_string(n) + "\r") == std::string::npos)
+                continue;
+            pending.insert(pending.end(), pieces.begin(), pieces.end());
+            pieces.clear();
         }
         if (!pending.empty()) {
             Port().Feed(pending.front());
@@ -83,7 +81,6 @@ class CastsTest : public Answering {
 
     std::map<int64_t, std::vector<std::string>> downloads;
     std::deque<std::string> pending;
-    bool started = false;
     std::function<void()> onTick;
     SteppingWaiter stepper{clock, [this] { Tick(); }};
     RecordingSettings recordingSettings;
@@ -183,6 +180,36 @@ TEST_F(CastsTest, QuoteDoneEndsACastToo) {
     EXPECT_EQ(store.Read(keys::DownloadDAT), "0");
 }
 
+// The carriage return of "End of cast 1" comes only after the next cast was asked for: it must
+// not end that cast.
+TEST_F(CastsTest, EndOfCastCutFromItsLineEndEndsOnlyItsOwnCast) {
+    ConnectVantor();
+    SendOnDownload(1, {CastLines(1)[0] + "End of cast 1"});
+    std::vector<std::string> second = {"\r\n>\r\n"};
+    for (const std::string& line : CastLines(3)) second.push_back(line);
+    second.push_back("End of cast 2\r\n");
+    SendOnDownload(2, second);
+    ASSERT_EQ(TransferCasts(transfer, 0, {{"1 a 1 "}, {"2 a 3 "}}, base, true),
+              TransferResult::kComplete);
+    const std::string dat = ReadFileBytes(base + "2.dat");
+    const std::string rows = dat.substr(dat.find("[Data]\r\n") + 8);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 3);
+    EXPECT_EQ(log.done, (std::vector<int64_t>{1, 2}));
+}
+
+// A cast that ends before any sample came is said, and the transfer does not pass for complete;
+// the casts after it still come.
+TEST_F(CastsTest, CastEndingWithoutASampleIsReported) {
+    ConnectVantor();
+    SendOnDownload(4, {"No cast 4\r\nEnd of cast 4\r\n>\r\n"});
+    SendOnDownload(5, {CastLines(1)[0] + "End of cast 5\r\n"});
+    EXPECT_EQ(TransferCasts(transfer, 0, {{"4 a 9 "}, {"5 a 1 "}}, base, true),
+              TransferResult::kEmptyCast);
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{"Cast 4 ended with no sample."});
+    EXPECT_EQ(log.done, std::vector<int64_t>{5});
+    EXPECT_TRUE(FileExists(base + "4.raw"));
+}
+
 TEST_F(CastsTest, StopEndsTheTransferAndKeepsWhatCame) {
     ConnectVantor();
     SendOnDownload(1, CastLines(50));
@@ -265,20 +292,39 @@ TEST_F(CastsTest, DeleteOneCast) {
     EXPECT_EQ(Slot().link.state, kLinkStopped);
 }
 
+// Clearing the log lasts while the deleting state does: the instrument's "deleted" ends it at
+// once, any other answer when the no-data rule finds the instrument silent for 11 s.
 TEST_F(CastsTest, DeletingEveryCastClearsTheLogWithAYes) {
-    Connect(kTrevan2);
-    for (int n = 1; n <= 3; ++n)
-        Answer("DELCAST" + std::to_string(n) + "\r",
-               "Cast " + std::to_string(n) + " deleted\r\n>\r\n");
-    Answer("CLEARLOG\r", "!Type Y for yes to erase all casts\r\n");
-    Answer("Y\r", "Log erased\r\n>\r\n");
-    std::vector<bool> selected(3, true);
-    EXPECT_EQ(DeleteCasts(transfer, 0, Listed(), selected), DeleteResult::kDeleted);
-    EXPECT_EQ(
-        prompter.shown,
-        std::vector<std::string>{"Permanently delete all data and reset the cast number counter?"});
-    EXPECT_EQ(Port().written, "DELCAST1\rDELCAST2\rDELCAST3\rCLEARLOG\rY\r");
-    EXPECT_EQ(Slot().link.state, kLinkStopped);
+    struct Case {
+        const char* answer;
+        int32_t state;
+        double seconds;  // from the "Y" to the end of the wait
+    } cases[] = {
+        {"All casts deleted\r\n>\r\n", kLinkStopped, 0.05},
+        {"Log erased\r\n>\r\n", kLinkNoData, 11.1},
+    };
+    for (const Case& c : cases) {
+        Connect(kTrevan2);
+        Port().written.clear();
+        prompter.shown.clear();
+        for (int n = 1; n <= 3; ++n)
+            Answer("DELCAST" + std::to_string(n) + "\r",
+                   "Cast " + std::to_string(n) + " deleted\r\n>\r\n");
+        Answer("CLEARLOG\r", "!Type Y for yes to erase all casts\r\n");
+        double yes = 0;
+        Answer("Y\r", c.answer);
+        onTick = [&] {
+            if (yes == 0 && Port().written.find("Y\r") != std::string::npos) yes = clock.Now();
+        };
+        std::vector<bool> selected(3, true);
+        EXPECT_EQ(DeleteCasts(transfer, 0, Listed(), selected), DeleteResult::kDeleted);
+        EXPECT_EQ(prompter.shown, std::vector<std::string>{"Permanently delete all data and "
+                                                           "reset the cast number counter?"});
+        EXPECT_EQ(Port().written, "DELCAST1\rDELCAST2\rDELCAST3\rCLEARLOG\rY\r");
+        EXPECT_EQ(Slot().link.state, c.state) << c.answer;
+        EXPECT_NEAR((clock.Now() - yes) * 86400, c.seconds, 0.01) << c.answer;
+        onTick = nullptr;
+    }
 }
 
 TEST_F(CastsTest, DeleteStopsAtAMissingOrSilentCast) {
@@ -289,10 +335,13 @@ TEST_F(CastsTest, DeleteStopsAtAMissingOrSilentCast) {
     EXPECT_TRUE(selected[0]);
     EXPECT_EQ(Slot().link.state, kLinkNoData);
 
+    // silence: the no-data rule ends the deleting state, which no "deleted" confirmed
     selected = {false, false, true};
+    Slot().lastReceiveTime = clock.Now();
     const double start = clock.Now();
     EXPECT_EQ(DeleteCasts(transfer, 0, Listed(), selected), DeleteResult::kFailed);
-    EXPECT_NEAR((clock.Now() - start) * 86400, kDeleteWaitSeconds + 9 * 0.05 + 0.05, 0.01);
+    EXPECT_NEAR((clock.Now() - start) * 86400, 11.1, 0.01);
+    EXPECT_TRUE(selected[2]);
     EXPECT_EQ(Slot().link.state, kLinkNoData);
     EXPECT_TRUE(Slot().lastCommand.empty());
 }

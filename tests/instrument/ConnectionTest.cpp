@@ -459,7 +459,7 @@ TEST_F(Connecting, DoConnectMessages) {
     EXPECT_EQ(clock.Now(), start);
     EXPECT_EQ(Port().written, "");
     EXPECT_EQ(prompter.shown,
-              std::vector<std::string>{"Port/dev/none could not be opened. No such device"});
+              std::vector<std::string>{"Port /dev/none could not be opened. No such device"});
     EXPECT_EQ(Slot().cancelRequest, kCancelRequested);
 }
 

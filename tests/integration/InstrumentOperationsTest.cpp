@@ -16,6 +16,7 @@
 #include "instrument/OperationWaits.h"
 #include "instrument/ProgramState.h"
 #include "instrument/Sampling.h"
+#include "shell/cli/InstrumentSession.h"
 #include "shell/cli/Subcommands.h"
 #include "stream/NumberText.h"
 #include "support/TestSupport.h"
@@ -255,6 +256,7 @@ TEST_F(HeadlessOperations, SamplingClockAndCastsHeadless) {
     ASSERT_EQ(Run(with({"sampling", "set", "--period", "0.2", "--fl1", "share", "--yes"})), 0)
         << err;
     EXPECT_NE(err.find(std::string(kTimeSharePeriodQuestion) + " [Yes]"), std::string::npos);
+    EXPECT_NE(err.find("sampling: --period 0.2 was sent as 0.3\n"), std::string::npos) << err;
     EXPECT_NE(out.find("\"period\": 0.3, "), std::string::npos) << out;
     EXPECT_NE(out.find("\"channel\": 7, \"wavelength\": 470, \"mode\": \"share\""),
               std::string::npos)
@@ -271,10 +273,55 @@ TEST_F(HeadlessOperations, SamplingClockAndCastsHeadless) {
               "{\"cast\": 2, \"raw\": \"" + base + "2.raw\", \"dat\": \"" + base + "2.dat\"}\n");
     EXPECT_NE(err.find("Transfer Complete"), std::string::npos);
     EXPECT_EQ(CountSampleLines(ReadFileBytes(base + "2.raw")), 30);
+    // after the next deployment only the new casts come: cast 2 is there, cast 1 only as the
+    // start of a download that was stopped
+    WriteFileBytes(base + "1.raw", "[Header]\r\n");
+    ASSERT_EQ(Run(with({"casts", "download", "--all", "--skip-existing", "--yes", "--out", base})),
+              0)
+        << err;
+    EXPECT_EQ(out,
+              "{\"cast\": 1, \"raw\": \"" + base + "1.raw\", \"dat\": \"" + base + "1.dat\"}\n");
+    EXPECT_NE(err.find("casts: cast 2 is there already: " + base + "2.raw\n"), std::string::npos)
+        << err;
+    EXPECT_NE(err.find("Cast1: 0 /25\n"), std::string::npos) << err;  // progress as lines
     ASSERT_EQ(Run(with({"casts", "erase", "--yes"})), 0) << err;
     EXPECT_NE(out.find("\"casts\": []"), std::string::npos) << out;
     ASSERT_EQ(Run(with({"sleep"})), 0) << err;
     EXPECT_EQ(Run({"casts", "list"}), 2);
+}
+
+// An a-Lumo takes what it is sent one character a tick: a value it did not take is reported,
+// and what a subcommand queued last still reaches it before the port closes.
+TEST_F(HeadlessOperations, SlowInstrumentGetsAllItWasSent) {
+    Simulator sim({"--model", "a-lumo"});
+    ASSERT_FALSE(sim.device().empty());
+    const std::vector<std::string> port = {"--port", sim.device(), "--baud", "19200"};
+    // with burst mode off the burst length is not sent
+    std::vector<std::string> set = {"sampling", "set", "--burst-length", "20"};
+    set.insert(set.end(), port.begin(), port.end());
+    EXPECT_EQ(Run(set), 1);
+    EXPECT_NE(err.find("sampling: the a-Lumo did not take --burst-length 20: it reads 10\n"),
+              std::string::npos)
+        << err;
+
+    std::istringstream in;
+    std::ostringstream o, e;
+    cli::CliContext context{{}, in, o, e, false};
+    cli::CliPrompter prompter(e);
+    {
+        cli::InstrumentSession session(context, prompter);
+        cli::ConnectOptions options;
+        options.port = sim.device();
+        options.baud = 19200;
+        ASSERT_TRUE(session.Connect(options)) << e.str();
+        // queued, not waited for: the session closes the port next
+        ASSERT_TRUE(SetInstrumentClock(session.program(), cli::InstrumentSession::kSlot,
+                                       DateValue(2020, 1, 1)));
+    }
+    std::vector<std::string> get = {"clock", "get"};
+    get.insert(get.end(), port.begin(), port.end());
+    ASSERT_EQ(Run(get), 0) << err;
+    EXPECT_NE(out.find("\"instrument\": \"01/01/20 00:0"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -282,7 +282,7 @@ TEST(Record, RefusalsComeBeforeAnyConnection) {
     TidewellRun missing(temp.path(), {"record", "--port", "/dev/tidewell-none", "--baud", "9600",
                                       "--out", temp.File("new")});
     EXPECT_EQ(missing.Finish(clock, 10000), 1);
-    EXPECT_NE(missing.err.find("Port/dev/tidewell-none could not be opened. "), std::string::npos)
+    EXPECT_NE(missing.err.find("Port /dev/tidewell-none could not be opened. "), std::string::npos)
         << missing.err;
     EXPECT_FALSE(QFile::exists(QString::fromStdString(temp.File("new.raw"))));
 }

@@ -214,7 +214,14 @@ int main(int argc, char** argv) {
         const double after = seconds();
         const bool hangup = ready > 0 && (p.revents & POLLHUP) != 0;
         if (hangup) {
-            // nobody has the port open: what the instrument says is lost
+            // what the host wrote before it let go of the port was on the line and arrives;
+            // with nobody holding the port, what the instrument says is lost
+            if (p.revents & POLLIN) {
+                char buffer[4096];
+                const ssize_t n = read(master, buffer, sizeof buffer);
+                if (n > 0)
+                    instrument.Receive(std::string_view(buffer, static_cast<size_t>(n)), after);
+            }
             if (client && options.resetOnHangup) instrument.Break(after);
             client = false;
             instrument.AdvanceTo(after);
