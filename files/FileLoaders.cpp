@@ -113,11 +113,16 @@ class PointGroups {
     double t0_ = 0;
 };
 
-// Opens the file for a loader; on failure says why.
-bool OpenForLoading(LineReader& reader, const std::string& path, Prompter& prompter) {
-    if (reader.Open(path)) return true;
-    prompter.ShowMessage(OpenErrorText(path, reader.ErrorText()));
-    return false;
+// The start both loaders share: the path becomes the window's shown file (`shownFile`), its
+// header the window's file information, and the file is opened; on failure the user is told
+// why.
+bool OpenForLoading(LineReader& reader, const std::string& path, std::string& shownFile,
+                    RecordingWindow& window, LoadContext& context, LoadReport& report) {
+    shownFile = path;
+    ReadFileInfo(path, window.fileInfo);
+    report.opened = reader.Open(path);
+    if (!report.opened) context.prompter.ShowMessage(OpenErrorText(path, reader.ErrorText()));
+    return report.opened;
 }
 
 // The fields of a calibrated file's rows, separated by commas or line ends, read the way the
@@ -266,11 +271,9 @@ CalibratedSample EmptyRowSample(int type) {
 LoadReport LoadRawFile(const std::string& path, int64_t startPosition, RecordingWindow& window,
                        LoadContext& context) {
     LoadReport report;
-    window.files.shownRawFile = path;
-    ReadFileInfo(path, window.fileInfo);
     LineReader reader;
-    if (!OpenForLoading(reader, path, context.prompter)) return report;
-    report.opened = true;
+    if (!OpenForLoading(reader, path, window.files.shownRawFile, window, context, report))
+        return report;
 
     const CalibrationDataClass empty;
     const CalibrationDataClass& calibration =
@@ -320,11 +323,9 @@ LoadReport LoadRawFile(const std::string& path, int64_t startPosition, Recording
 LoadReport LoadDatFile(const std::string& path, int64_t startPosition, RecordingWindow& window,
                        LoadContext& context) {
     LoadReport report;
-    window.files.shownDatFile = path;
-    ReadFileInfo(path, window.fileInfo);
     LineReader reader;
-    if (!OpenForLoading(reader, path, context.prompter)) return report;
-    report.opened = true;
+    if (!OpenForLoading(reader, path, window.files.shownDatFile, window, context, report))
+        return report;
     const int type = window.fileInfo.instrumentType;
     context.sink.SetInstrumentType(type);
 

@@ -46,8 +46,10 @@ class LoadSink {
     // One point. Unlike live data, loaded points never trim the traces: the loader asks before
     // the group would overflow.
     virtual void AddPoint(double x, const CalibratedSample& sample) = 0;
-    // Draws what the graph holds: during the load now and then (`final` false), and once at
-    // the end with the final scaling (`final` true).
+    // Draws what the graph holds: during the load now and then (`final` false: every 300
+    // points once the group holds more than 2000, so a graph whose drawing takes long draws
+    // at most a few times a second and skips the rest), and once at the end with the final
+    // scaling (`final` true).
     virtual void Redraw(bool /*final*/) {}
 
     // --- The progress window (with its Cancel button, which sets the cancel flag to -1).
