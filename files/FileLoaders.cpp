@@ -327,6 +327,7 @@ LoadReport LoadDatFile(const std::string& path, int64_t startPosition, Recording
     if (!OpenForLoading(reader, path, window.files.shownDatFile, window, context, report))
         return report;
     const int type = window.fileInfo.instrumentType;
+    window.instrumentType = type;
     context.sink.SetInstrumentType(type);
 
     window.headerText.clear();
@@ -370,9 +371,6 @@ LoadReport OpenFile(RecordingWindow& window, const std::string& path, const std:
         if (kind == "rmu") context.sink.SetUpForMu();
         report = LoadRawFile(path, 0, window, context);
     } else if (kind == "dat") {
-        DataFileInfo info;
-        ReadFileInfo(path, info);
-        window.instrumentType = info.instrumentType;
         context.sink.Clear();
         report = LoadDatFile(path, 0, window, context);
     } else {

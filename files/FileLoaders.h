@@ -82,8 +82,9 @@ LoadReport OpenFile(RecordingWindow& window, const std::string& path, const std:
 // The loaders. `startPosition` 0 loads from the beginning; any other value is a position the
 // window's DataFileState recorded and shows that group again. A raw file's lines are decoded
 // for the instrument type its header or data lines tell (for x-Lumo data: the calibration's)
-// and converted with the window's calibration; a calibrated file's rows are read as its header
-// tells.
+// and converted with the window's calibration; a calibrated file's rows are read as the type
+// its header names. That type becomes the window's instrument type, and the file's header
+// its header text (a continued raw load keeps the text it has).
 LoadReport LoadRawFile(const std::string& path, int64_t startPosition, RecordingWindow& window,
                        LoadContext& context);
 LoadReport LoadDatFile(const std::string& path, int64_t startPosition, RecordingWindow& window,
