@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <deque>
 #include <map>
 
@@ -36,6 +35,7 @@ class ListSink : public LoadSink {
     std::vector<std::string> names;
     std::vector<int64_t> progress;
     std::function<void()> onEvents;
+    int finalRedraws = 0;
 
     void Clear() override { points.clear(); }
     void SetChannelNames(const std::vector<std::string>& n) override { names = n; }
@@ -44,6 +44,7 @@ class ListSink : public LoadSink {
     int64_t Capacity() const override { return capacity; }
     void AddPoint(double x, const CalibratedSample& s) override { points.push_back({x, s}); }
     void SetProgress(int64_t position) override { progress.push_back(position); }
+    void Redraw(bool final) override { finalRedraws += final; }
     void ProcessEvents() override {
         if (onEvents) onEvents();
     }
@@ -85,10 +86,6 @@ std::vector<double> Times(const std::vector<Point>& points) {
     return times;
 }
 
-void ExpectNear(double loaded, double expected, const std::string& what) {
-    EXPECT_NEAR(loaded, expected, 1e-6 * std::max(1.0, std::fabs(expected))) << what;
-}
-
 // A raw file and the calibrated file converted from it give the same points, each in the view
 // the case chooses; the calibrated files carry beta columns, which are skipped. The c-Lumo
 // recording has no header: its type comes from its packets.
@@ -103,6 +100,7 @@ TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
         {"clumo", true, true},
         {"trevan2", false, false},
     };
+    std::string vantor6HeaderText;
     for (const Case& c : cases) {
         const std::string model = c.model;
         const CalibrationDataClass cal = test::LoadCalibration(DataPath("batch/" + model + ".cal"));
@@ -111,64 +109,47 @@ TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
             l->sink.againstDepth = c.againstDepth;
             l->sink.feet = c.feet;
         }
-        EXPECT_TRUE(raw.Load(DataPath("batch/" + model + ".raw")).opened);
+        EXPECT_TRUE(
+            OpenFile(raw.window, DataPath("batch/" + model + ".raw"), "", raw.context).opened);
         EXPECT_TRUE(
             OpenFile(dat.window, DataPath("batch/" + model + ".dat"), "", dat.context).opened);
         EXPECT_EQ(raw.window.instrumentType, cal.DeviceType) << model;
         EXPECT_EQ(dat.window.instrumentType, cal.DeviceType) << model;
         EXPECT_EQ(raw.prompter.shown, std::vector<std::string>{}) << model;
+        if (model == "vantor6") vantor6HeaderText = raw.window.headerText;
         ASSERT_EQ(raw.sink.points.size(), dat.sink.points.size()) << model;
         ASSERT_GE(dat.sink.points.size(), 2u) << model;
-        const int type = cal.DeviceType;
-        const int n = IsVantorFamily(type) ? ChannelCount(type) : 1;
+        // Each point as the row it would be written as: the values a row carries, alike to
+        // the last digit written.
         for (size_t i = 0; i < dat.sink.points.size(); ++i) {
-            const std::string what = model + " point " + std::to_string(i);
             const CalibratedSample& d = dat.sink.points[i].sample;
+            std::string rawRow, datRow;
+            AppendDatRow(rawRow, raw.sink.points[i].sample, cal.DeviceType, false);
+            AppendDatRow(datRow, d, cal.DeviceType, false);
+            EXPECT_EQ(rawRow, datRow) << model;
             const double x = !c.againstDepth ? (d.time - dat.sink.points[0].sample.time) * 1440
                              : c.feet        ? d.depth * 39.37 / 12
                                              : d.depth;
-            ExpectNear(dat.sink.points[i].x, x, what + " x");
-            ExpectNear(raw.sink.points[i].x, x, what + " x");
-            const CalibratedSample& r = raw.sink.points[i].sample;
-            if (type == kTrevan2) {
-                ExpectNear(r.attenuation[0], d.attenuation[0], what);
-                ExpectNear(r.attenuation[1], d.attenuation[1], what);
-                ExpectNear(r.temperature, d.temperature, what);
-                continue;
-            }
-            for (int k = 0; k < n; ++k) {
-                ExpectNear(r.bbCorrected[k], d.bbCorrected[k], what + " bb");
-                ExpectNear(r.bb[k], d.bb[k], what + " bb uncorrected");
-            }
-            if (type == kALumo) {
-                ExpectNear(r.sigmaK, d.sigmaK, what);
-                ExpectNear(r.aCorrected, d.aCorrected, what);
-            } else if (type == kCLumo) {
-                ExpectNear(r.attenuation[0], d.attenuation[0], what);
-            }
+            EXPECT_NEAR(dat.sink.points[i].x, x, 1e-6) << model;
+            EXPECT_NEAR(raw.sink.points[i].x, x, 1e-6) << model;
         }
     }
-
-    // The header text of two joined recordings holds both headers, without their markers.
-    const CalibrationDataClass cal = test::LoadCalibration(DataPath("batch/vantor6.cal"));
-    Loading joined(&cal);
-    joined.Load(DataPath("batch/vantor6.raw"));
+    // The header text of the two joined Vantor-6 recordings holds both headers, without their
+    // markers.
     std::string header = test::RawHeader("Vantor-6", "VN6-0412");
     header = header.substr(10, header.size() - 10 - 13);  // "[Header]\r\n" .. "[EndHeader]\r\n"
-    EXPECT_EQ(joined.window.headerText, header + header);
-    EXPECT_EQ(joined.window.files.shownRawFile, DataPath("batch/vantor6.raw"));
+    EXPECT_EQ(vantor6HeaderText, header + header);
 
     // A calibrated file: corrected values first, then the uncorrected ones; the channel names
     // without their quotes.
     Loading known;
     known.Load(DataPath("files/vantor6-beta.dat"));
     ASSERT_EQ(known.sink.points.size(), 1u);
-    const CalibratedSample& s = known.sink.points[0].sample;
-    EXPECT_EQ(s.depth, 12.25f);
-    EXPECT_DOUBLE_EQ(s.bbCorrected[0], .001);
-    EXPECT_DOUBLE_EQ(s.bbCorrected[7], .008);
-    EXPECT_DOUBLE_EQ(s.bb[0], 1E-05);
-    EXPECT_DOUBLE_EQ(s.bb[7], 8E-05);
+    std::string row;
+    AppendDatRow(row, known.sink.points[0].sample, kVantor6, false);
+    EXPECT_EQ(row,
+              "38537.5,12.25,.001,.002,.003,.004,.005,.006,.007,.008,1E-05,2E-05,3E-05,4E-05,"
+              "5E-05,6E-05,7E-05,8E-05,\r\n");
     EXPECT_EQ(known.sink.names, (std::vector<std::string>{"bb412", "bb440", "bb488", "bb510",
                                                           "bb532", "bb595", "fl470", "fl530"}));
     EXPECT_NE(known.window.headerText.find("[Channels]\r\nbb412\r\nbb440\r\n"), std::string::npos);
@@ -265,6 +246,7 @@ TEST(FileLoaders, GroupsNextStopAndReloadFromTheRecordedPosition) {
         EXPECT_EQ(cancelled.sink.points.size(), 2100u) << path;
         EXPECT_EQ(flagSeen, std::vector<int>{1});
         EXPECT_EQ(cancelled.cancel.load(), 0);
+        EXPECT_EQ(cancelled.sink.finalRedraws, 1);
         if (raw) {
             const int64_t line = static_cast<int64_t>(BuildDPacket({}).size()) + 1;
             EXPECT_EQ(cancelled.sink.progress, std::vector<int64_t>{2100 * line});
@@ -278,6 +260,7 @@ TEST(FileLoaders, SelectDataFileQuestions) {
     TempDir dir;
     const std::string junk = dir.File("junk.raw");
     WriteFileBytes(junk, "hello\r");
+    const std::string dat = DataPath("files/vantor6.dat");
     const std::string raw = DataPath("batch/vantor6.raw");
     const std::string v6Path = DataPath("batch/vantor6.cal");
     const CalibrationDataClass v6 = test::LoadCalibration(v6Path);
@@ -285,102 +268,60 @@ TEST(FileLoaders, SelectDataFileQuestions) {
     CalibrationDataClass otherV6 = v6;
     otherV6.Serial = "VN6-0999";
 
-    const std::string typeQuestion =
-        " data, but the calibration file type is a-Lumo.  Would you like to select a matching "
-        "calibration? [Select Cal|Cancel]";
-    const std::string serialQuestion =
+    const std::string nothing =
+        "The selected file contains no recognizable data, or could not be opened.";
+    const std::string connected =
+        "The file you selected contains raw Vantor-6 data, and requires a calibration file that "
+        "cannot be loaded while the a-Lumo is connected. Either disconnect the a-Lumo or open a "
+        "new window.";
+    const std::string inUse =
+        "The file you selected contains Vantor-6 data, but the current "
+        "calibration requires a-Lumo data.";
+    auto typeQuestion = [](const std::string& calModel) {
+        return "The data file you selected contains raw Vantor-6 data, but the calibration file "
+               "type is " +
+               calModel + ".  Would you like to select a matching calibration? [Select Cal|Cancel]";
+    };
+    const std::string serial =
         "The serial number of the data file (VN6-0412) and the current calibration file "
         "(VN6-0999) do not match.  Would you like to select a different calibration? "
         "[Select Cal|Use Current|Cancel]";
+    enum Window { kFree, kConnected, kInUse };
     struct Case {
         std::string file;
         const CalibrationDataClass* cal;
-        bool connected;
-        bool inUse;
+        Window state;
         std::deque<int> answers;
-        std::deque<std::string> calChoices;
+        std::deque<std::string> calChoices;  // "": the chooser cancelled
         bool result;
         std::vector<std::string> shown;
-        std::string calibrationFile;
     } cases[] = {
-        {DataPath("files/vantor6.dat"), nullptr, true, true, {}, {}, true, {}, ""},
-        {junk,
-         &v6,
-         false,
-         false,
-         {},
-         {},
-         false,
-         {"The selected file contains no recognizable data, or could not be opened."},
-         ""},
-        {raw,
-         &alumo,
-         true,
-         false,
-         {},
-         {},
-         false,
-         {"The file you selected contains raw Vantor-6 data, and requires a calibration file that "
-          "cannot be loaded while the a-Lumo is connected. Either disconnect the a-Lumo or open a "
-          "new window."},
-         ""},
-        {raw,
-         &alumo,
-         false,
-         true,
-         {},
-         {},
-         false,
-         {"The file you selected contains Vantor-6 data, but the current calibration requires "
-          "a-Lumo data."},
-         ""},
+        {dat, nullptr, kConnected, {}, {}, true, {}},
+        {junk, &v6, kFree, {}, {}, false, {nothing}},
+        {raw, &alumo, kConnected, {}, {}, false, {connected}},
+        {raw, &alumo, kInUse, {}, {}, false, {inUse}},
         // A window without a calibration has an empty one, of the unknown type.
-        {raw,
-         nullptr,
-         false,
-         false,
-         {1},
-         {v6Path},
-         true,
-         {"The data file you selected contains raw Vantor-6 data, but the calibration file type "
-          "is unknown.  Would you like to select a matching calibration? [Select Cal|Cancel]"},
-         v6Path},
-        {raw,
-         &alumo,
-         false,
-         false,
-         {0},
-         {},
-         false,
-         {"The data file you selected contains raw Vantor-6" + typeQuestion},
-         ""},
-        {raw,
-         &alumo,
-         false,
-         false,
-         {1},
-         {""},
-         false,
-         {"The data file you selected contains raw Vantor-6" + typeQuestion},
-         ""},
-        {raw, &otherV6, false, false, {0}, {}, true, {serialQuestion}, ""},
-        {raw, &otherV6, false, false, {-1}, {}, false, {serialQuestion}, ""},
-        {raw, &otherV6, false, false, {1}, {v6Path}, true, {serialQuestion}, v6Path},
+        {raw, nullptr, kFree, {1}, {v6Path}, true, {typeQuestion("unknown")}},
+        {raw, &alumo, kFree, {0}, {}, false, {typeQuestion("a-Lumo")}},
+        {raw, &alumo, kFree, {1}, {""}, false, {typeQuestion("a-Lumo")}},
+        {raw, &otherV6, kFree, {0}, {}, true, {serial}},
+        {raw, &otherV6, kFree, {-1}, {}, false, {serial}},
+        {raw, &otherV6, kFree, {1}, {v6Path}, true, {serial}},
     };
     for (const Case& c : cases) {
         RecordingWindow window;
         window.calibration = c.cal;
-        window.connected = c.connected;
+        window.connected = c.state == kConnected;
         window.instrumentType = kALumo;
         ButtonPrompter prompter;
         prompter.answers = c.answers;
         std::deque<std::string> calChoices = c.calChoices;
         std::map<std::string, CalibrationDataClass> loaded;
         DataFileDialogs dialogs;
-        std::string title, types;
-        dialogs.chooseFile = [&](const std::string& t, const std::string& ty, const std::string&) {
-            title = t;
-            types = ty;
+        std::string dialog;
+        dialogs.chooseFile = [&](const std::string& title, const std::string& types,
+                                 const std::string& folder) {
+            dialog = title + " " + types + " " + folder;
             return c.file;
         };
         dialogs.chooseCalibration = [&] {
@@ -389,35 +330,24 @@ TEST(FileLoaders, SelectDataFileQuestions) {
             return p;
         };
         dialogs.loadCalibration = [&](const std::string& p) {
-            loaded[p] = test::LoadCalibration(p);
-            window.calibration = &loaded[p];
+            window.calibration = &(loaded[p] = test::LoadCalibration(p));
             return true;
         };
         std::string path, calibrationFile, folder = "/start/";
-        EXPECT_EQ(SelectDataFile(window, path, calibrationFile, c.inUse, folder, dialogs, prompter),
+        EXPECT_EQ(SelectDataFile(window, path, calibrationFile, c.state == kInUse, folder, dialogs,
+                                 prompter),
                   c.result)
             << c.file;
         EXPECT_EQ(prompter.shown, c.shown) << c.file;
-        EXPECT_EQ(calibrationFile, c.calibrationFile) << c.file;
+        EXPECT_EQ(calibrationFile, c.calChoices.empty() ? "" : c.calChoices.front()) << c.file;
         EXPECT_TRUE(calChoices.empty()) << c.file;
         EXPECT_EQ(path, c.file);
         EXPECT_EQ(folder, c.file.substr(0, c.file.rfind('/') + 1));
-        EXPECT_EQ(title, "Select Data File");
-        EXPECT_EQ(types,
-                  "Raw or Calibrated Data (*.raw, *.dat)|*.raw;*.dat|Raw Data File (*.raw)|*.raw|"
-                  "Calibrated Data File (*.dat)|*.dat|All Files (*.*)|*.*");
+        EXPECT_EQ(dialog,
+                  "Select Data File Raw or Calibrated Data (*.raw, *.dat)|*.raw;*.dat|"
+                  "Raw Data File (*.raw)|*.raw|Calibrated Data File (*.dat)|*.dat|"
+                  "All Files (*.*)|*.* /start/");
     }
-
-    // Cancel in the dialog.
-    RecordingWindow window;
-    ButtonPrompter prompter;
-    DataFileDialogs dialogs;
-    dialogs.chooseFile = [](const std::string&, const std::string&, const std::string&) {
-        return std::string();
-    };
-    std::string path, calibrationFile, folder = "/start/";
-    EXPECT_FALSE(SelectDataFile(window, path, calibrationFile, false, folder, dialogs, prompter));
-    EXPECT_EQ(folder, "/start/");
 }
 
 }  // namespace
