@@ -20,11 +20,6 @@ namespace tidewell {
 
 namespace {
 
-constexpr int64_t kLinesPerProgress = 300;
-// The progress range runs a little past the input's length, so that the bar is not full
-// before the files are closed.
-constexpr int64_t kProgressSlack = 128;
-
 // Opens the input and then the output; on failure shows the message and gives the error number.
 int OpenBoth(LineReader& reader, const std::string& inPath, DataFileWriter& writer,
              const std::string& outPath, Prompter& prompter, ConversionReport& report) {
@@ -47,27 +42,6 @@ int OpenBoth(LineReader& reader, const std::string& inPath, DataFileWriter& writ
     }
     report.outputOpened = true;
     return 0;
-}
-
-// The line loop both conversions share: the cancel flag before each line, the progress every
-// 300 lines, and once more at the end.
-template <typename HandleLine>
-void ForEachLine(LineReader& reader, const ConversionControl& control, ConversionReport& report,
-                 HandleLine&& handle) {
-    const int64_t range = reader.Size() + kProgressSlack;
-    std::string_view line;
-    for (;;) {
-        if (control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed) == -1) {
-            report.cancelled = true;
-            break;
-        }
-        if (report.lines % kLinesPerProgress == 0 && control.progress)
-            control.progress(reader.Position(), range);
-        if (!reader.Next(line)) break;
-        ++report.lines;
-        if (handle(line)) ++report.rows;
-    }
-    if (control.progress) control.progress(reader.Position(), range);
 }
 
 // Closes both files. A failed read or write is reported now: the rows written so far stay.
@@ -250,9 +224,9 @@ int ConvertRawToDat(const std::string& rawPath, const std::string& datPath,
     CalibratedSample sample;
     SampleRecord record;
     ForEachLine(reader, control, rep, [&](std::string_view line) {
-        if (!DecodeAndConvert(line, context, sample, type, record)) return false;
+        if (!DecodeAndConvert(line, context, sample, type, record)) return LineStep::kSkipped;
         WriteDatRow(writer, sample, type, includeBeta);
-        return true;
+        return LineStep::kUsed;
     });
     return CloseBoth(reader, rawPath, writer, datPath, prompter);
 }
@@ -276,30 +250,30 @@ int ConvertRawToDecimal(const std::string& rawPath, const std::string& decPath,
     HeaderRecord header;
     std::string& row = writer.RowBuffer();
     ForEachLine(reader, control, rep, [&](std::string_view line) {
-        if (line.size() < 2) return false;
+        if (line.size() < 2) return LineStep::kSkipped;
         const bool star = line[0] == '*';
         const char letter = line[1];
         row.clear();
         if (star && (letter == 'D' || letter == 'T')) {
-            if (!DecodeLine(line, type, record)) return false;  // a bad checksum
+            if (!DecodeLine(line, type, record)) return LineStep::kSkipped;  // a bad checksum
             AppendChannelRow(row, record, header, type, withHousekeeping);
         } else if (star && (letter == 'A' || letter == 'C')) {
-            if (!DecodeLine(line, type, record)) return false;
+            if (!DecodeLine(line, type, record)) return LineStep::kSkipped;
             AppendSingleRow(row, record, withHousekeeping);
         } else if (star && letter == 'H') {
             if (ChecksumOk(line)) DecodeHeaderPacket(line, header);
-            return false;
+            return LineStep::kSkipped;
         } else if (star && letter == 'I') {
             DecodeLine(line, type, record);  // information only, never a sample
-            return false;
+            return LineStep::kSkipped;
         } else if (IsSingleChannel(type) && StartsNumeric(line)) {
             DecodeDecimalSample(line, record);
             AppendSingleRow(row, record, withHousekeeping);
         } else {
-            return false;
+            return LineStep::kSkipped;
         }
         writer.Write(row);
-        return true;
+        return LineStep::kUsed;
     });
     return CloseBoth(reader, rawPath, writer, decPath, prompter);
 }

@@ -8,35 +8,14 @@
 // rows are built in the writer's reused buffer, so memory stays the same whatever the size of
 // the file.
 
-#include <atomic>
-#include <cstdint>
-#include <functional>
 #include <string>
 
 #include "calibration/CalibrationData.h"
 #include "files/DatFile.h"
+#include "files/LineLoop.h"
 #include "stream/Prompter.h"
 
 namespace tidewell {
-
-// How the caller watches and stops a conversion.
-struct ConversionControl {
-    // Called before the first line and then every 300 lines with the input position in bytes
-    // and the progress range (the input's length + 128), and once more at the end. The desktop
-    // program moves its progress bar and lets pending window events run here.
-    std::function<void(int64_t position, int64_t range)> progress;
-    // The program-wide cancel flag: -1 ends the conversion after the current line. Read once
-    // per line; it may be set from another thread.
-    const std::atomic<int>* cancel = nullptr;
-};
-
-// What became of one conversion, beyond its error number.
-struct ConversionReport {
-    int64_t lines = 0;          // lines read
-    int64_t rows = 0;           // rows written
-    bool outputOpened = false;  // the output file was created (and so may hold a partial result)
-    bool cancelled = false;     // the cancel flag ended it before the end of the input
-};
 
 // The raw file as a calibrated data file: the calibrated header with the raw path as data
 // source, then one row for every line that decodes and converts as a sample of the

@@ -17,6 +17,7 @@
 #include "calibration/CalibrationData.h"
 #include "files/DatFile.h"
 #include "files/DataFileWriter.h"
+#include "files/FileInfo.h"
 #include "stream/Clock.h"
 #include "stream/Models.h"
 #include "stream/Prompter.h"
@@ -48,6 +49,7 @@ struct RecordingWindow {
     bool connected = false;
     int acquisitionState = 0;  // 2 and 3: data are arriving
     std::string headerText;    // header of the file shown, for the header window
+    DataFileInfo fileInfo;     // what the header of the file shown says
     // The window's calibration; without one, an empty calibration stands in.
     const CalibrationDataClass* calibration = nullptr;
 };
