@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <QDir>
+#include <algorithm>
 #include <memory>
 
 #include "calibration/CalibrationData.h"
@@ -183,6 +184,68 @@ TEST(Record, ASignalStopsAndSavesAndTheFilesAreSavedAsItGoes) {
                     .isEmpty());
 }
 
+// The text that follows `lead` in `err`, up to the end of its line.
+std::string AfterText(const std::string& err, const std::string& lead) {
+    const size_t at = err.find(lead);
+    if (at == std::string::npos) return std::string();
+    const size_t from = at + lead.size();
+    return err.substr(from, err.find('\n', from) - from);
+}
+
+TEST(Record, AfterAKillTheNamedFilesHoldTheLastSaveAndTheTemporaryOnesMore) {
+    TestApplication();
+    TempDir temp;
+    Simulator sim({"--model", "vantor-4", "--period", "0.05"});
+    ASSERT_FALSE(sim.device().empty());
+    const std::string base = temp.File("field");
+    TidewellRun run(temp.path(), {"record", "--port", sim.device(), "--baud", "19200", "--out",
+                                  base, "--save-every", "1.5"});
+    QElapsedTimer clock;
+    clock.start();
+    // the temporary files are written out between saves: wait until one is ahead of its save
+    std::string err, tempRaw, named;
+    while (clock.elapsed() < 20000) {
+        run.process.waitForFinished(100);
+        err += run.process.readAllStandardError().toStdString();
+        const std::string paths = AfterText(err, "Recording into ");
+        tempRaw = paths.substr(0, paths.find(" and "));
+        named = ReadFileBytes(base + ".raw");
+        if (CountSampleLines(named) > 0 && ReadFileBytes(tempRaw).size() > named.size()) break;
+    }
+    run.process.kill();
+    run.process.waitForFinished(2000);
+    ASSERT_GT(CountSampleLines(named), 0) << err;
+    named = ReadFileBytes(base + ".raw");  // the last save is whole
+    const std::string written = ReadFileBytes(tempRaw);
+    EXPECT_EQ(written.substr(0, named.size()), named);
+}
+
+TEST(Record, AFullDiskUnderTheOutputFailsAndTheDataStayInTheTemporaryFile) {
+    TestApplication();
+    TempDir temp;
+    Simulator sim({"--model", "vantor-4", "--period", "0.05"});
+    ASSERT_FALSE(sim.device().empty());
+    const std::string base = temp.File("field");
+    // the copy to the named file goes to a full disk
+    ASSERT_TRUE(QFile::link("/dev/full", QString::fromStdString(base + ".dat.tmp")));
+    TidewellRun run(temp.path(), {"record", "--port", sim.device(), "--baud", "19200", "--out",
+                                  base, "--duration", "1"});
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(run.Finish(clock, 20000), 1) << run.err;
+    EXPECT_NE(
+        run.err.find("Error 28 (No space left on device) occurred while saving " + base + ".dat\n"),
+        std::string::npos)
+        << run.err;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(base + ".dat")));
+    EXPECT_GT(CountSampleLines(ReadFileBytes(base + ".raw")), 0);
+    std::string kept = AfterText(run.err, "The data that could not be saved are kept in ");
+    ASSERT_FALSE(kept.empty()) << run.err;
+    kept.pop_back();  // the full stop
+    const std::string rows = DatRows(ReadFileBytes(kept));
+    EXPECT_GT(std::count(rows.begin(), rows.end(), '\n'), 5) << rows;
+}
+
 TEST(Record, RefusalsComeBeforeAnyConnection) {
     TestApplication();
     TempDir temp;
@@ -198,6 +261,13 @@ TEST(Record, RefusalsComeBeforeAnyConnection) {
     EXPECT_EQ(existing.Finish(clock, 10000), 1);
     EXPECT_NE(existing.err.find("old.raw already exists"), std::string::npos) << existing.err;
     EXPECT_EQ(ReadFileBytes(temp.File("old.raw")), "kept");
+
+    WriteFileBytes(temp.File("file"), "x");  // no folder can be under it
+    TidewellRun unwritable(temp.path(), {"record", "--port", "/dev/null", "--baud", "9600", "--out",
+                                         temp.File("file/sub/rec")});
+    EXPECT_EQ(unwritable.Finish(clock, 10000), 1);
+    EXPECT_EQ(unwritable.err,
+              "Error opening " + temp.File("file/sub/rec.raw") + ": Not a directory.\n");
 
     TidewellRun missing(temp.path(), {"record", "--port", "/dev/tidewell-none", "--baud", "9600",
                                       "--out", temp.File("new")});
