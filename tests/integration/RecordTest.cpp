@@ -73,6 +73,14 @@ std::string TemporaryCalibration(const std::string& dir) {
     return found.size() == 1 ? dir + "/tmp/Tidewell/" + found[0].toStdString() : std::string();
 }
 
+// The text that follows `lead` in `err`, up to the end of its line.
+std::string AfterText(const std::string& err, const std::string& lead) {
+    const size_t at = err.find(lead);
+    if (at == std::string::npos) return std::string();
+    const size_t from = at + lead.size();
+    return err.substr(from, err.find('\n', from) - from);
+}
+
 int64_t SamplesOnStatus(const std::string& err) {
     const size_t at = err.rfind("samples ");
     return at == std::string::npos ? -1 : static_cast<int64_t>(ReadDecimal(err.substr(at + 8)));
@@ -149,14 +157,24 @@ TEST(Record, EveryModelRecordsWhatTheInstrumentSent) {
     EXPECT_LT(clock.elapsed(), 60000);
 }
 
-TEST(Record, ASignalStopsAndSavesAndTheFilesAreSavedAsItGoes) {
-    TestApplication();
+// A Vantor-4 sampling every 0.05 s, recorded into `base`.
+class RecordOnVantor4 : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_FALSE(sim.device().empty()); }
+    std::vector<std::string> RecordArgs(const std::vector<std::string>& more) const {
+        std::vector<std::string> args = {"record", "--port", sim.device(), "--baud",
+                                         "19200",  "--out",  base};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    }
+
     TempDir temp;
-    Simulator sim({"--model", "vantor-4", "--period", "0.05"});
-    ASSERT_FALSE(sim.device().empty());
+    Simulator sim{{"--model", "vantor-4", "--period", "0.05"}};
     const std::string base = temp.File("field");
-    TidewellRun run(temp.path(), {"record", "--port", sim.device(), "--baud", "19200", "--out",
-                                  base, "--save-every", "0.5", "--sleep-on-exit"});
+};
+
+TEST_F(RecordOnVantor4, ASignalStopsAndSavesAndTheFilesAreSavedAsItGoes) {
+    TidewellRun run(temp.path(), RecordArgs({"--save-every", "0.5", "--sleep-on-exit"}));
     QElapsedTimer clock;
     clock.start();
     // the first save comes half a second into the recording
@@ -184,22 +202,8 @@ TEST(Record, ASignalStopsAndSavesAndTheFilesAreSavedAsItGoes) {
                     .isEmpty());
 }
 
-// The text that follows `lead` in `err`, up to the end of its line.
-std::string AfterText(const std::string& err, const std::string& lead) {
-    const size_t at = err.find(lead);
-    if (at == std::string::npos) return std::string();
-    const size_t from = at + lead.size();
-    return err.substr(from, err.find('\n', from) - from);
-}
-
-TEST(Record, AKilledRecorderLeavesWhatItReceivedInTheTemporaryFiles) {
-    TestApplication();
-    TempDir temp;
-    Simulator sim({"--model", "vantor-4", "--period", "0.05"});
-    ASSERT_FALSE(sim.device().empty());
-    const std::string base = temp.File("field");
-    TidewellRun run(temp.path(),
-                    {"record", "--port", sim.device(), "--baud", "19200", "--out", base});
+TEST_F(RecordOnVantor4, AKilledRecorderLeavesWhatItReceivedInTheTemporaryFiles) {
+    TidewellRun run(temp.path(), RecordArgs({}));
     QElapsedTimer clock;
     clock.start();
     // long before the first save, the samples are written out to the temporary files
@@ -218,16 +222,10 @@ TEST(Record, AKilledRecorderLeavesWhatItReceivedInTheTemporaryFiles) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(base + ".raw")));  // not saved yet
 }
 
-TEST(Record, AFullDiskUnderTheOutputFailsAndTheDataStayInTheTemporaryFile) {
-    TestApplication();
-    TempDir temp;
-    Simulator sim({"--model", "vantor-4", "--period", "0.05"});
-    ASSERT_FALSE(sim.device().empty());
-    const std::string base = temp.File("field");
+TEST_F(RecordOnVantor4, AFullDiskUnderTheOutputFailsAndTheDataStayInTheTemporaryFile) {
     // the copy to the named file goes to a full disk
     ASSERT_TRUE(QFile::link("/dev/full", QString::fromStdString(base + ".dat.tmp")));
-    TidewellRun run(temp.path(), {"record", "--port", sim.device(), "--baud", "19200", "--out",
-                                  base, "--duration", "1"});
+    TidewellRun run(temp.path(), RecordArgs({"--duration", "1"}));
     QElapsedTimer clock;
     clock.start();
     ASSERT_EQ(run.Finish(clock, 20000), 1) << run.err;
