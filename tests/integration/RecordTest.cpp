@@ -262,8 +262,10 @@ TEST(Record, RefusalsComeBeforeAnyConnection) {
     TidewellRun unwritable(temp.path(), {"record", "--port", "/dev/null", "--baud", "9600", "--out",
                                          temp.File("file/sub/rec")});
     EXPECT_EQ(unwritable.Finish(clock, 10000), 1);
-    EXPECT_EQ(unwritable.err,
-              "Error opening " + temp.File("file/sub/rec.raw") + ": Not a directory.\n");
+    EXPECT_NE(unwritable.err.find("Error opening " + temp.File("file/sub/rec.raw") +
+                                  ": Not a directory.\n"),
+              std::string::npos)
+        << unwritable.err;
 
     TidewellRun missing(temp.path(), {"record", "--port", "/dev/tidewell-none", "--baud", "9600",
                                       "--out", temp.File("new")});
