@@ -5,6 +5,7 @@
 // callers need not test before every row.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,8 +26,12 @@ class DataFileWriter {
     // ErrorNumber/ErrorText tell why.
     bool Open(const std::string& path, Mode mode = Mode::kTruncate);
     bool IsOpen() const { return file_ != nullptr; }
-    // Writes out what is buffered and closes; nothing when not open.
-    void Close();
+    // Flush hands what is buffered to the system; Sync also has the system put it on the disk;
+    // Close writes out what is buffered and closes (nothing when not open). Each is true while
+    // every write since Open succeeded.
+    bool Flush();
+    bool Sync();
+    bool Close();
 
     void Write(std::string_view text);
     // The text and CR LF.
@@ -40,23 +45,31 @@ class DataFileWriter {
     // write since then).
     int ErrorNumber() const { return errorNumber_; }
     const std::string& ErrorText() const { return errorText_; }
-    // A write or the final flush failed since Open.
+    // A write or a flush failed since Open.
     bool WriteFailed() const { return writeFailed_; }
+    // True once after a write failed since Open, so that the failure is told once.
+    bool TakeNewFailure();
 
   private:
     void NoteError(int number);
+    // A failed write, flush or close: the first since Open is kept.
+    void NoteWriteFailure();
 
     std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
     std::string path_;
     std::string row_;
     int errorNumber_ = 0;
     std::string errorText_;
     bool writeFailed_ = false;
+    bool failureTaken_ = false;
 };
 
 // The system's description of an error number, without a trailing period.
 std::string SystemErrorText(int number);
 // How a file that cannot be opened is told: "Error opening " + path + ": " + description + ".".
 std::string OpenErrorText(const std::string& path, const std::string& description);
+// How a failed write is told: "Error writing " + path + ": " + description + ".".
+std::string WriteErrorText(const std::string& path, const std::string& description);
 
 }  // namespace tidewell

@@ -1,8 +1,11 @@
 #include "files/FilePaths.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <system_error>
+#include <vector>
 
 #include "files/DataFileWriter.h"
 
@@ -11,6 +14,12 @@ namespace tidewell {
 namespace fs = std::filesystem;
 
 namespace {
+constexpr size_t kCopyBlockSize = 1 << 16;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
 bool TestableName(const std::string& path) {
     return !path.empty() && path.find_first_of("?*") == std::string::npos;
 }
@@ -48,20 +57,57 @@ std::string WithoutExtension(const std::string& path) {
     return path.substr(0, dot);
 }
 
+std::string PartialName(const std::string& path) {
+    return path + ".tmp";
+}
+
 bool CopyFileOver(const std::string& from, const std::string& to, int& errorNumber,
                   std::string& errorText) {
+    const std::string partial = PartialName(to);
+    const auto fail = [&](int number) {
+        errorNumber = number;
+        errorText = SystemErrorText(number);
+        DeleteFileQuietly(partial);
+        return false;
+    };
+    if (to.empty()) return fail(ENOENT);
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(from.c_str(), "rb"));
+    if (!in) return fail(errno != 0 ? errno : EIO);
     std::error_code ec;
-    if (to.empty()) {
-        ec = std::make_error_code(std::errc::no_such_file_or_directory);
-    } else {
-        fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::overwrite_existing, ec);
+    if (!fs::is_regular_file(fs::path(from), ec)) return fail(EINVAL);  // a device never ends
+    DataFileWriter out;
+    if (!out.Open(partial)) return fail(out.ErrorNumber());
+    std::vector<char> block(kCopyBlockSize);
+    size_t n = 0;
+    errno = 0;
+    while (!out.WriteFailed() && (n = std::fread(block.data(), 1, block.size(), in.get())) > 0)
+        out.Write(std::string_view(block.data(), n));
+    if (std::ferror(in.get())) {
+        const int number = errno != 0 ? errno : EIO;
+        out.Close();
+        return fail(number);
     }
-    if (!ec) return true;
-    errorNumber = ec.value();
-    errorText = ec.category() == std::generic_category() || ec.category() == std::system_category()
-                    ? SystemErrorText(ec.value())
-                    : ec.message();
-    return false;
+    const bool synced = out.Sync();
+    if (!out.Close() || !synced) return fail(out.ErrorNumber());
+    fs::rename(fs::path(partial), fs::path(to), ec);
+    return ec ? fail(ec.value()) : true;
+}
+
+bool CanWriteFile(const std::string& path, int& errorNumber, std::string& errorText) {
+    const fs::path folder = fs::path(path).parent_path();
+    std::error_code ec;
+    // a folder that cannot be made shows in the probe below
+    if (!folder.empty()) fs::create_directories(folder, ec);
+    DataFileWriter probe;
+    if (!probe.Open(PartialName(path))) {
+        errorNumber = probe.ErrorNumber();
+        errorText = probe.ErrorText();
+        return false;
+    }
+    probe.Close();
+    DeleteFileQuietly(PartialName(path));
+    return true;
 }
 
 void DeleteFileQuietly(const std::string& path) {

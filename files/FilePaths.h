@@ -25,9 +25,18 @@ std::string WithoutExtension(const std::string& path);
 // The last component of a path.
 std::string FileNamePart(const std::string& path);
 
-// Copies `from` over `to`. On failure returns false with the system's error number and text.
+// The name a file is written under beside `path` until it is complete: `path` + ".tmp".
+std::string PartialName(const std::string& path);
+
+// Copies `from` over `to`: the copy is written under the partial name, put on the disk and
+// then renamed to `to`, so `to` is always either the old file or the whole copy. On failure
+// returns false with the system's error number and text; nothing of the copy stays.
 bool CopyFileOver(const std::string& from, const std::string& to, int& errorNumber,
                   std::string& errorText);
+
+// Whether `path` can be written: makes its folder when missing, then creates and removes the
+// partial name there. On failure returns false with the system's error number and text.
+bool CanWriteFile(const std::string& path, int& errorNumber, std::string& errorText);
 // Deletes a file (never a folder), ignoring errors.
 void DeleteFileQuietly(const std::string& path);
 

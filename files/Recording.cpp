@@ -1,5 +1,8 @@
 #include "files/Recording.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "files/FilePaths.h"
 #include "files/HeaderText.h"
 
@@ -28,10 +31,18 @@ bool OpenTemporary(DataFileWriter& file, const std::string& path, std::string& n
     return false;
 }
 
+// Tells, once, a write to a recording file that failed since the file was opened.
+void TellWriteFailure(DataFileWriter& file, Prompter& prompter) {
+    if (file.TakeNewFailure()) prompter.ShowMessage(WriteErrorText(file.Path(), file.ErrorText()));
+}
+
 // Copies one temporary file over its chosen name and reopens it so that recording goes on.
-void SaveOne(RecordingWindow& window, DataFileWriter& file, const std::string& tempPath,
-             const std::string& name, RecordingContext& context) {
-    file.Close();
+// False when a write to the temporary file, the copy or the reopening failed.
+bool SaveOne(RecordingWindow& window, DataFileWriter& file, bool& saveFailed,
+             const std::string& tempPath, const std::string& name, RecordingContext& context) {
+    const bool synced = file.Sync();
+    const bool written = file.Close() && synced;
+    TellWriteFailure(file, context.prompter);
     int number = 0;
     std::string description;
     const bool copied = CopyFileOver(tempPath, name, number, description);
@@ -40,24 +51,30 @@ void SaveOne(RecordingWindow& window, DataFileWriter& file, const std::string& t
         if (context.observer == nullptr || !context.observer->ShowSaveError(name, text))
             context.prompter.ShowMessage(text);
     }
-    if (!file.Open(tempPath, DataFileWriter::Mode::kAppend)) {
+    saveFailed = !copied;
+    const bool reopened = file.Open(tempPath, DataFileWriter::Mode::kAppend);
+    if (!reopened) {
         context.prompter.ShowMessage(ErrorNumberText(file.ErrorNumber(), file.ErrorText()) +
                                      " occured while attempting to open " + tempPath +
                                      (copied ? "for writing." : "for appending.") +
                                      "  No new data will be saved.");
     }
     if (copied) window.unsavedData = false;
+    return written && copied && reopened;
 }
 
-void CopyRecordings(RecordingWindow& window, RecordingContext& context) {
+// True when every file to be saved was saved.
+bool CopyRecordings(RecordingWindow& window, RecordingContext& context) {
     DataFileState& f = window.files;
     if (context.observer != nullptr) context.observer->SetBusy(true);
+    bool saved = true;
     // A name is empty when the chosen file type left that file out.
     if (f.rawFile.IsOpen() && !f.rawName.empty())
-        SaveOne(window, f.rawFile, f.rawTempPath, f.rawName, context);
+        saved &= SaveOne(window, f.rawFile, f.rawSaveFailed, f.rawTempPath, f.rawName, context);
     if (f.datFile.IsOpen() && !f.datName.empty())
-        SaveOne(window, f.datFile, f.datTempPath, f.datName, context);
+        saved &= SaveOne(window, f.datFile, f.datSaveFailed, f.datTempPath, f.datName, context);
     if (context.observer != nullptr) context.observer->SetBusy(false);
+    return saved;
 }
 
 // Asks for names with the remembered type and stores the type chosen.
@@ -75,11 +92,34 @@ SaveNames AskLiveNames(const RecordingWindow& window, RecordingContext& context)
     return names;
 }
 
-void CloseOne(DataFileWriter& file, std::string& tempPath) {
+// Moves a temporary file that holds unsaved data out of the way of the next recording, which
+// would write over it, and tells where it is.
+void KeepAside(const std::string& tempPath, Prompter& prompter) {
+    const std::string base = WithoutExtension(tempPath);
+    const std::string extension = tempPath.substr(base.size());
+    std::string kept = tempPath;
+    for (int n = 1; n < 1000; ++n) {
+        const std::string candidate = base + "-" + std::to_string(n) + extension;
+        if (!FileExists(candidate)) {
+            std::error_code ec;
+            std::filesystem::rename(tempPath, candidate, ec);
+            if (!ec) kept = candidate;
+            break;
+        }
+    }
+    prompter.ShowMessage("The data that could not be saved are kept in " + kept + ".");
+}
+
+void CloseOne(DataFileWriter& file, std::string& tempPath, bool& saveFailed, Prompter& prompter) {
     if (file.IsOpen()) {
         file.Close();
-        DeleteFileQuietly(tempPath);
+        TellWriteFailure(file, prompter);
     }
+    if (saveFailed && FileExists(tempPath))
+        KeepAside(tempPath, prompter);
+    else
+        DeleteFileQuietly(tempPath);
+    saveFailed = false;
     tempPath.clear();
 }
 }  // namespace
@@ -189,10 +229,20 @@ int OpenDataFiles(RecordingWindow& window, const std::string& kind, bool withDat
     return 1;
 }
 
+void FlushRecordingIfDue(RecordingWindow& window, double now, Prompter& prompter) {
+    DataFileState& f = window.files;
+    // a clock set back counts as due
+    if (now >= f.flushedAt && (now - f.flushedAt) * 86400 < kFlushSeconds) return;
+    f.flushedAt = now;
+    for (DataFileWriter* file : {&f.rawFile, &f.datFile}) {
+        file->Flush();
+        TellWriteFailure(*file, prompter);
+    }
+}
+
 int SaveFileMenuCommand(RecordingWindow& window, RecordingContext& context) {
     if (window.files.unnamed) return SaveAsMenuCommand(window, context);
-    CopyRecordings(window, context);
-    return 1;
+    return CopyRecordings(window, context) ? 1 : 0;
 }
 
 int SaveAsMenuCommand(RecordingWindow& window, RecordingContext& context) {
@@ -206,8 +256,7 @@ int SaveAsMenuCommand(RecordingWindow& window, RecordingContext& context) {
     f.rawName = names.raw ? names.base + ".raw" : "";
     f.datName = names.dat ? names.base + ".dat" : "";
     f.unnamed = false;
-    CopyRecordings(window, context);
-    return 1;
+    return CopyRecordings(window, context) ? 1 : 0;
 }
 
 int CloseDataFiles(RecordingWindow& window, bool force, RecordingContext& context) {
@@ -231,8 +280,8 @@ int CloseDataFiles(RecordingWindow& window, bool force, RecordingContext& contex
     f.shownRawFile.clear();
     f.shownDatFile.clear();
     window.headerText.clear();
-    CloseOne(f.rawFile, f.rawTempPath);
-    CloseOne(f.datFile, f.datTempPath);
+    CloseOne(f.rawFile, f.rawTempPath, f.rawSaveFailed, context.prompter);
+    CloseOne(f.datFile, f.datTempPath, f.datSaveFailed, context.prompter);
     window.unsavedData = false;
     if (context.observer != nullptr) context.observer->RecordingClosed(window);
     return 1;

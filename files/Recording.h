@@ -37,6 +37,10 @@ struct DataFileState {
     std::string datTempPath;
     DataFileWriter datFile;
     bool unnamed = false;  // no names chosen yet: Save behaves as Save As
+    // The last copy of that file failed: its temporary file is kept when the files close.
+    bool rawSaveFailed = false;
+    bool datSaveFailed = false;
+    double flushedAt = 0;  // when the files were last flushed
 };
 
 // What the recording needs to know of its window. The window keeps the fields up to date.
@@ -107,13 +111,21 @@ void WriteRawHeader(const RecordingWindow& window, DataFileWriter& file, const s
 // open, writes the text as it came, without adding a line end.
 void AppendRaw(RecordingWindow& window, std::string_view text);
 
+// While data arrive, what the recording files buffer is written out when `kFlushSeconds` have
+// passed since the last time, so that a crash loses no more than that; a failed write is told.
+inline constexpr double kFlushSeconds = 2;
+void FlushRecordingIfDue(RecordingWindow& window, double now, Prompter& prompter);
+
 // Save: copies the temporary files over the chosen names and goes on recording (Save As while
-// unnamed). -1 when the user cancelled the dialog, 0 when there was nothing to save, else 1.
+// unnamed). -1 when the user cancelled the dialog; 0 when there was nothing to save or a write,
+// copy or reopening failed (each is told); 1 when everything was saved.
 int SaveFileMenuCommand(RecordingWindow& window, RecordingContext& context);
 int SaveAsMenuCommand(RecordingWindow& window, RecordingContext& context);
 
 // Closes the recording, asking first about unsaved data (or data still arriving) unless
-// `force`. -1 when the user cancelled, else 1.
+// `force`. A temporary file whose last copy failed is not deleted: it is moved aside, so that
+// the next recording cannot write over it, and its path is told. -1 when the user cancelled,
+// else 1.
 int CloseDataFiles(RecordingWindow& window, bool force, RecordingContext& context);
 
 // The answer of the save dialog for recordings.

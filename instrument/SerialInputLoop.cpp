@@ -5,6 +5,7 @@
 #include "calibration/Conversion.h"
 #include "files/CastList.h"
 #include "files/DatFile.h"
+#include "files/Recording.h"
 #include "instrument/ProgramState.h"
 #include "instrument/ReplyHandler.h"
 #include "stream/Decoder.h"
@@ -44,6 +45,7 @@ void ProcessSerialInputTimer_Timer(ProgramState& program, int slot) {
     }
     UpdateStatus(program, slot, false);
     ProcessQueuedSamples(program, slot);
+    FlushRecordingIfDue(r.recording, program.Now(), program.prompter);
 }
 
 void ReadPortInput(ProgramState& program, int slot) {

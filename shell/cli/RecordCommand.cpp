@@ -29,10 +29,12 @@ constexpr const char* kHelp =
     "                       [--sleep-on-exit] [--type MODEL] [--overwrite] [--reconnect]\n"
     "\n"
     "Connects to the instrument on DEV, starts it sampling and records BASE.raw (everything it\n"
-    "sends) and BASE.dat (the calibrated values). Both are written to temporary files and saved\n"
-    "under their names every --save-every seconds and at the end. The instrument is stopped,\n"
-    "the files saved and the port closed at the end of --duration, or on SIGINT or SIGTERM\n"
-    "(without --duration the recording runs until then).\n"
+    "sends) and BASE.dat (the calibrated values). Both are written to temporary files, whose\n"
+    "paths are printed when recording starts and which are written out every 2 seconds, and\n"
+    "saved under their names every --save-every seconds and at the end. The instrument is\n"
+    "stopped, the files saved and the port closed at the end of --duration, or on SIGINT or\n"
+    "SIGTERM (without --duration the recording runs until then). BASE's folder is made when\n"
+    "missing and must be writable before the instrument is connected.\n"
     "\n"
     "  --port DEV             the serial device (a system port or a simulator's pseudo-terminal)\n"
     "  --baud N               the rate (4800 9600 19200 38400 57600 115200); default: the\n"
@@ -45,6 +47,7 @@ constexpr const char* kHelp =
     "                         be MODEL (vantor-6 ... trevan-2); needs --cal and --port\n"
     "  --duration SECONDS     stop after this time\n"
     "  --save-every SECONDS   save the files at this interval as well as at the end\n"
+    "                         (default 30)\n"
     "  --sleep-on-exit        put the instrument to sleep before disconnecting\n"
     "  --overwrite            replace BASE.raw and BASE.dat when they exist\n"
     "  --reconnect            when the link is lost (the device is unplugged or hangs up), save,\n"
@@ -65,14 +68,15 @@ constexpr const char* kHelp =
     "  - BASE.raw or BASE.dat exists: do not replace it (the command fails) unless --overwrite.\n"
     "Messages are printed on stderr; the exit status is 0 when the recording was saved, 1 when\n"
     "the instrument could not be connected, the link was lost (without --reconnect) or the files\n"
-    "not written, 2 for a usage error.\n";
+    "not written, 2 for a usage error. A failed write or save ends the recording; a temporary\n"
+    "file that could not be saved is kept, and its path is printed.\n";
 
 struct RecordOptions {
     ConnectOptions connect;
     bool calFromInstrument = false;
     std::string base;
-    double duration = 0;   // 0: until a signal
-    double saveEvery = 0;  // 0: only at the end
+    double duration = 0;  // 0: until a signal
+    double saveEvery = 30;
     bool sleepOnExit = false;
     bool overwrite = false;
     bool reconnect = false;  // wait out a lost link
@@ -195,6 +199,12 @@ class Recorder {
                      << " already exists.  Use --overwrite to replace it.\n";
             return 1;
         }
+        int number = 0;
+        std::string description;
+        if (!CanWriteFile(raw, number, description)) {
+            ctx_.err << OpenErrorText(raw, description) << "\n";
+            return 1;
+        }
         // a signal while connecting is the dialog's Stop button; afterwards it ends the recording
         if (!session_.Connect(o_.connect)) return 1;
         session_.KeepWaitsOnStop();
@@ -203,10 +213,12 @@ class Recorder {
         r.SyncRecordingWindow();
         OpenDataFiles(r.recording, "raw", true, session_.recording());
         DataFileState& files = r.recording.files;
-        if (!files.rawFile.IsOpen() && !files.datFile.IsOpen()) {
+        if (!files.rawFile.IsOpen() || !files.datFile.IsOpen()) {
             DisconnectCommand(session_.connection(), kSlot);
+            CloseDataFiles(r.recording, true, session_.recording());
             return 1;
         }
+        ctx_.err << "Recording into " << files.rawTempPath << " and " << files.datTempPath << "\n";
         files.rawName = raw;
         files.datName = dat;
         files.unnamed = false;
@@ -253,6 +265,9 @@ class Recorder {
                 const Gap gap = Reconnect(start);
                 if (gap != Gap::kReconnected) return gap == Gap::kEnded ? 0 : 1;
             }
+            // told by the recording files; the save that follows keeps what was written
+            const DataFileState& files = r.recording.files;
+            if (files.rawFile.WriteFailed() || files.datFile.WriteFailed()) return 1;
         }
         return 0;
     }

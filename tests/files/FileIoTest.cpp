@@ -76,6 +76,12 @@ TEST(FilePaths, NamesAndFolders) {
     WriteFileBytes(dir.File("f"), "x");
     EXPECT_FALSE(FolderExists(dir.File("f")));
     EXPECT_TRUE(FileExists(dir.File("f")));
+
+    // a missing folder is made, and the probe leaves nothing there
+    int number = 0;
+    std::string text;
+    EXPECT_TRUE(CanWriteFile(dir.File("new/sub/x.raw"), number, text));
+    EXPECT_TRUE(fs::is_empty(dir.File("new/sub")));
 }
 
 TEST(HeaderText, CreationDateShowsTheSecondThatHasBegun) {

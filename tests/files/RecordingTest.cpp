@@ -255,22 +255,58 @@ TEST_F(Recording, SaveAsWithoutFilesAndCancelledDialog) {
     EXPECT_TRUE(window.files.unnamed);
 }
 
-TEST_F(Recording, FailedCopyIsReportedAndRecordingGoesOn) {
+TEST_F(Recording, FailedCopyLeavesTheNamedFileAndKeepsTheTemporaryOne) {
     ASSERT_EQ(Open(), 1);
     AppendRaw(window, "kept\r");
-    const std::string target = dir.File("missing/x.raw");
+    const std::string target = dir.File("old.raw");
+    WriteFileBytes(target, "good");
+    fs::create_symlink("/dev/full", PartialName(target));  // the copy fills the disk
     prompter.savePaths = {target};
     prompter.saveTypes = {2};
-    EXPECT_EQ(SaveAs(), 1);
-    EXPECT_EQ(
-        prompter.shown,
-        (std::vector<std::string>{
-            "Save As", "Error 2 (No such file or directory) occurred while saving " + target}));
+    prompter.answers = {1};  // replace it
+    EXPECT_EQ(SaveAs(), 0);
+    EXPECT_EQ(prompter.shown.back(),
+              "Error 28 (No space left on device) occurred while saving " + target);
+    EXPECT_EQ(ReadFileBytes(target), "good");
     EXPECT_TRUE(window.unsavedData);
-    EXPECT_TRUE(window.files.rawFile.IsOpen());
-    AppendRaw(window, "more\r");
-    window.files.rawFile.Close();
-    EXPECT_EQ(DataSection(ReadFileBytes(window.files.rawTempPath)), "kept\rmore\r");
+    AppendRaw(window, "more\r");  // recording goes on
+
+    // closing keeps it out of the next recording's way and says where
+    ASSERT_EQ(Close(true), 1);
+    const std::string kept = temp + "/untitled11-1.raw";
+    EXPECT_EQ(prompter.shown.back(), "The data that could not be saved are kept in " + kept + ".");
+    EXPECT_EQ(DataSection(ReadFileBytes(kept)), "kept\rmore\r");
+    EXPECT_FALSE(fs::exists(temp + "/untitled11.dat"));  // saved nowhere, but not asked to be
+}
+
+TEST_F(Recording, BufferIsWrittenOutEveryFewSecondsAndAFailedWriteIsTold) {
+    ASSERT_EQ(Open("raw", false), 1);
+    const std::string path = window.files.rawTempPath;
+    const std::string rows(60000, 'x');  // stays in the buffer
+    AppendRaw(window, rows);
+    EXPECT_EQ(fs::file_size(path), 0u);
+    FlushRecordingIfDue(window, clock.Now(), prompter);
+    const auto flushed = fs::file_size(path);
+    EXPECT_GT(flushed, rows.size());
+    AppendRaw(window, "y");
+    clock.AdvanceSeconds(kFlushSeconds - 0.1);
+    FlushRecordingIfDue(window, clock.Now(), prompter);
+    EXPECT_EQ(fs::file_size(path), flushed);
+    clock.AdvanceSeconds(0.2);
+    FlushRecordingIfDue(window, clock.Now(), prompter);
+    EXPECT_EQ(fs::file_size(path), flushed + 1);
+
+    window.files.rawFile.Open("/dev/full");  // the disk fills
+    AppendRaw(window, "z");
+    for (int i = 0; i < 2; ++i) {
+        clock.AdvanceSeconds(kFlushSeconds);
+        FlushRecordingIfDue(window, clock.Now(), prompter);
+    }
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{"Error writing /dev/full: No space left on device."});
+    window.files.unnamed = false;
+    window.files.rawName = dir.File("z.raw");
+    EXPECT_EQ(Save(), 0);  // a recording with a gap is no success
 }
 
 TEST_F(Recording, LostTemporaryFolderStopsRecordingWithAMessage) {
@@ -278,7 +314,7 @@ TEST_F(Recording, LostTemporaryFolderStopsRecordingWithAMessage) {
     AppendRaw(window, "kept\r");
     fs::remove_all(temp);
     prompter.savePaths = {dir.File("y.raw")};
-    EXPECT_EQ(Save(), 1);
+    EXPECT_EQ(Save(), 0);
     const std::string tempRaw = temp + "/untitled11.raw";
     EXPECT_EQ(prompter.shown,
               (std::vector<std::string>{

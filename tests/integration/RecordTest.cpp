@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <memory>
 
 #include "calibration/CalibrationData.h"
@@ -71,6 +72,14 @@ std::string TemporaryCalibration(const std::string& dir) {
     const QStringList found =
         QDir(QString::fromStdString(dir + "/tmp/Tidewell")).entryList({"temp*.cal"}, QDir::Files);
     return found.size() == 1 ? dir + "/tmp/Tidewell/" + found[0].toStdString() : std::string();
+}
+
+// The text that follows `lead` in `err`, up to the end of its line.
+std::string AfterText(const std::string& err, const std::string& lead) {
+    const size_t at = err.find(lead);
+    if (at == std::string::npos) return std::string();
+    const size_t from = at + lead.size();
+    return err.substr(from, err.find('\n', from) - from);
 }
 
 int64_t SamplesOnStatus(const std::string& err) {
@@ -149,14 +158,24 @@ TEST(Record, EveryModelRecordsWhatTheInstrumentSent) {
     EXPECT_LT(clock.elapsed(), 60000);
 }
 
-TEST(Record, ASignalStopsAndSavesAndTheFilesAreSavedAsItGoes) {
-    TestApplication();
+// A Vantor-4 sampling every 0.05 s, recorded into `base`.
+class RecordOnVantor4 : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_FALSE(sim.device().empty()); }
+    std::vector<std::string> RecordArgs(const std::vector<std::string>& more) const {
+        std::vector<std::string> args = {"record", "--port", sim.device(), "--baud",
+                                         "19200",  "--out",  base};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    }
+
     TempDir temp;
-    Simulator sim({"--model", "vantor-4", "--period", "0.05"});
-    ASSERT_FALSE(sim.device().empty());
+    Simulator sim{{"--model", "vantor-4", "--period", "0.05"}};
     const std::string base = temp.File("field");
-    TidewellRun run(temp.path(), {"record", "--port", sim.device(), "--baud", "19200", "--out",
-                                  base, "--save-every", "0.5", "--sleep-on-exit"});
+};
+
+TEST_F(RecordOnVantor4, ASignalStopsAndSavesAndTheFilesAreSavedAsItGoes) {
+    TidewellRun run(temp.path(), RecordArgs({"--save-every", "0.5", "--sleep-on-exit"}));
     QElapsedTimer clock;
     clock.start();
     // the first save comes half a second into the recording
@@ -263,6 +282,46 @@ TEST(Record, WithReconnectARepluggedInstrumentGoesOnIntoTheSameFiles) {
     EXPECT_EQ(DatRowCount(ReadFileBytes(base + ".dat")), CountSampleLines(data));
 }
 
+TEST_F(RecordOnVantor4, AKilledRecorderLeavesWhatItReceivedInTheTemporaryFiles) {
+    TidewellRun run(temp.path(), RecordArgs({}));
+    QElapsedTimer clock;
+    clock.start();
+    // long before the first save, the samples are written out to the temporary files
+    std::string err, tempRaw;
+    while (CountSampleLines(ReadFileBytes(tempRaw)) < 10 && clock.elapsed() < 20000) {
+        run.process.waitForFinished(100);
+        err += run.process.readAllStandardError().toStdString();
+        const std::string paths = AfterText(err, "Recording into ");
+        tempRaw = paths.substr(0, paths.find(" and "));
+    }
+    run.process.kill();
+    run.process.waitForFinished(2000);
+    const std::string written = ReadFileBytes(tempRaw);
+    EXPECT_GE(CountSampleLines(written), 10) << err;
+    EXPECT_NE(written.find("\r\nDeviceType=Vantor-4\r\n"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(base + ".raw")));  // not saved yet
+}
+
+TEST_F(RecordOnVantor4, AFullDiskUnderTheOutputFailsAndTheDataStayInTheTemporaryFile) {
+    // the copy to the named file goes to a full disk
+    ASSERT_TRUE(QFile::link("/dev/full", QString::fromStdString(base + ".dat.tmp")));
+    TidewellRun run(temp.path(), RecordArgs({"--duration", "1"}));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(run.Finish(clock, 20000), 1) << run.err;
+    EXPECT_NE(
+        run.err.find("Error 28 (No space left on device) occurred while saving " + base + ".dat\n"),
+        std::string::npos)
+        << run.err;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(base + ".dat")));
+    EXPECT_GT(CountSampleLines(ReadFileBytes(base + ".raw")), 0);
+    std::string kept = AfterText(run.err, "The data that could not be saved are kept in ");
+    ASSERT_FALSE(kept.empty()) << run.err;
+    kept.pop_back();  // the full stop
+    const std::string rows = DatRows(ReadFileBytes(kept));
+    EXPECT_GT(std::count(rows.begin(), rows.end(), '\n'), 5) << rows;
+}
+
 TEST(Record, RefusalsComeBeforeAnyConnection) {
     TestApplication();
     TempDir temp;
@@ -278,6 +337,15 @@ TEST(Record, RefusalsComeBeforeAnyConnection) {
     EXPECT_EQ(existing.Finish(clock, 10000), 1);
     EXPECT_NE(existing.err.find("old.raw already exists"), std::string::npos) << existing.err;
     EXPECT_EQ(ReadFileBytes(temp.File("old.raw")), "kept");
+
+    WriteFileBytes(temp.File("file"), "x");  // no folder can be under it
+    TidewellRun unwritable(temp.path(), {"record", "--port", "/dev/null", "--baud", "9600", "--out",
+                                         temp.File("file/sub/rec")});
+    EXPECT_EQ(unwritable.Finish(clock, 10000), 1);
+    EXPECT_NE(unwritable.err.find("Error opening " + temp.File("file/sub/rec.raw") +
+                                  ": Not a directory.\n"),
+              std::string::npos)
+        << unwritable.err;
 
     TidewellRun missing(temp.path(), {"record", "--port", "/dev/tidewell-none", "--baud", "9600",
                                       "--out", temp.File("new")});
