@@ -16,8 +16,10 @@ inline QApplication& UiApplication() {
     static int argc = 1;
     static char name[] = "test_ui";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // never destroyed: taken down after main returns, it would outlive the window system's
+    // own objects
+    static auto* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Runs `act` on the modal dialog of type T as soon as it is shown (polling, for at most 5 s).
