@@ -138,7 +138,7 @@ void BbParamsForm::ShowNumbers() {
     beta0_->setText(custom ? Single(working_.beta0) : Scientific(working_.beta0));
     bb0_->setText(custom ? Single(working_.bb0) : Scientific(working_.bb0));
     gammaLambda_->setText(Single(working_.gammaLambda));
-    for (QLineEdit* box : {lambda0_, beta0_, bb0_, gammaLambda_}) box->setReadOnly(!custom);
+    for (QLineEdit* box : {lambda0_, beta0_, bb0_, gammaLambda_}) box->setEnabled(custom);
 }
 
 void BbParamsForm::accept() {

@@ -45,12 +45,15 @@ TEST(QtPrompter, AQuestionAnswersWithTheButtonClickedOrAsItsLastButtonOnEscape) 
         EXPECT_EQ(prompter.Ask("Replace it?", c.captions), c.answer);
     }
 
-    WhenModal<ui::ErrorForm>([](ui::ErrorForm* form) {
-        EXPECT_EQ(form->Text(), "No instrument was detected.");
+    const std::string message =
+        "Error opening /home/observer/cruises/2024-spring/station-17/VN6-2201-cast-0042.raw: No "
+        "such file or directory.";
+    WhenModal<ui::ErrorForm>([&](ui::ErrorForm* form) {
+        EXPECT_EQ(form->Text().toStdString(), message);
         SaveScreenshot(*form, "ErrorForm");
         QTest::mouseClick(form->OkButton(), Qt::LeftButton);
     });
-    prompter.ShowMessage("No instrument was detected.");
+    prompter.ShowMessage(message);
 }
 
 TEST(QtPrompter, TheSaveDialogShowsTheTypesAndReturnsThePathAndTypeChosen) {
