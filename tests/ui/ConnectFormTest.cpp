@@ -57,7 +57,7 @@ TEST(ConnectForm, ConnectsToTheSimulatorAndDisconnectsWithTheSleepQuestion) {
     // the dialog opened again over a connected instrument: "Disconnect" asks about sleep
     form = std::make_unique<ui::ConnectForm>(ctx, 0);
     prompter.answers = {0};  // "No"
-    form->DisconnectInstrument();
+    EXPECT_EQ(form->DisconnectInstrument(), 1);
     EXPECT_EQ(prompter.shown, std::vector<std::string>{SleepQuestion("Vantor-6")});
     EXPECT_FALSE(r.PortOpen());
     EXPECT_EQ(form->StatusText(), kNoConnectionStatus);

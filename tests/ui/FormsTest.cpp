@@ -95,6 +95,12 @@ TEST(Screenshots, PureWaterFileHeaderAndCalibrationDue) {
         "Serial=VN6-2201\r\nConfig=T0\r\n");
     EXPECT_TRUE(header.Text().startsWith("TidewellVersion=2.82\nCreationDate"));
     Shoot(header, "FileHeaderForm");
+    // it opens again as large as it was closed, remembered in twips
+    ui::FileHeaderForm resized("", &store);
+    resized.resize(400, 300);
+    resized.reject();
+    EXPECT_EQ(store.Read("FileHeaderForm", "Width"), "6000");
+    EXPECT_EQ(ui::FileHeaderForm("", &store).size(), QSize(400, 300));
     ui::CalReminderForm reminder(CalReminderText(181));
     EXPECT_EQ(reminder.NextReminderDays(), 1);
     Shoot(reminder, "CalReminderForm");
