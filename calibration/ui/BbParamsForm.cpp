@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "shell/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "stream/NumberText.h"
 
 namespace tidewell::ui {

@@ -9,7 +9,7 @@
 #include <array>
 
 #include "calibration/SigmaParams.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -18,7 +18,7 @@
 #include <functional>
 
 #include "calibration/SigmaModel.h"
-#include "shell/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "stream/NumberText.h"
 
 namespace tidewell::ui {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "calibration/SigmaParams.h"
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "stream/Prompter.h"
 
 class QLabel;

@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "shell/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace tidewell::ui {
 

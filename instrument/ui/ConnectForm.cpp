@@ -12,7 +12,7 @@
 
 #include "instrument/Connection.h"
 #include "instrument/ui/CalReminderForm.h"
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "stream/NumberText.h"
 
 namespace tidewell::ui {

@@ -12,7 +12,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "stream/NumberText.h"
 
 namespace tidewell::ui {

@@ -5,8 +5,8 @@
 
 #include <QDialog>
 
-#include "shell/AppSettings.h"
-#include "shell/SettingsStore.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsStore.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -1,5 +1,6 @@
 #include "shell/ui/QtPrompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 
 #include "shell/ui/ErrorForm.h"
@@ -8,12 +9,16 @@
 
 namespace tidewell::ui {
 
+QWidget* QtPrompter::Parent() const {
+    return parent_ ? parent_.data() : QApplication::activeWindow();
+}
+
 void QtPrompter::ShowMessage(const std::string& text) {
-    ErrorForm::Show(parent_, text);
+    ErrorForm::Show(Parent(), text);
 }
 
 int QtPrompter::Ask(const std::string& text, const std::vector<std::string>& buttons) {
-    return YesNoCancelForm::Ask(parent_, text, buttons);
+    return YesNoCancelForm::Ask(Parent(), text, buttons);
 }
 
 std::string QtPrompter::AskSavePath(const std::string& title, const std::string& suggestedPath,
@@ -25,7 +30,7 @@ std::string QtPrompter::AskSavePath(const std::string& title, const std::string&
 std::string QtPrompter::AskSavePathAndType(const std::string& title,
                                            const std::string& suggestedPath,
                                            const std::string& fileTypes, int& fileType) {
-    const auto dialog = MakeSaveDialog(parent_, title, suggestedPath, fileTypes, fileType);
+    const auto dialog = MakeSaveDialog(Parent(), title, suggestedPath, fileTypes, fileType);
     if (dialog->exec() != QDialog::Accepted) return {};
     fileType = ChosenFileType(*dialog);
     return ChosenPath(*dialog);

@@ -1,7 +1,7 @@
 #pragma once
 // The desktop program's Prompter: the engine's questions in the three-button question window,
 // its messages in the message window, and its save dialogs. Each opens over the window the
-// prompter is pointed at.
+// prompter is pointed at, or else over the active window.
 
 #include <QPointer>
 #include <QWidget>
@@ -13,7 +13,7 @@ namespace tidewell::ui {
 class QtPrompter : public Prompter {
   public:
     explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
-    // The window the dialogs open over (none: they stand alone).
+    // The window the dialogs open over (none: the active window).
     void SetParent(QWidget* parent) { parent_ = parent; }
 
     void ShowMessage(const std::string& text) override;
@@ -24,6 +24,7 @@ class QtPrompter : public Prompter {
                                    const std::string& fileTypes, int& fileType) override;
 
   private:
+    QWidget* Parent() const;
     QPointer<QWidget> parent_;
 };
 

@@ -9,7 +9,7 @@
 #include "instrument/Connection.h"
 #include "instrument/InputTimer.h"
 #include "instrument/ui/ConnectForm.h"
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "support/TestSupport.h"
 #include "tests/integration/SimProcess.h"
 #include "tests/ui/UiTest.h"

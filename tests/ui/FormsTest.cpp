@@ -10,7 +10,7 @@
 #include "files/ui/FileHeaderForm.h"
 #include "instrument/Connection.h"
 #include "instrument/ui/CalReminderForm.h"
-#include "shell/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "shell/ui/PreferencesForm.h"
 #include "support/TestSupport.h"
 #include "tests/ui/UiTest.h"
