@@ -6,9 +6,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QProcess>
-#include <QPushButton>
 #include <QSocketNotifier>
 #include <QUrl>
 #include <csignal>
@@ -20,6 +18,7 @@
 #include "shell/ui/AboutWindow.h"
 #include "shell/ui/DataWindow.h"
 #include "shell/ui/DesktopApp.h"
+#include "shell/ui/QtPrompter.h"
 #include "stream/Models.h"
 
 namespace tidewell::ui {
@@ -38,38 +37,6 @@ constexpr const char* kDemoHelp =
     "Starts a simulated instrument (tidewell-sim) and Tidewell with a data window connected to\n"
     "it and sampling. MODEL is vantor-6 (the default), vantor-4, vantor-2, a-lumo, c-lumo,\n"
     "x-lumo or trevan-2. The simulated instrument ends with the program.\n";
-
-// A message box for every message and question.
-class MessageBoxPrompter : public Prompter {
-  public:
-    void ShowMessage(const std::string& text) override {
-        QMessageBox::information(QApplication::activeWindow(), "Tidewell",
-                                 QString::fromStdString(text));
-    }
-    int Ask(const std::string& text, const std::vector<std::string>& buttons) override {
-        QMessageBox box(QMessageBox::Question, "Tidewell", QString::fromStdString(text),
-                        QMessageBox::NoButton, QApplication::activeWindow());
-        std::vector<QPushButton*> added;
-        for (size_t i = 0; i < buttons.size() && i < 3; ++i) {
-            added.push_back(buttons[i].empty() ? nullptr
-                                               : box.addButton(QString::fromStdString(buttons[i]),
-                                                               QMessageBox::AcceptRole));
-        }
-        for (auto it = added.rbegin(); it != added.rend(); ++it)
-            if (*it) {
-                box.setEscapeButton(*it);
-                break;
-            }
-        box.exec();
-        for (size_t i = 0; i < added.size(); ++i)
-            if (added[i] && box.clickedButton() == added[i]) return i == 0 ? 1 : i == 1 ? 0 : -1;
-        return -1;
-    }
-    std::string AskSavePath(const std::string&, const std::string& suggested,
-                            const std::string&) override {
-        return suggested;
-    }
-};
 
 // SIGINT and SIGTERM end the program through the event loop.
 int gSignalPipe[2] = {-1, -1};
@@ -179,7 +146,7 @@ int RunDesktop(int argc, char* argv[], const DesktopLaunch& launch) {
     QApplication::processEvents();
 
     SystemClock clock;
-    MessageBoxPrompter prompter;
+    QtPrompter prompter;
     DesktopOptions options;
     options.instance = instance;
     options.programFolder = ProgramFolder();
