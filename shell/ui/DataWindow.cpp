@@ -17,13 +17,18 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "calibration/ui/BbParamsForm.h"
+#include "calibration/ui/SigmaParamsForm.h"
 #include "files/FilePaths.h"
+#include "files/ui/FileHeaderForm.h"
 #include "instrument/Commands.h"
 #include "instrument/Connection.h"
+#include "instrument/ui/ConnectForm.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsKeys.h"
 #include "shell/ui/DesktopApp.h"
 #include "shell/ui/InstrumentStatusWindow.h"
+#include "shell/ui/PreferencesForm.h"
 #include "stream/LinkState.h"
 #include "stream/Models.h"
 #include "stream/StatusPanels.h"
@@ -131,6 +136,8 @@ void DataWindow::BuildMenus() {
     saveAsAction_ = file->addAction("Save &As...", [this] { Save(true); });
     closeFilesAction_ = file->addAction("&Close Files", [this] { CloseFiles(); });
     headerAction_ = file->addAction("File &Header", [this] { ShowFileHeader(); });
+    file->addSeparator();
+    file->addAction("&Preferences...", [this] { ShowPreferences(); });
     file->addSeparator();
     file->addAction("E&xit", [this] { app_.Exit(this); });
 
@@ -348,12 +355,13 @@ void DataWindow::SaveTypeChosen(int type) {
 
 void DataWindow::ConnectOnStartup(int how) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string port = app_.store().Read(keys::Port);
-    const auto baud = static_cast<int32_t>(ReadNumber(app_.store(), keys::Baud));
+    ConnectForm form(connection_, slot_, this);
+    form.show();
     if (how == 1)
-        DoConnect(connection_, slot_, false, port, baud, {});
+        form.Connect();
     else
-        DoConnect(connection_, slot_, true, port, baud, SerialPortList({port}));
+        form.Search();
+    form.close();
     QApplication::restoreOverrideCursor();
     RefreshWindow(slot_);
 }
@@ -371,8 +379,9 @@ void DataWindow::StartSampling() {
 }
 
 bool DataWindow::Connect() {
-    // The connection dialog drives the engine; without it the stored connection is tried.
-    ConnectOnStartup(1);
+    ConnectForm form(connection_, slot_, this);
+    form.exec();
+    RefreshWindow(slot_);
     return record().identified;
 }
 
@@ -491,7 +500,28 @@ void DataWindow::ShowMessagesWindow() {
     messagesWindow_->show();
 }
 
-void DataWindow::ShowFileHeader() {}
+void DataWindow::ShowFileHeader() {
+    if (!headerWindow_) headerWindow_ = new FileHeaderForm("", &app_.store(), this);
+    headerWindow_->SetText(record().recording.headerText);
+    headerWindow_->show();
+    headerWindow_->raise();
+}
+
+void DataWindow::ShowPreferences() {
+    PreferencesForm form(app_.program().settings, app_.store(), this);
+    if (form.exec() == QDialog::Accepted) app_.SettingsChanged();
+}
+
+void DataWindow::ShowSigmaParameters() {
+    SigmaParamsForm form(app_.program().settings.Sigma, app_.store(), app_.options().programFolder,
+                         app_.prompter(), this);
+    if (form.exec() == QDialog::Accepted) app_.SettingsChanged();
+}
+
+void DataWindow::ShowPureWaterParameters() {
+    BbParamsForm form(app_.program().settings.bbPrefs, app_.store(), this);
+    if (form.exec() == QDialog::Accepted) app_.SettingsChanged();
+}
 
 // ---- Live samples.
 

@@ -28,6 +28,7 @@ class QTimer;
 namespace tidewell::ui {
 
 class DesktopApp;
+class FileHeaderForm;
 class InstrumentStatusWindow;
 
 class DataWindow : public QMainWindow,
@@ -64,6 +65,7 @@ class DataWindow : public QMainWindow,
     int OpenRecordingForStart();
 
     void UpdateTitles();
+    void UpdateSigmaTables(const SigmaTables& tables) { connection_.tables = tables; }
     void BuildWindowMenu();
     WindowMenuSource MenuSource() const;
     void WriteGeometry();
@@ -106,6 +108,9 @@ class DataWindow : public QMainWindow,
     void ShowInstrumentStatusWindow();
     void ShowMessagesWindow();
     void ShowFileHeader();
+    void ShowPreferences();
+    void ShowSigmaParameters();
+    void ShowPureWaterParameters();
     // Live samples, collected between redraws.
     void TakeSample(const CalibratedSample& sample);
     void RedrawIfChanged();
@@ -154,6 +159,7 @@ class DataWindow : public QMainWindow,
     QPlainTextEdit* messages_ = nullptr;
     QWidget* messagesWindow_ = nullptr;
     InstrumentStatusWindow* statusWindow_ = nullptr;
+    FileHeaderForm* headerWindow_ = nullptr;
 };
 
 }  // namespace tidewell::ui

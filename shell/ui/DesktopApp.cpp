@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "calibration/ui/SigmaParamsForm.h"
 #include "files/FilePaths.h"
 #include "files/TempFolder.h"
 #include "settings/SettingsKeys.h"
@@ -53,15 +54,17 @@ DataWindow* DesktopApp::Start() {
         LoadSettings(store_, options_.programFolder, ProcessEnvironment(), prompter_);
     program_.settings = loaded.settings;
     tables_ = LoadSigmaTables(program_.settings.Sigma);
-    recordingSettings_.header.userHeader = store_.Read(keys::UserHeader);
-    recordingSettings_.header.sigma = program_.settings.Sigma;
-    recordingSettings_.header.pureWater = program_.settings.bbPrefs;
-    recordingSettings_.nameFilesOnOpen = ReadNumber(store_, keys::NameFilesOnOpen) == 1;
+    ReadRecordingSettings();
     recordingSettings_.saveLiveType = static_cast<int>(ReadNumber(store_, keys::SaveLiveType));
     recordingSettings_.saveFolder = program_.settings.SavePath;
     recordingSettings_.instance = options_.instance;
 
     DataWindow* first = NewWindow();
+    if (loaded.sigmaFilesMissing && first) {
+        SigmaParamsForm form(program_.settings.Sigma, store_, options_.programFolder, prompter_,
+                             first);
+        if (form.exec() == QDialog::Accepted) SettingsChanged();
+    }
     if (options_.askReleaseNotes && !ReadFlag(store_, keys::VersionHasRun) &&
         prompter_.Ask(ReleaseNotesQuestion(), {"Yes", "No"}) == 1) {
         const std::string notes = WithTrailingSeparator(options_.programFolder) + kReleaseNotesFile;
@@ -73,6 +76,24 @@ DataWindow* DesktopApp::Start() {
     const int connect = static_cast<int>(ReadNumber(store_, keys::ConnectOnStartup));
     if (first && options_.connectOnStartup && connect != 0) first->ConnectOnStartup(connect);
     return first;
+}
+
+void DesktopApp::ReadRecordingSettings() {
+    recordingSettings_.header.userHeader = store_.Read(keys::UserHeader);
+    recordingSettings_.header.sigma = program_.settings.Sigma;
+    recordingSettings_.header.pureWater = program_.settings.bbPrefs;
+    recordingSettings_.nameFilesOnOpen = ReadNumber(store_, keys::NameFilesOnOpen) == 1;
+}
+
+void DesktopApp::SettingsChanged() {
+    tables_ = LoadSigmaTables(program_.settings.Sigma);
+    ReadRecordingSettings();
+    for (DataWindow* w : windows_) {
+        if (!w) continue;
+        w->UpdateSigmaTables(tables_);
+        if (w->record().calibration)
+            w->record().calibration->CheckAndUpdateAll(program_.settings.Sigma, tables_, prompter_);
+    }
 }
 
 DataWindow* DesktopApp::NewWindow() {

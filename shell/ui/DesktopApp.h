@@ -54,6 +54,10 @@ class DesktopApp : public QObject {
     std::vector<WindowMenuSource> MenuSources() const;
     DataWindow* Window(int slot) const;
     std::vector<DataWindow*> Windows() const;
+    // The preferences, sigma or pure-water settings changed: the sigma tables are read again,
+    // every window's calibration brought up to date, and the recordings take the new header
+    // settings.
+    void SettingsChanged();
     // Saves the settings in memory and the graph defaults of `current`.
     void SaveAllSettings(DataWindow* current);
 
@@ -71,6 +75,8 @@ class DesktopApp : public QObject {
     void lastWindowClosed();
 
   private:
+    void ReadRecordingSettings();
+
     SettingsStore& store_;
     Prompter& prompter_;
     const Clock& clock_;

@@ -40,6 +40,7 @@ constexpr const char* kDemoHelp =
 
 // SIGINT and SIGTERM end the program through the event loop.
 int gSignalPipe[2] = {-1, -1};
+bool gTerminated = false;
 
 void OnSignal(int) {
     const char c = 1;
@@ -133,7 +134,12 @@ int RunDesktop(int argc, char* argv[], const DesktopLaunch& launch) {
 
     if (socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) == 0) {
         auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+        // exit() leaves every running event loop, a question's or a wait's among them, and
+        // later ones return at once
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+            gTerminated = true;
+            QApplication::exit(0);
+        });
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
     }
@@ -161,13 +167,14 @@ int RunDesktop(int argc, char* argv[], const DesktopLaunch& launch) {
     DataWindow* first = desktop.Start();
     splash.close();
     if (!first) return 1;
+    if (gTerminated) return 0;
 
     for (size_t i = 0; i < launch.files.size(); ++i) {
         DataWindow* window = i == 0 ? first : desktop.NewWindow();
         if (!window) break;
         window->OpenDataFile(launch.files[i], launch.calFile);
     }
-    if (!launch.demoModel.empty()) {
+    if (!launch.demoModel.empty() && !gTerminated) {
         std::string error;
         if (!simulator.Start(launch.demoModel, error)) {
             prompter.ShowMessage(error);
@@ -175,7 +182,8 @@ int RunDesktop(int argc, char* argv[], const DesktopLaunch& launch) {
             first->StartSampling();
         }
     }
-    const int status = QApplication::exec();
+    // exec() would forget an exit asked for before it began
+    const int status = gTerminated ? 0 : QApplication::exec();
     // closed by a signal: the windows go without questions, their temporary files stay
     for (DataWindow* w : desktop.Windows()) w->CloseWithoutAsking();
     return status;
