@@ -1,6 +1,12 @@
 #include "shell/ui/DataWindow.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <atomic>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,6 +25,9 @@
 
 #include "calibration/ui/BbParamsForm.h"
 #include "calibration/ui/SigmaParamsForm.h"
+#include "display/GraphPrint.h"
+#include "display/ui/GraphWidget.h"
+#include "files/FileLoaders.h"
 #include "files/FilePaths.h"
 #include "files/ui/FileHeaderForm.h"
 #include "instrument/Commands.h"
@@ -29,6 +38,7 @@
 #include "shell/ui/DesktopApp.h"
 #include "shell/ui/InstrumentStatusWindow.h"
 #include "shell/ui/PreferencesForm.h"
+#include "shell/ui/SaveFileDialog.h"
 #include "stream/LinkState.h"
 #include "stream/Models.h"
 #include "stream/StatusPanels.h"
@@ -90,17 +100,31 @@ DataWindow::DataWindow(DesktopApp& app, int slot, const DataWindow* cascadeFrom)
     uncorrectedButton_ = new QRadioButton("Uncorrected", central);
     channels->addWidget(sigmaButton_);
     channels->addWidget(uncorrectedButton_);
+    channelLayout_ = new QVBoxLayout;
+    channels->addLayout(channelLayout_);
     channels->addStretch();
     layout->addLayout(channels);
-    auto* plot = new QLabel("", central);
-    plot->setMinimumSize(400, 300);
-    layout->addWidget(plot, 1);
+    SettingsStore& store = app.store();
+    graph_ = std::make_unique<GraphModel>(
+        ReadGraphDefaults([&store](const std::string& key, const std::string& defaultText) {
+            return store.Read(kGraphDefaultsSection, key, defaultText);
+        }),
+        app.program().settings.MaxGraphPoints);
+    plot_ = new GraphWidget(*graph_, central);
+    plot_->setMinimumSize(400, 300);
+    layout->addWidget(plot_, 1);
     setCentralWidget(central);
+    connect(sigmaButton_, &QRadioButton::toggled, this, [this](bool on) {
+        graph_->SetSigmaCorrected(on);
+        plot_->Redraw();
+    });
 
     const bool sigma = ReadFlag(app.store(), keys::GraphSigma);
     (sigma ? sigmaButton_ : uncorrectedButton_)->setChecked(true);
     const bool vsTime = ReadFlag(app.store(), keys::GraphVsTime);
     (vsTime ? viewTimeAction_ : viewDepthAction_)->setChecked(true);
+    feetAction_->setChecked(graph_->DepthInFeet());
+    SetView();
 
     PlaceWindow(cascadeFrom);
     LoadStartupCalibration();
@@ -130,7 +154,7 @@ const InstrumentRecord& DataWindow::record() const {
 void DataWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction("&New Window", QKeySequence::New, [this] { app_.NewWindow(); });
-    file->addAction("&Open...", QKeySequence::Open, [this] { /* the loaders open files */ });
+    file->addAction("&Open...", QKeySequence::Open, [this] { OpenFileCommand(); });
     file->addAction("New &Data File", [this] { NewFile(); });
     saveAction_ = file->addAction("&Save", QKeySequence::Save, [this] { Save(false); });
     saveAsAction_ = file->addAction("Save &As...", [this] { Save(true); });
@@ -165,13 +189,28 @@ void DataWindow::BuildMenus() {
         a->setCheckable(true);
         views->addAction(a);
     }
+    connect(viewTimeAction_, &QAction::triggered, this, [this] { SetView(); });
+    connect(viewDepthAction_, &QAction::triggered, this, [this] { SetView(); });
     feetAction_ = graph->addAction("Depth in &Feet");
     feetAction_->setCheckable(true);
+    connect(feetAction_, &QAction::toggled, this, [this](bool feet) {
+        graph_->ChangeDepthUnits(feet);
+        plot_->Redraw();
+        UpdatePanels();
+    });
     graph->addSeparator();
-    graph->addAction("Zoom &In");
-    graph->addAction("Zoom &Out");
-    graph->addAction("&Previous");
-    graph->addAction("&Full View");
+    graph->addAction("Zoom &In", QKeySequence::ZoomIn, [this] { plot_->ZoomIn(); });
+    graph->addAction("Zoom &Out", QKeySequence::ZoomOut, [this] { plot_->ZoomOut(); });
+    graph->addAction("&Previous", [this] { plot_->Previous(); });
+    graph->addAction("&Full View", [this] { plot_->FullView(); });
+    graph->addSeparator();
+    graph->addAction("Graph Against &Channel", [this] {
+        if (!HasSpectrumView(graph_->InstrumentType()))
+            app_.prompter().ShowMessage(kNoSpectralDataMessage);
+    });
+    graph->addSeparator();
+    printAction_ = graph->addAction("&Print...", QKeySequence::Print, [this] { PrintGraph(); });
+    exportAction_ = graph->addAction("&Export Picture...", [this] { ExportGraph(); });
 
     windowMenu_ = menuBar()->addMenu("&Window");
 }
@@ -317,6 +356,7 @@ void DataWindow::EnableCalibrationMenu(int, bool enabled) {
 }
 
 void DataWindow::RefreshWindow(int) {
+    if (record().identified) FollowInstrumentType(record().instrumentType);
     UpdateControls();
     UpdateTitles();
 }
@@ -330,6 +370,10 @@ bool DataWindow::SelectCalibration(int) {
 }
 
 void DataWindow::RecordingOpened(const RecordingWindow&) {
+    // a new recording starts on an empty graph
+    loadedFile_.clear();
+    graph_->Clear();
+    plot_->Redraw();
     UpdateControls();
     UpdateTitles();
 }
@@ -438,20 +482,8 @@ void DataWindow::CloseFiles() {
 }
 
 void DataWindow::LoadCalibrationFile() {
-    AppSettings& s = app_.program().settings;
-    const QString path = QFileDialog::getOpenFileName(
-        this, "Select Calibration File", Q(s.OpenCalPath),
-        "Calibration File (*.cal);;Old Calibration File (*.ini);;All Files (*)");
-    if (path.isEmpty()) return;
-    const std::string file = path.toStdString();
-    auto calibration = std::make_shared<CalibrationDataClass>();
-    if (!calibration->SetSourceFile(file, s.Sigma, app_.tables(), app_.prompter())) return;
-    record().calibration = calibration;
-    record().calibrationLoaded = true;
-    s.CalFile = file;
-    s.OpenCalPath = WithTrailingSeparator(path.left(path.lastIndexOf('/')).toStdString());
-    EnableCalibrationMenu(slot_, true);
-    RefreshWindow(slot_);
+    const std::string path = ChooseCalibrationPath();
+    if (!path.empty()) LoadCalibration(path);
 }
 
 void DataWindow::SaveCalibrationFile() {
@@ -527,14 +559,200 @@ void DataWindow::ShowPureWaterParameters() {
 
 void DataWindow::TakeSample(const CalibratedSample& sample) {
     pending_.push_back(sample);
-    changed_ = true;
 }
 
 void DataWindow::RedrawIfChanged() {
-    if (!changed_ || !isVisible() || isMinimized()) return;
-    changed_ = false;
-    pending_.clear();
-    UpdatePanels();
+    if (!pending_.empty()) {
+        FollowInstrumentType(record().identified ? record().instrumentType
+                                                 : record().Calibration().DeviceType);
+        graph_->AddPoints(pending_);
+        pending_.clear();
+        UpdatePanels();
+    }
+    if (isVisible() && !isMinimized() && plot_->NeedsRedraw()) plot_->Redraw();
+}
+
+void DataWindow::FollowInstrumentType(int type) {
+    if (type == graph_->InstrumentType()) return;
+    graph_->SetInstrumentType(type);
+    SetView();
+    for (QCheckBox* box : channelBoxes_) delete box;
+    channelBoxes_.clear();
+    for (int t = 0; t < graph_->TraceCount(); ++t) {
+        auto* box = new QCheckBox(QString::fromStdString(graph_->TraceName(t)), this);
+        box->setChecked(graph_->TraceVisible(t));
+        connect(box, &QCheckBox::toggled, this, [this, t](bool on) {
+            graph_->SetTraceVisible(t, on);
+            plot_->Redraw();
+        });
+        channelLayout_->addWidget(box);
+        channelBoxes_.push_back(box);
+    }
+    UpdateControls();
+}
+
+void DataWindow::SetView() {
+    if (viewTimeAction_->isChecked())
+        graph_->SetViewAgainstTime();
+    else
+        graph_->SetViewAgainstDepth();
+    plot_->Redraw();
+}
+
+void DataWindow::PrintGraph() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    PrintHeaderInfo info;
+    info.title = windowTitle().toStdString();
+    info.titleNamesWindow = true;
+    const DataFileState& files = record().recording.files;
+    for (const std::string* f : {&loadedFile_, &files.rawName, &files.datName})
+        if (!f->empty()) info.dataFiles.push_back(*f);
+    info.calFile = record().Calibration().SourceFile();
+    info.instrumentType = graph_->InstrumentType();
+    info.serialNumber = record().identified ? record().serialNumber : record().Calibration().Serial;
+    info.includeDate = true;
+    info.printTime = app_.program().Now();
+    if (!plot_->Print(printer, PrintHeaderLines(info)))
+        app_.prompter().ShowMessage(kNoDefaultPrinterMessage);
+}
+
+void DataWindow::ExportGraph() {
+    int type = static_cast<int>(ReadNumber(app_.store(), keys::GraphicsExportType));
+    QFileDialog dialog(this, "Save As", Q(app_.program().settings.SavePath));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList filters = QString::fromStdString(ExportFilterList()).split(";;");
+    dialog.setNameFilters(filters);
+    if (type >= 0 && type < filters.size()) dialog.selectNameFilter(filters[type]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    type = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    if (type < 0) type = 0;
+    app_.store().Write(keys::GraphicsExportType, std::to_string(type));
+    std::string path = dialog.selectedFiles().front().toStdString();
+    const std::string extension = ExportFormatFor(type).extension;
+    if (path.size() < extension.size() ||
+        path.compare(path.size() - extension.size(), extension.size(), extension) != 0)
+        path += extension;
+    const std::string error = plot_->Export(path, type);
+    if (!error.empty()) app_.prompter().ShowMessage(error);
+}
+
+// ---- Stored files.
+
+// The loaders' view of the window: its graph, a progress window with Cancel, and the menus.
+class DataWindow::GraphLoadSink : public LoadSink {
+  public:
+    explicit GraphLoadSink(DataWindow& w) : w_(w) {}
+    void Clear() override { w_.graph_->Clear(); }
+    void SetInstrumentType(int type) override { w_.FollowInstrumentType(type); }
+    void SetChannelNames(const std::vector<std::string>& names) override {
+        for (size_t i = 0; i < names.size() && static_cast<int>(i) < w_.graph_->TraceCount(); ++i)
+            w_.graph_->SetTraceName(static_cast<int>(i), names[i]);
+    }
+    bool AgainstDepth() const override { return w_.graph_->View() == GraphView::AgainstDepth; }
+    bool DepthInFeet() const override { return w_.graph_->DepthInFeet(); }
+    int64_t Capacity() const override { return w_.graph_->MaxPoints(); }
+    void AddPoint(double, const CalibratedSample& sample) override {
+        w_.graph_->AddPoint(sample, false);
+    }
+    // While loading, at most a few pictures a second.
+    void Redraw(bool final) override {
+        if (!final && drawn_.isValid() && drawn_.elapsed() < kRedrawMilliseconds) return;
+        w_.plot_->Redraw();
+        drawn_.start();
+    }
+    void BeginProgress(const std::string& caption, int64_t range) override {
+        progress_ = std::make_unique<QProgressDialog>(Q(caption), "Cancel", 0, 1000, &w_);
+        progress_->setWindowTitle(Q(caption));
+        progress_->setMinimumDuration(500);
+        range_ = range > 0 ? range : 1;
+        QObject::connect(progress_.get(), &QProgressDialog::canceled, [this] { cancel = -1; });
+    }
+    void SetProgress(int64_t position) override {
+        if (progress_) progress_->setValue(static_cast<int>(position * 1000 / range_));
+    }
+    void EndProgress() override { progress_.reset(); }
+    void ProcessEvents() override { QApplication::processEvents(); }
+    void LoadFinished() override {
+        w_.UpdateControls();
+        w_.UpdateTitles();
+    }
+
+    std::atomic<int> cancel{0};
+
+  private:
+    DataWindow& w_;
+    QElapsedTimer drawn_;
+    std::unique_ptr<QProgressDialog> progress_;
+    int64_t range_ = 1;
+};
+
+std::string DataWindow::ChooseCalibrationPath() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, "Select Calibration File", Q(app_.program().settings.OpenCalPath),
+        "Calibration File (*.cal);;Old Calibration File (*.ini);;All Files (*)");
+    return path.toStdString();
+}
+
+bool DataWindow::LoadCalibration(const std::string& file) {
+    AppSettings& s = app_.program().settings;
+    auto calibration = std::make_shared<CalibrationDataClass>();
+    if (!calibration->SetSourceFile(file, s.Sigma, app_.tables(), app_.prompter())) return false;
+    record().calibration = calibration;
+    record().calibrationLoaded = true;
+    record().SyncRecordingWindow();
+    s.CalFile = file;
+    const size_t cut = file.find_last_of('/');
+    if (cut != std::string::npos) s.OpenCalPath = file.substr(0, cut + 1);
+    EnableCalibrationMenu(slot_, true);
+    RefreshWindow(slot_);
+    return true;
+}
+
+void DataWindow::OpenFileCommand() {
+    OpenFileWith([this](const std::string& title, const std::string& types,
+                        const std::string& folder) {
+        const QStringList filters = SaveNameFilters(types);
+        QFileDialog dialog(this, Q(title), Q(folder));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        dialog.setNameFilters(filters);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::string();
+        return dialog.selectedFiles().front().toStdString();
+    });
+}
+
+void DataWindow::OpenDataFile(const std::string& path, const std::string& calFile) {
+    if (!calFile.empty() && !LoadCalibration(calFile)) return;
+    OpenFileWith([path](const std::string&, const std::string&, const std::string&) {
+        return path;
+    });
+}
+
+void DataWindow::OpenFileWith(
+    const std::function<std::string(const std::string&, const std::string&, const std::string&)>&
+        chooseFile) {
+    DataFileDialogs dialogs;
+    dialogs.chooseFile = chooseFile;
+    dialogs.chooseCalibration = [this] { return ChooseCalibrationPath(); };
+    dialogs.loadCalibration = [this](const std::string& path) { return LoadCalibration(path); };
+    InstrumentRecord& r = record();
+    r.SyncRecordingWindow();
+    const DataFileState& files = r.recording.files;
+    const bool inUse = graph_->PointCount() > 0 || files.rawFile.IsOpen() || files.datFile.IsOpen();
+    std::string path, calibrationFile;
+    AppSettings& s = app_.program().settings;
+    if (!SelectDataFile(r.recording, path, calibrationFile, inUse, s.OpenPath, dialogs,
+                        app_.prompter()))
+        return;
+    GraphLoadSink sink(*this);
+    LoadContext context{app_.prompter(), sink, s.Sigma, s.bbPrefs, &sink.cancel};
+    const LoadReport report = OpenFile(r.recording, path, "", context);
+    if (report.opened) loadedFile_ = path;
+    UpdateControls();
+    UpdateTitles();
 }
 
 void DataWindow::UpdatePanels() {
@@ -556,6 +774,9 @@ void DataWindow::UpdateControls() {
     saveAsAction_->setEnabled(recording);
     closeFilesAction_->setEnabled(recording || !loadedFile_.empty());
     headerAction_->setEnabled(!r.recording.headerText.empty());
+    const bool hasPoints = graph_->PointCount() > 0;
+    printAction_->setEnabled(hasPoints);
+    exportAction_->setEnabled(hasPoints);
     connectAction_->setEnabled(!r.PortOpen());
     disconnectAction_->setEnabled(r.PortOpen());
     calibrationMenuAction_->setEnabled(!recording);

@@ -4,12 +4,14 @@
 // engine reports; all instrument work happens in the engine's tick.
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "calibration/CalibratedSample.h"
+#include "display/GraphModel.h"
 #include "files/Recording.h"
 #include "instrument/ConnectionContext.h"
 #include "instrument/InputTimer.h"
@@ -17,6 +19,8 @@
 #include "shell/WindowTitles.h"
 
 class QAction;
+class QCheckBox;
+class QVBoxLayout;
 class QActionGroup;
 class QLabel;
 class QPlainTextEdit;
@@ -24,6 +28,10 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+
+namespace tidewell {
+class GraphWidget;
+}
 
 namespace tidewell::ui {
 
@@ -114,6 +122,18 @@ class DataWindow : public QMainWindow,
     // Live samples, collected between redraws.
     void TakeSample(const CalibratedSample& sample);
     void RedrawIfChanged();
+    // The graph's traces follow the type of the instrument or file shown.
+    void FollowInstrumentType(int type);
+    void SetView();
+    void PrintGraph();
+    void ExportGraph();
+    // Stored files and calibrations.
+    class GraphLoadSink;
+    void OpenFileCommand();
+    void OpenFileWith(const std::function<std::string(const std::string&, const std::string&,
+                                                      const std::string&)>& chooseFile);
+    std::string ChooseCalibrationPath();
+    bool LoadCalibration(const std::string& path);
     void UpdatePanels();
     void UpdateControls();
     RecordingContext& recording() { return recording_; }
@@ -131,7 +151,12 @@ class DataWindow : public QMainWindow,
 
     // Live samples since the last redraw.
     std::vector<CalibratedSample> pending_;
-    bool changed_ = false;
+    std::unique_ptr<GraphModel> graph_;
+    GraphWidget* plot_ = nullptr;
+    QVBoxLayout* channelLayout_ = nullptr;
+    std::vector<QCheckBox*> channelBoxes_;
+    QAction* printAction_ = nullptr;
+    QAction* exportAction_ = nullptr;
     QTimer* redrawTimer_ = nullptr;
 
     // Menus and controls.
