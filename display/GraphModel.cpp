@@ -12,6 +12,8 @@ namespace tidewell {
 namespace {
 
 constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
+// The share of the values' span left free above and below them when a Y axis scales itself.
+constexpr double kValuePad = 0.03;
 
 // A value the conversion could not compute shows as a gap.
 double Shown(double value) {
@@ -316,8 +318,11 @@ AxisRange GraphModel::Range(GraphAxis axis) const {
             }
         }
         if (data.min <= data.max) {
-            if (limits.min.automatic) lower = data.min;
-            if (limits.max.automatic) upper = data.max;
+            // the values keep clear of the frame; the X axis runs from the first point to the
+            // last
+            const double pad = axis == GraphAxis::X ? 0 : (data.max - data.min) * kValuePad;
+            if (limits.min.automatic) lower = data.min - pad;
+            if (limits.max.automatic) upper = data.max + pad;
         }
     }
     return Widened(lower, upper);

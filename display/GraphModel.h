@@ -127,8 +127,8 @@ class GraphModel {
     const std::string& TraceName(int trace) const;
 
     // --- Limits and zoom.
-    // The numbers an axis spans now: its fixed ends, and the data's extremes for automatic
-    // ends (over the visible traces of the axis).
+    // The numbers an axis spans now: its fixed ends, and for automatic ends the data's
+    // extremes (over the visible traces of the axis), a Y axis with 3% of the span to spare.
     AxisRange Range(GraphAxis axis) const;
     const AxisLimits& Limits(GraphAxis axis) const;
     void SetLimits(GraphAxis axis, const AxisLimits& limits);
