@@ -24,20 +24,6 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-bool ReadFlagText(const std::string& text, bool& value) {
-    double number = 0;
-    if (EqualsIgnoringCase(Trimmed(text), "true")) {
-        value = true;
-    } else if (EqualsIgnoringCase(Trimmed(text), "false")) {
-        value = false;
-    } else if (ReadWholeDecimal(text, number)) {
-        value = number != 0;
-    } else {
-        return false;
-    }
-    return true;
-}
-
 class Reader {
   public:
     explicit Reader(const GraphSettingReader& read) : read_(read) {}

@@ -20,12 +20,14 @@
 namespace tidewell {
 namespace {
 
+// Made on first use and never destroyed: input devices Qt makes for the test events would
+// otherwise outlive it at exit.
 QApplication& UiApplication() {
     static int argc = 1;
     static char name[] = "test_ui";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // A cast of a Vantor-6 (8 channels) or an a-Lumo (bb and, on Y2, attenuation): one sample a
