@@ -68,6 +68,10 @@ QCPScatterStyle::ScatterShape ScatterShape(MarkerShape shape) {
 
 // Markers are drawn where the points lie far enough apart to tell them from the line.
 constexpr int kPixelsPerMarker = 4;
+
+QCPScatterStyle TraceMarker(const GraphDefaults& look, int trace) {
+    return QCPScatterStyle(ScatterShape(look.Marker[trace]), 3 + 2 * look.MarkerSize);
+}
 // The chart's size in print and export when the plot has none yet.
 constexpr QSize kDefaultChartSize(900, 600);
 
@@ -160,21 +164,17 @@ void GraphWidget::Rebuild() {
     for (int t = 0; t < model_.TraceCount(); ++t) {
         const bool y2 = model_.IsY2Trace(t);
         QPen pen(ToQColor(look.DataColor[t]), std::max(look.LineSize, 0.0));
-        QCPScatterStyle marker(ScatterShape(look.Marker[t]), 3 + 2 * look.MarkerSize);
         QCPAbstractPlottable* plottable;
         if (depth) {
             auto* curve = new QCPCurve(plot->yAxis, y2 ? plot->xAxis2 : plot->xAxis);
-            curve->setScatterStyle(marker);
             d_->curves.push_back(curve);
             plottable = curve;
         } else {
             QCPGraph* graph = plot->addGraph(plot->xAxis, y2 ? plot->yAxis2 : plot->yAxis);
-            graph->setScatterStyle(marker);
             d_->graphs.push_back(graph);
             plottable = graph;
         }
         plottable->setPen(pen);
-        plottable->setName(QString::fromStdString(model_.TraceName(t)));
     }
     d_->syncedPoints = 0;
     if (!depth) AppendTimePoints();
@@ -225,9 +225,7 @@ void GraphWidget::ThinDepthTraces(int keyPixels) {
         }
         curve->data()->set(data, true);
         const bool markers = static_cast<int>(d_->kept.size()) <= markerLimit;
-        curve->setScatterStyle(
-            markers ? QCPScatterStyle(ScatterShape(look.Marker[t]), 3 + 2 * look.MarkerSize)
-                    : QCPScatterStyle());
+        curve->setScatterStyle(markers ? TraceMarker(look, trace) : QCPScatterStyle());
     }
 }
 
@@ -273,20 +271,25 @@ void GraphWidget::ApplyAxes() {
                                          std::lower_bound(minutes.begin(), minutes.end(), x.lower));
         const bool markers =
             inView <= static_cast<size_t>(std::max(plot->width(), 1) / kPixelsPerMarker);
-        const GraphDefaults& look = model_.Defaults();
-        for (size_t t = 0; t < d_->graphs.size(); ++t) {
-            const int trace = static_cast<int>(t);
-            d_->graphs[t]->setVisible(model_.TraceVisible(trace) &&
-                                      (!model_.IsY2Trace(trace) || y2));
+        for (size_t t = 0; t < d_->graphs.size(); ++t)
             d_->graphs[t]->setScatterStyle(
-                markers ? QCPScatterStyle(ScatterShape(look.Marker[t]), 3 + 2 * look.MarkerSize)
-                        : QCPScatterStyle());
+                markers ? TraceMarker(model_.Defaults(), static_cast<int>(t)) : QCPScatterStyle());
+    }
+    // which traces show, and their names in the legend
+    bool named = false;
+    for (int t = 0; t < plot->plottableCount(); ++t) {
+        QCPAbstractPlottable* plottable = plot->plottable(t);
+        const bool shown = model_.TraceVisible(t) && (!model_.IsY2Trace(t) || y2);
+        const QString name = QString::fromStdString(model_.TraceName(t));
+        plottable->setVisible(shown);
+        plottable->setName(name);
+        if (shown && !name.isEmpty()) {
+            plottable->addToLegend();
+            named = true;
+        } else {
+            plottable->removeFromLegend();
         }
     }
-    for (size_t t = 0; t < d_->curves.size(); ++t)
-        d_->curves[t]->setVisible(model_.TraceVisible(static_cast<int>(t)));
-    bool named = false;
-    for (int t = 0; t < model_.TraceCount(); ++t) named = named || !model_.TraceName(t).empty();
     plot->legend->setVisible(named);
 }
 
