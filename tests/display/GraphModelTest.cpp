@@ -61,6 +61,8 @@ TEST(GraphCap, DropsTheOldestFifthOfEveryTraceOnReachingTheCap) {
         EXPECT_EQ(graph.TraceValues(1).front(), -c.firstKept);     // the Y2 group alike
         EXPECT_EQ(graph.TraceValues(1).back(), -(c.added - 1));
         EXPECT_NEAR(graph.ElapsedMinutes().front(), c.firstKept, 1e-6);  // from the first sample
+        graph.SetSigmaCorrected(false);
+        EXPECT_EQ(graph.TraceValues(0).front(), c.firstKept);
     }
 }
 
@@ -204,22 +206,46 @@ TEST(GraphTitles, TimeViewByInstrumentType) {
     }
 }
 
-TEST(GraphPoints, ValuesTheConversionCouldNotGiveAreGaps) {
-    GraphModel graph;
-    graph.SetInstrumentType(kVantor2);
+TEST(GraphPoints, EachTypeGraphsItsQuantitiesAndFailedValuesAreGaps) {
     CalibratedSample s;
     s.valid[0] = s.valid[1] = true;  // channel 2 invalid
     s.bb[0] = 0.5;
     s.bbCorrected[0] = Failed;
     s.bb[1] = s.bbCorrected[1] = 0.25;
-    graph.AddPoint(s);
-    EXPECT_TRUE(std::isnan(graph.TraceValues(0)[0]));
-    EXPECT_EQ(graph.TraceValues(1)[0], 0.25);
-    EXPECT_TRUE(std::isnan(graph.TraceValues(2)[0]));
+    s.bb[2] = s.bbCorrected[2] = 0.75;
+    s.attenuation[0] = 3;
+    s.attenuation[1] = 4;
+    const double gap = std::nan("");
+    struct Case {
+        int type;
+        bool sigma;
+        std::vector<double> traces;  // Y, then Y2
+    } cases[] = {
+        {kVantor2, true, {gap, 0.25, gap}},
+        {kVantor2, false, {0.5, 0.25, gap}},
+        {kCLumo, false, {0.5, 3}},
+        {kTrevan2, true, {3, 4}},
+    };
+    for (const auto& c : cases) {
+        GraphModel graph;
+        graph.SetInstrumentType(c.type);
+        graph.SetSigmaCorrected(c.sigma);
+        graph.AddPoint(s);
+        ASSERT_EQ(graph.TraceCount(), static_cast<int>(c.traces.size()));
+        for (int t = 0; t < graph.TraceCount(); ++t) {
+            const double v = graph.TraceValues(t)[0];
+            EXPECT_TRUE(std::isnan(c.traces[t]) ? std::isnan(v) : v == c.traces[t])
+                << c.type << " trace " << t;
+        }
+    }
+    // automatic scaling passes over the gaps and leaves out hidden traces
+    GraphModel graph;
+    graph.SetInstrumentType(kVantor2);
     graph.SetSigmaCorrected(false);
-    EXPECT_EQ(graph.TraceValues(0)[0], 0.5);
-    // automatic scaling passes over the gaps
+    graph.AddPoint(s);
     EXPECT_EQ(graph.Range(GraphAxis::Y), (AxisRange{0.25 - 0.0075, 0.5 + 0.0075}));
+    graph.SetTraceVisible(0, false);
+    EXPECT_EQ(graph.Range(GraphAxis::Y), (AxisRange{0.25 - 0.0125, 0.25 + 0.0125}));
 }
 
 }  // namespace
