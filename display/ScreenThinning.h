@@ -19,10 +19,21 @@ struct ScreenSpan {
     int pixels = 1;
 };
 
-// Appends to `kept` the indices of the points to draw, in increasing order. Points outside the
-// span gather in one run below it and one above it, so lines into the view keep their
-// direction. A point whose key or value is NaN is a gap: it ends the run before it and is kept
-// (once for consecutive gaps), so that the drawn line breaks there too.
+// Cuts the keys into runs of consecutive points on one pixel row and appends the end (one past
+// the last point) of each run to `runEnds`. Points outside the span gather in one row below it
+// and one above it, so lines into the view keep their direction; consecutive NaN keys make a
+// run of their own. The traces of a plot share their keys, so this is done once for all.
+void FindRowRuns(std::span<const double> keys, const ScreenSpan& span,
+                 std::vector<size_t>& runEnds);
+
+// Appends to `kept` the indices of the points of one trace to draw, in increasing order: of
+// each run, its first point, lowest and highest value and last point. A point whose key or
+// value is NaN is a gap: it ends the points before it and is kept (once for consecutive gaps),
+// so that the drawn line breaks there too.
+void ThinRuns(std::span<const double> keys, std::span<const double> values,
+              std::span<const size_t> runEnds, std::vector<size_t>& kept);
+
+// Both steps for one trace.
 void ThinForScreen(std::span<const double> keys, std::span<const double> values,
                    const ScreenSpan& span, std::vector<size_t>& kept);
 

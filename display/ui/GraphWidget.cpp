@@ -101,7 +101,7 @@ struct GraphWidget::State {
     GraphView builtView = GraphView::AgainstTime;
     size_t syncedPoints = 0;
     bool lastZoomWasWheel = false;
-    std::vector<size_t> kept;  // scratch of the depth thinning
+    std::vector<size_t> runEnds, kept;  // scratch of the depth thinning
 };
 
 GraphWidget::GraphWidget(GraphModel& model, QWidget* parent)
@@ -206,6 +206,8 @@ void GraphWidget::ThinDepthTraces(int keyPixels) {
     const std::vector<double>& keys = model_.Depths();
     const int markerLimit = std::max(keyPixels, 1) / kPixelsPerMarker;
     const GraphDefaults& look = model_.Defaults();
+    d_->runEnds.clear();
+    FindRowRuns(keys, span, d_->runEnds);
     QVector<QCPCurveData> data;
     for (size_t t = 0; t < d_->curves.size(); ++t) {
         QCPCurve* curve = d_->curves[t];
@@ -216,7 +218,7 @@ void GraphWidget::ThinDepthTraces(int keyPixels) {
         }
         const std::vector<double>& values = model_.TraceValues(trace);
         d_->kept.clear();
-        ThinForScreen(keys, values, span, d_->kept);
+        ThinRuns(keys, values, d_->runEnds, d_->kept);
         data.resize(static_cast<qsizetype>(d_->kept.size()));
         for (size_t j = 0; j < d_->kept.size(); ++j) {
             size_t i = d_->kept[j];
