@@ -160,7 +160,7 @@ void GraphModel::SetMaxPoints(int32_t maxPoints) {
     maxPoints_ = std::max<int32_t>(maxPoints, 1);
 }
 
-int64_t GraphModel::AddPoints(std::span<const CalibratedSample> samples) {
+int64_t GraphModel::AddPoints(std::span<const CalibratedSample> samples, bool trimAtCap) {
     if (samples.empty()) return 0;
     double values[kMaxGraphTraces], corrected[kMaxGraphTraces];
     std::fill(std::begin(values), std::end(values), kGap);
@@ -175,14 +175,16 @@ int64_t GraphModel::AddPoints(std::span<const CalibratedSample> samples) {
         } else if (IsSingleChannel(type_)) {
             values[0] = s.bb[0];
             corrected[0] = s.bbCorrected[0];
-            // `valid` of these types tells whether the attenuation channel was measured
-            values[1] = s.valid[0] ? s.attenuation[0] : kGap;
+            // `valid` of these types tells whether the attenuation channel was measured; the
+            // a-Lumo's measured absorption stays in sigmaK (files read back hold it there only)
+            const double measured = type_ == kALumo ? s.sigmaK : s.attenuation[0];
+            values[1] = s.valid[0] ? measured : kGap;
         } else if (IsTrevan(type_)) {
             values[0] = s.attenuation[0];
             values[1] = s.attenuation[1];
         }
         Append(s.time, s.depth, values, corrected);
-        TrimIfFull(dropped);
+        if (trimAtCap) TrimIfFull(dropped);
     }
     ++revision_;
     if (dropped) ShapeChanged();

@@ -26,8 +26,8 @@ struct GraphLayout {
     bool operator==(const GraphLayout&) const = default;
 };
 // Vantor types: bb of every channel record in use, sigma-corrected or not. Single-channel
-// types: bb of the scattering channel, and the attenuation channel on Y2. Trevan-2: its two
-// attenuation channels. Any other type: no traces.
+// types: bb of the scattering channel, and the measured attenuation (the a-Lumo's absorption)
+// on Y2. Trevan-2: its two attenuation channels. Any other type: no traces.
 GraphLayout LayoutForType(int instrumentType);
 
 // The numbers an axis spans.
@@ -100,9 +100,12 @@ class GraphModel {
     int32_t MaxPoints() const { return maxPoints_; }
     // Adds one point to every trace for each sample, and after each point drops the oldest
     // fifth of every trace once the cap is reached. Returns the number of points dropped from
-    // each trace, by which the caller's running point count goes down.
-    int64_t AddPoints(std::span<const CalibratedSample> samples);
-    int64_t AddPoint(const CalibratedSample& sample) { return AddPoints({&sample, 1}); }
+    // each trace, by which the caller's running point count goes down. Points loaded from a
+    // file come with `trimAtCap` false: the loader asks before a group would overflow.
+    int64_t AddPoints(std::span<const CalibratedSample> samples, bool trimAtCap = true);
+    int64_t AddPoint(const CalibratedSample& sample, bool trimAtCap = true) {
+        return AddPoints({&sample, 1}, trimAtCap);
+    }
     // The same with the values already picked: the time (days since 1899-12-30), the depth in
     // metres, one value per trace (Y then Y2) and, with the sigma choice, the corrected value of
     // each Y trace. A value of NaN or Failed leaves a gap in its trace.

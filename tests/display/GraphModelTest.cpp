@@ -12,8 +12,8 @@
 namespace tidewell {
 namespace {
 
-// A single-channel sample (bb on Y, attenuation on Y2) numbered by `i`: one minute apart, at
-// depth i/10 m, bb i, corrected bb 2i, attenuation -i.
+// An a-Lumo sample (bb on Y, absorption on Y2) numbered by `i`: one minute apart, at depth
+// i/10 m, bb i, corrected bb 2i, absorption -i.
 CalibratedSample SingleSample(int i) {
     CalibratedSample s;
     s.time = 45000 + i / 1440.0;
@@ -21,7 +21,7 @@ CalibratedSample SingleSample(int i) {
     s.valid[0] = true;
     s.bb[0] = i;
     s.bbCorrected[0] = 2 * i;
-    s.attenuation[0] = static_cast<float>(-i);
+    s.sigmaK = static_cast<float>(-i);
     return s;
 }
 
@@ -44,6 +44,7 @@ TEST(GraphCap, DropsTheOldestFifthOfEveryTraceOnReachingTheCap) {
         size_t kept;
         int firstKept;  // the number of the oldest point left
         int64_t dropped;
+        bool trim = true;
     } cases[] = {
         {1000, 999, 999, 0, 0},      {1000, 1000, 800, 200, 200},  // the 1000th point trims
         {1000, 1199, 999, 200, 200},  // and the next trim is again at 1000
@@ -53,7 +54,7 @@ TEST(GraphCap, DropsTheOldestFifthOfEveryTraceOnReachingTheCap) {
     for (const auto& c : cases) {
         GraphModel graph = SingleChannelGraph(c.cap);
         // one batch, as a window's sink delivers them, must trim as point by point would
-        int64_t dropped = graph.AddPoints(Samples(0, c.added));
+        int64_t dropped = graph.AddPoints(Samples(0, c.added), c.trim);
         SCOPED_TRACE(c.added);
         EXPECT_EQ(dropped, c.dropped);
         ASSERT_EQ(graph.PointCount(), c.kept);
@@ -215,15 +216,15 @@ TEST(GraphPoints, EachTypeGraphsItsQuantitiesAndFailedValuesAreGaps) {
     s.bb[2] = s.bbCorrected[2] = 0.75;
     s.attenuation[0] = 3;
     s.attenuation[1] = 4;
+    s.sigmaK = 5;
     const double gap = std::nan("");
     struct Case {
         int type;
         bool sigma;
         std::vector<double> traces;  // Y, then Y2
     } cases[] = {
-        {kVantor2, true, {gap, 0.25, gap}},
-        {kVantor2, false, {0.5, 0.25, gap}},
-        {kCLumo, false, {0.5, 3}},
+        {kVantor2, true, {gap, 0.25, gap}}, {kVantor2, false, {0.5, 0.25, gap}},
+        {kCLumo, false, {0.5, 3}},          {kALumo, false, {0.5, 5}},
         {kTrevan2, true, {3, 4}},
     };
     for (const auto& c : cases) {

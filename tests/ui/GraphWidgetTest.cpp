@@ -47,7 +47,7 @@ void FillCast(GraphModel& model, int points, int type = kVantor6) {
             s.bb[c] = s.bbCorrected[c] =
                 0.002 * (c + 1) * (1 + 0.3 * std::sin(i / 40.0 + c)) * (1 + s.depth / 80);
         }
-        s.attenuation[0] = static_cast<float>(0.4 + 0.1 * std::cos(i / 25.0));
+        s.sigmaK = s.attenuation[0] = static_cast<float>(0.4 + 0.1 * std::cos(i / 25.0));
     }
     const int traces = model.TraceCount();
     for (int c = 0; c < traces; ++c)
