@@ -2,8 +2,8 @@
 # Installs the Debian packages the build needs, only when something is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config clang-format
-          qt6-base-dev qt6-serialport-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
-          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
+          qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-pdf-dev
+          libqcustomplot-dev libqcustomplot2.1-qt6 libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

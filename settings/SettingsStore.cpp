@@ -23,34 +23,9 @@ void MemorySettingsStore::Write(const std::string& section, const std::string& k
     values_[{section, key}] = value;
 }
 
-namespace {
-
-bool SameLetters(const std::string& text, const char* word) {
-    std::string trimmed = text;
-    trimmed.erase(0, trimmed.find_first_not_of(" \t"));
-    trimmed.erase(trimmed.find_last_not_of(" \t") + 1);
-    return EqualsIgnoringCase(trimmed, word);
-}
-
-bool ParseFlag(const std::string& text, bool& value) {
-    double number = 0;
-    if (SameLetters(text, "true")) {
-        value = true;
-    } else if (SameLetters(text, "false")) {
-        value = false;
-    } else if (ReadWholeDecimal(text, number)) {
-        value = number != 0;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 bool FlagFromText(const std::string& text, bool defaultValue) {
     bool value = defaultValue;
-    return ParseFlag(text, value) ? value : defaultValue;
+    return ReadFlagText(text, value) ? value : defaultValue;
 }
 
 bool ReadFlag(const SettingsStore& store, const std::string& section, const std::string& key,

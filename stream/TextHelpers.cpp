@@ -63,4 +63,23 @@ bool ContainsNoCase(std::string_view text, std::string_view needle) {
     return false;
 }
 
+bool ReadFlagText(std::string_view text, bool& value) {
+    const size_t first = text.find_first_not_of(" \t");
+    const std::string_view word =
+        first == std::string_view::npos
+            ? std::string_view()
+            : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    double number = 0;
+    if (EqualsIgnoringCase(word, "true")) {
+        value = true;
+    } else if (EqualsIgnoringCase(word, "false")) {
+        value = false;
+    } else if (ReadWholeDecimal(text, number)) {
+        value = number != 0;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace tidewell

@@ -73,4 +73,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // True when `text` contains `needle` in any letter case.
 bool ContainsNoCase(std::string_view text, std::string_view needle);
 
+// A flag as settings hold it: "True" or "False" in any letter case, or a number (non-zero is
+// true), blanks and tabs around it aside. False, and `value` untouched, for any other text.
+bool ReadFlagText(std::string_view text, bool& value);
+
 }  // namespace tidewell

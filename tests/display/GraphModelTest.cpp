@@ -1,0 +1,253 @@
+#include "display/GraphModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "display/AxisTitles.h"
+#include "stream/Models.h"
+
+namespace tidewell {
+namespace {
+
+// An a-Lumo sample (bb on Y, absorption on Y2) numbered by `i`: one minute apart, at depth
+// i/10 m, bb i, corrected bb 2i, absorption -i.
+CalibratedSample SingleSample(int i) {
+    CalibratedSample s;
+    s.time = 45000 + i / 1440.0;
+    s.depth = static_cast<float>(i) / 10;
+    s.valid[0] = true;
+    s.bb[0] = i;
+    s.bbCorrected[0] = 2 * i;
+    s.sigmaK = static_cast<float>(-i);
+    return s;
+}
+
+std::vector<CalibratedSample> Samples(int from, int count) {
+    std::vector<CalibratedSample> samples;
+    for (int i = from; i < from + count; ++i) samples.push_back(SingleSample(i));
+    return samples;
+}
+
+GraphModel SingleChannelGraph(int32_t cap = 1000) {
+    GraphModel graph({}, cap);
+    graph.SetInstrumentType(kALumo);
+    return graph;
+}
+
+TEST(GraphCap, DropsTheOldestFifthOfEveryTraceOnReachingTheCap) {
+    struct Case {
+        int32_t cap;
+        int added;
+        size_t kept;
+        int firstKept;  // the number of the oldest point left
+        int64_t dropped;
+        bool trim = true;
+    } cases[] = {
+        {1000, 999, 999, 0, 0},      {1000, 1000, 800, 200, 200},  // the 1000th point trims
+        {1000, 1199, 999, 200, 200},  // and the next trim is again at 1000
+        {1000, 1200, 800, 400, 400}, {1003, 1003, 802, 201, 201},  // 1003/5 = 200.6 rounds to 201
+        {1001, 1001, 801, 200, 200},                               // 1001/5 = 200.2 rounds to 200
+    };
+    for (const auto& c : cases) {
+        GraphModel graph = SingleChannelGraph(c.cap);
+        // one batch, as a window's sink delivers them, must trim as point by point would
+        int64_t dropped = graph.AddPoints(Samples(0, c.added), c.trim);
+        SCOPED_TRACE(c.added);
+        EXPECT_EQ(dropped, c.dropped);
+        ASSERT_EQ(graph.PointCount(), c.kept);
+        EXPECT_EQ(graph.TraceValues(0).front(), 2 * c.firstKept);  // sigma-corrected bb
+        EXPECT_EQ(graph.TraceValues(1).front(), -c.firstKept);     // the Y2 group alike
+        EXPECT_EQ(graph.TraceValues(1).back(), -(c.added - 1));
+        EXPECT_NEAR(graph.ElapsedMinutes().front(), c.firstKept, 1e-6);  // from the first sample
+        graph.SetSigmaCorrected(false);
+        EXPECT_EQ(graph.TraceValues(0).front(), c.firstKept);
+    }
+}
+
+TEST(GraphZoom, InOutPreviousAndFullView) {
+    using Op = void (GraphModel::*)();
+    struct Case {
+        std::vector<Op> ops;
+        AxisRange expected;
+    } cases[] = {
+        {{&GraphModel::ZoomIn}, {25, 75}},
+        {{&GraphModel::ZoomOut}, {-50, 150}},
+        {{&GraphModel::ZoomIn, &GraphModel::ZoomIn}, {37.5, 62.5}},
+        {{&GraphModel::ZoomIn, &GraphModel::Previous}, {0, 100}},
+        {{&GraphModel::ZoomOut, &GraphModel::Previous}, {0, 100}},
+        {{&GraphModel::ZoomIn, &GraphModel::Previous, &GraphModel::Previous}, {0, 100}},
+        // one saved set, not a stack
+        {{&GraphModel::ZoomIn, &GraphModel::ZoomIn, &GraphModel::Previous, &GraphModel::Previous},
+         {25, 75}},
+        {{&GraphModel::Previous}, {0, 100}},  // nothing saved yet
+        // full view scales to the points held: depth 1..3 m, bb 10..30, attenuation -1..-3,
+        // with 3% of the values' span to spare
+        {{&GraphModel::ZoomIn, &GraphModel::FullView}, {1, 3}},
+    };
+    for (const auto& c : cases) {
+        GraphModel graph = SingleChannelGraph();
+        graph.AddPoint(0, 1, std::vector<double>{10, -1});
+        graph.AddPoint(0, 3, std::vector<double>{30, -3});
+        for (GraphAxis axis : {GraphAxis::X, GraphAxis::Y, GraphAxis::Y2})
+            graph.SetLimits(axis, {{false, 0}, {false, 100}});
+        for (Op op : c.ops) (graph.*op)();
+        SCOPED_TRACE(&c - cases);
+        EXPECT_EQ(graph.Range(GraphAxis::X), c.expected);
+        AxisRange y = c.expected, y2 = c.expected;
+        if (c.ops.back() == &GraphModel::FullView) y = {9.4, 30.6}, y2 = {-3.06, -0.94};
+        EXPECT_NEAR(graph.Range(GraphAxis::Y).lower, y.lower, 1e-12);
+        EXPECT_NEAR(graph.Range(GraphAxis::Y).upper, y.upper, 1e-12);
+        EXPECT_NEAR(graph.Range(GraphAxis::Y2).lower, y2.lower, 1e-12);
+        EXPECT_NEAR(graph.Range(GraphAxis::Y2).upper, y2.upper, 1e-12);
+    }
+}
+
+TEST(GraphZoom, HiddenY2AndTheOtherViewKeepTheirLimits) {
+    GraphModel graph({}, 1000);
+    graph.SetInstrumentType(kVantor6);  // no Y2
+    for (GraphAxis axis : {GraphAxis::X, GraphAxis::Y, GraphAxis::Y2})
+        graph.SetLimits(axis, {{false, 0}, {false, 100}});
+    graph.ZoomIn();
+    EXPECT_EQ(graph.Range(GraphAxis::Y2), (AxisRange{0, 100}));
+    // the time view has its own X limits, and no saved X limits to go back to
+    graph.SetViewAgainstTime();
+    graph.SetLimits(GraphAxis::X, {{false, 5}, {false, 6}});
+    graph.Previous();
+    EXPECT_EQ(graph.Range(GraphAxis::X), (AxisRange{5, 6}));
+    EXPECT_EQ(graph.Range(GraphAxis::Y), (AxisRange{0, 100}));
+    graph.SetViewAgainstDepth();
+    EXPECT_EQ(graph.Range(GraphAxis::X), (AxisRange{25, 75}));
+}
+
+TEST(GraphUnits, ChangingUnitsConvertsEveryDepthOnce) {
+    GraphModel graph = SingleChannelGraph();
+    graph.AddPoints(Samples(100, 1));  // 10 m
+    struct Step {
+        bool feet;
+        double depth;
+        const char* title;
+    } steps[] = {
+        {true, 10 * 39.37 / 12, "Depth (ft)"},
+        {true, 10 * 39.37 / 12, "Depth (ft)"},  // no change when the units stay
+        {false, 10, "Depth (m)"},
+    };
+    for (const auto& s : steps) {
+        graph.ChangeDepthUnits(s.feet);
+        EXPECT_NEAR(graph.XValues()[0], s.depth, 1e-9);
+        EXPECT_EQ(graph.Title(GraphAxis::X), s.title);
+        EXPECT_EQ(graph.Code(GraphAxis::X), s.feet ? kAxisDepthFeet : kAxisDepthMetres);
+    }
+    graph.ChangeDepthUnits(true);
+    graph.AddPoints(Samples(200, 1));  // new points arrive in the units shown
+    EXPECT_NEAR(graph.XValues()[1], 20 * 39.37 / 12, 1e-9);
+    EXPECT_NEAR(graph.XValues()[0], 10 * 39.37 / 12, 1e-9);
+}
+
+TEST(GraphTitles, AxisCodes) {
+    std::map<int, std::string> titles = {
+        {1, "Backscattering Coefficient (/m)"},
+        {2, "Backscattering Coefficient (/m)"},
+        {5, "Backscattering Coefficient (/m)"},
+        {6, "Normalized signal"},
+        {7, "Attenuation (/m)"},
+        {12, "Attenuation & Absorption (/m)"},
+        {13, "Depth (m)"},
+        {14, "Depth (feet)"},
+        {15, "Pressure (PSI)"},
+        {16, "Distance (cm)"},
+        {17, "Angle (degrees)"},
+        {18, "Wavelength (nm)"},
+        {19, "Elapsed Time (minutes)"},
+        {20, "Temperature (C)"},
+    };
+    for (int code = -1; code <= 21; ++code) {
+        auto it = titles.find(code);
+        EXPECT_EQ(AxisTitle(code), it == titles.end() ? "Unknown data type" : it->second) << code;
+    }
+    GraphModel graph;
+    struct Case {
+        int y, y2, x;
+        bool y2Shown, depthAxis;
+    } cases[] = {{3, 0, 13, false, true}, {1, 7, 14, true, true}, {1, 7, 19, true, false}};
+    for (const auto& c : cases) {
+        graph.SetAxes(c.y, c.y2, c.x);
+        EXPECT_EQ(graph.Title(GraphAxis::Y), AxisTitle(c.y));
+        EXPECT_EQ(graph.Y2Shown(), c.y2Shown);
+        EXPECT_EQ(graph.Title(GraphAxis::Y2), c.y2Shown ? AxisTitle(c.y2) : "");
+        EXPECT_EQ(graph.DepthAxis(), c.depthAxis);
+    }
+}
+
+TEST(GraphTitles, TimeViewByInstrumentType) {
+    struct Case {
+        int type;
+        int yTraces, y2Traces;
+        const char* yTitle;
+        const char* y2Title;  // "" when Y2 is not shown
+        bool sigmaChoice;
+    } cases[] = {
+        {kVantor6, 8, 0, "Backscattering Coefficient (/m)", "", true},
+        {kVantor2, 3, 0, "Backscattering Coefficient (/m)", "", true},
+        {kALumo, 1, 1, "Backscattering Coefficient (/m)", "Attenuation Coefficient (/m)", true},
+        {kXLumo, 1, 1, "Backscattering Coefficient (/m)", "Attenuation Coefficient (/m)", true},
+        {kTrevan2, 2, 0, "Attenuation Coefficient (/m)", "", false},
+    };
+    for (const auto& c : cases) {
+        GraphModel graph;
+        graph.SetInstrumentType(c.type);
+        graph.SetViewAgainstTime();
+        EXPECT_EQ(graph.Title(GraphAxis::X), "Elapsed Time (minutes)");
+        EXPECT_EQ(graph.Title(GraphAxis::Y), c.yTitle) << c.type;
+        EXPECT_EQ(graph.Y2Shown() ? graph.Title(GraphAxis::Y2) : "", c.y2Title) << c.type;
+        EXPECT_EQ(graph.Layout(), (GraphLayout{c.yTraces, c.y2Traces, c.sigmaChoice}));
+        EXPECT_EQ(graph.SetVisibilityView(), c.type == kALumo);
+    }
+}
+
+TEST(GraphPoints, EachTypeGraphsItsQuantitiesAndFailedValuesAreGaps) {
+    CalibratedSample s;
+    s.valid[0] = s.valid[1] = true;  // channel 2 invalid
+    s.bb[0] = 0.5;
+    s.bbCorrected[0] = Failed;
+    s.bb[1] = s.bbCorrected[1] = 0.25;
+    s.bb[2] = s.bbCorrected[2] = 0.75;
+    s.attenuation[0] = 3;
+    s.attenuation[1] = 4;
+    s.sigmaK = 5;
+    const double gap = std::nan("");
+    struct Case {
+        int type;
+        bool sigma;
+        std::vector<double> traces;  // Y, then Y2
+    } cases[] = {
+        {kVantor2, true, {gap, 0.25, gap}}, {kVantor2, false, {0.5, 0.25, gap}},
+        {kCLumo, false, {0.5, 3}},          {kALumo, false, {0.5, 5}},
+        {kTrevan2, true, {3, 4}},
+    };
+    for (const auto& c : cases) {
+        GraphModel graph;
+        graph.SetInstrumentType(c.type);
+        graph.SetSigmaCorrected(c.sigma);
+        graph.AddPoint(s);
+        ASSERT_EQ(graph.TraceCount(), static_cast<int>(c.traces.size()));
+        for (int t = 0; t < graph.TraceCount(); ++t) {
+            const double v = graph.TraceValues(t)[0];
+            EXPECT_TRUE(std::isnan(c.traces[t]) ? std::isnan(v) : v == c.traces[t])
+                << c.type << " trace " << t;
+        }
+    }
+    // automatic scaling passes over the gaps and leaves out hidden traces
+    GraphModel graph;
+    graph.SetInstrumentType(kVantor2);
+    graph.SetSigmaCorrected(false);
+    graph.AddPoint(s);
+    EXPECT_EQ(graph.Range(GraphAxis::Y), (AxisRange{0.25 - 0.0075, 0.5 + 0.0075}));
+    graph.SetTraceVisible(0, false);
+    EXPECT_EQ(graph.Range(GraphAxis::Y), (AxisRange{0.25 - 0.0125, 0.25 + 0.0125}));
+}
+
+}  // namespace
+}  // namespace tidewell

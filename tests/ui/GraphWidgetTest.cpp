@@ -1,0 +1,174 @@
+#include "display/ui/GraphWidget.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPdfDocument>
+#include <QPrinter>
+#include <QSvgRenderer>
+#include <QTest>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "display/GraphPrint.h"
+#include "stream/DateValue.h"
+#include "stream/Models.h"
+#include "support/TestSupport.h"
+
+namespace tidewell {
+namespace {
+
+// Made on first use and never destroyed: input devices Qt makes for the test events would
+// otherwise outlive it at exit.
+QApplication& UiApplication() {
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// A cast of a Vantor-6 (8 channels) or an a-Lumo (bb and, on Y2, attenuation): one sample a
+// second, down to 80 m and up again.
+void FillCast(GraphModel& model, int points, int type = kVantor6) {
+    static const char* kNames[8] = {"bb(412)", "bb(440)", "bb(488)", "bb(510)",
+                                    "bb(532)", "bb(595)", "fl(470)", "fl(530)"};
+    model.SetInstrumentType(type);
+    std::vector<CalibratedSample> samples(static_cast<size_t>(points));
+    for (int i = 0; i < points; ++i) {
+        CalibratedSample& s = samples[static_cast<size_t>(i)];
+        const double f = static_cast<double>(i) / points;
+        s.time = DateTimeValue({2024, 3, 5, 14, 0, 0}) + i / 86400.0;
+        s.depth = static_cast<float>(f < 0.5 ? 160 * f : 160 * (1 - f));
+        for (int c = 0; c < 8; ++c) {
+            s.valid[c] = true;
+            s.bb[c] = s.bbCorrected[c] =
+                0.002 * (c + 1) * (1 + 0.3 * std::sin(i / 40.0 + c)) * (1 + s.depth / 80);
+        }
+        s.sigmaK = s.attenuation[0] = static_cast<float>(0.4 + 0.1 * std::cos(i / 25.0));
+    }
+    const int traces = model.TraceCount();
+    for (int c = 0; c < traces; ++c)
+        model.SetTraceName(c, model.IsY2Trace(c) ? "c(650)" : kNames[c]);
+    model.AddPoints(samples);
+}
+
+void Screenshot(QWidget& widget, const char* name) {
+    QDir().mkpath(TIDEWELL_SCREENSHOT_DIR);
+    EXPECT_TRUE(widget.grab().save(QString(TIDEWELL_SCREENSHOT_DIR "/") + name));
+}
+
+TEST(GraphWidget, DrawsBothViewsPrintsAndExportsEveryFormat) {
+    UiApplication();
+    GraphModel model;
+    FillCast(model, 3600);
+    model.SetViewAgainstTime();
+    GraphWidget widget(model);
+    widget.SetTimeSpec(Qt::UTC);
+    widget.resize(900, 600);
+    widget.show();
+    ASSERT_TRUE(widget.NeedsRedraw());
+    widget.Redraw();
+    EXPECT_FALSE(widget.NeedsRedraw());
+    Screenshot(widget, "graph-time.png");
+
+    test::TempDir dir;
+    const QSize size(640, 480);
+    for (int type = 0; type < kExportFormatCount; ++type) {
+        const ExportFormat& format = ExportFormatFor(type);
+        const std::string path = dir.File("chart" + std::to_string(type) + "." + format.extension);
+        ASSERT_EQ(widget.Export(path, type, size), "") << type;
+        const QString file = QString::fromStdString(path);
+        switch (format.kind) {
+            case PictureKind::Svg: {
+                QSvgRenderer svg(file);
+                EXPECT_TRUE(svg.isValid());
+                EXPECT_EQ(svg.viewBox(), QRect(QPoint(0, 0), size));
+                break;
+            }
+            case PictureKind::Pdf: {
+                QPdfDocument pdf;
+                EXPECT_EQ(pdf.load(file), QPdfDocument::Error::None);
+                EXPECT_EQ(pdf.pageCount(), 1);
+                break;
+            }
+            default:
+                EXPECT_EQ(QImage(file).size(), size) << type;
+        }
+    }
+    // nothing is left under the temporary name; a folder that does not exist is an error
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.File("chart0.jpg.part"))));
+    EXPECT_EQ(widget.Export(dir.File("none/chart.png"), 6),
+              "Error opening " + dir.File("none/chart.png") + ": No such file or directory.");
+
+    // against depth: the depth axis down the left side, thinned traces
+    model.SetViewAgainstDepth();
+    widget.Redraw();
+    Screenshot(widget, "graph-depth.png");
+
+    PrintHeaderInfo info{
+        "Cast 3", true, {"/data/Cast3.raw", "/data/Cast3.dat"}, "/cal/V6-123.cal", kVantor6,
+        "123",    true, DateTimeValue({2024, 3, 5, 14, 3, 9})};
+    const std::vector<std::string> lines = PrintHeaderLines(info);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir.File("print.pdf")));
+    ASSERT_TRUE(widget.Print(printer, lines));
+    QPdfDocument printed;
+    ASSERT_EQ(printed.load(QString::fromStdString(dir.File("print.pdf"))),
+              QPdfDocument::Error::None);
+    const QString text = printed.getAllText(0).text();
+    for (const std::string& line : lines)
+        EXPECT_TRUE(text.contains(QString::fromStdString(line))) << line;
+
+    // a second quantity on Y2: along the top against depth, on the right against time
+    FillCast(model, 120, kALumo);  // few enough points for markers
+    widget.Redraw();
+    Screenshot(widget, "graph-depth-y2.png");
+    model.SetViewAgainstTime();
+    widget.Redraw();
+    Screenshot(widget, "graph-time-y2.png");
+}
+
+TEST(GraphWidget, MouseZoomGoesThroughTheModel) {
+    UiApplication();
+    GraphModel model;
+    FillCast(model, 600);
+    model.SetViewAgainstTime();
+    GraphWidget widget(model);
+    widget.resize(800, 500);
+    widget.show();
+    widget.Redraw();
+    const AxisRange full = model.Range(GraphAxis::X);
+    QWidget* plot = widget.findChild<QWidget*>();
+    ASSERT_NE(plot, nullptr);
+
+    // a rectangle dragged over the middle of the plot
+    QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mouseMove(plot, QPoint(500, 300));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(500, 300));
+    const AxisRange dragged = model.Range(GraphAxis::X);
+    EXPECT_FALSE(model.Limits(GraphAxis::X).min.automatic);
+    EXPECT_GT(dragged.lower, full.lower);
+    EXPECT_LT(dragged.upper, full.upper);
+    EXPECT_FALSE(widget.NeedsRedraw());
+
+    // wheel steps narrow the view again; Previous goes back to before the steps
+    for (int step = 0; step < 3; ++step) {
+        QWheelEvent wheel(QPointF(400, 250), plot->mapToGlobal(QPointF(400, 250)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(plot, &wheel);
+    }
+    const AxisRange wheeled = model.Range(GraphAxis::X);
+    EXPECT_NEAR(wheeled.upper - wheeled.lower, (dragged.upper - dragged.lower) * std::pow(0.85, 3),
+                1e-9 * (full.upper - full.lower));
+    widget.Previous();
+    EXPECT_EQ(model.Range(GraphAxis::X), dragged);
+    widget.FullView();
+    EXPECT_EQ(model.Range(GraphAxis::X), full);
+}
+
+}  // namespace
+}  // namespace tidewell
