@@ -40,10 +40,6 @@ GraphLayout LayoutForType(int instrumentType) {
     return {};
 }
 
-std::string TooManyWindowsMessage(int limit) {
-    return "Cannot open more than " + std::to_string(limit) + " windows.";
-}
-
 bool HasSpectrumView(int instrumentType) {
     return IsVantorFamily(instrumentType);
 }

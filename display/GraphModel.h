@@ -46,10 +46,6 @@ inline constexpr const char* kKavraOnlyALumoMessage =
 inline constexpr const char* kNoDefaultPrinterMessage =
     "Cannot connect to the default printer.  Use the Printers Control Panel to be sure a valid "
     "default printer is selected.";
-inline constexpr int kMaxDataWindows = 6;
-// "Cannot open more than 6 windows."
-std::string TooManyWindowsMessage(int limit = kMaxDataWindows);
-inline constexpr const char* kCannotOpenMoreWindowsMessage = "Can not open more data windows.";
 
 // The view against channel (the spectrum) exists for the multi-channel models only.
 bool HasSpectrumView(int instrumentType);

@@ -1,5 +1,7 @@
 #include "display/GraphPrint.h"
 
+#include "files/FilePaths.h"
+
 #include <cstdio>
 
 #include "stream/DateValue.h"
@@ -24,11 +26,6 @@ constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 
 }  // namespace
 
-std::string FileNameOfPath(const std::string& path) {
-    size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::vector<std::string> PrintHeaderLines(const PrintHeaderInfo& info) {
     std::vector<std::string> lines;
     if (!info.title.empty())
@@ -36,10 +33,10 @@ std::vector<std::string> PrintHeaderLines(const PrintHeaderInfo& info) {
     std::string files;
     for (const std::string& path : info.dataFiles) {
         if (path.empty()) continue;
-        files += (files.empty() ? "File: '" : " / '") + FileNameOfPath(path) + "'";
+        files += (files.empty() ? "File: '" : " / '") + FileNamePart(path) + "'";
     }
     if (!files.empty()) lines.push_back(files);
-    if (!info.calFile.empty()) lines.push_back("Cal: '" + FileNameOfPath(info.calFile) + "'");
+    if (!info.calFile.empty()) lines.push_back("Cal: '" + FileNamePart(info.calFile) + "'");
     std::string model = ModelName(info.instrumentType);
     std::string instrument = model == "unknown"          ? info.serialNumber
                              : info.serialNumber.empty() ? model

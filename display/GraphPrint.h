@@ -23,9 +23,6 @@ struct PrintHeaderInfo {
 // A line with nothing to say is left out.
 std::vector<std::string> PrintHeaderLines(const PrintHeaderInfo& info);
 
-// The file name with its extension, without the folder.
-std::string FileNameOfPath(const std::string& path);
-
 // The export formats by their GraphicsExportType index. The two metafile choices become SVG
 // and PDF; PNG comes after the original six.
 enum class PictureKind { Jpeg, Svg, Pdf, Bmp, Png };

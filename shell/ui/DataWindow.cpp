@@ -1,27 +1,27 @@
 #include "shell/ui/DataWindow.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QElapsedTimer>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QProgressDialog>
-#include <atomic>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <atomic>
 
 #include "calibration/ui/BbParamsForm.h"
 #include "calibration/ui/SigmaParamsForm.h"
@@ -436,10 +436,7 @@ int DataWindow::OpenRecordingForStart() {
     return OpenDataFiles(record().recording, "raw", true, recording_);
 }
 
-void DataWindow::OpenDataFile(const std::string& path, const std::string& calFile) {
-    (void)path;
-    (void)calFile;
-}
+
 
 void DataWindow::DisconnectInstrument() {
     DisconnectCommand(connection_, slot_);
@@ -607,7 +604,7 @@ void DataWindow::PrintGraph() {
     info.title = windowTitle().toStdString();
     info.titleNamesWindow = true;
     const DataFileState& files = record().recording.files;
-    for (const std::string* f : {&loadedFile_, &files.rawName, &files.datName})
+    for (const std::string* f : {&std::as_const(loadedFile_), &files.rawName, &files.datName})
         if (!f->empty()) info.dataFiles.push_back(*f);
     info.calFile = record().Calibration().SourceFile();
     info.instrumentType = graph_->InstrumentType();
@@ -711,24 +708,23 @@ bool DataWindow::LoadCalibration(const std::string& file) {
 }
 
 void DataWindow::OpenFileCommand() {
-    OpenFileWith([this](const std::string& title, const std::string& types,
-                        const std::string& folder) {
-        const QStringList filters = SaveNameFilters(types);
-        QFileDialog dialog(this, Q(title), Q(folder));
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setOption(QFileDialog::HideNameFilterDetails);
-        dialog.setNameFilters(filters);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::string();
-        return dialog.selectedFiles().front().toStdString();
-    });
+    OpenFileWith(
+        [this](const std::string& title, const std::string& types, const std::string& folder) {
+            const QStringList filters = SaveNameFilters(types);
+            QFileDialog dialog(this, Q(title), Q(folder));
+            dialog.setFileMode(QFileDialog::ExistingFile);
+            dialog.setOption(QFileDialog::HideNameFilterDetails);
+            dialog.setNameFilters(filters);
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+                return std::string();
+            return dialog.selectedFiles().front().toStdString();
+        });
 }
 
 void DataWindow::OpenDataFile(const std::string& path, const std::string& calFile) {
     if (!calFile.empty() && !LoadCalibration(calFile)) return;
-    OpenFileWith([path](const std::string&, const std::string&, const std::string&) {
-        return path;
-    });
+    OpenFileWith(
+        [path](const std::string&, const std::string&, const std::string&) { return path; });
 }
 
 void DataWindow::OpenFileWith(
