@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QImage>
 #include <QPdfDocument>
 #include <QPrinter>
@@ -16,21 +15,12 @@
 #include "stream/DateValue.h"
 #include "stream/Models.h"
 #include "support/TestSupport.h"
+#include "tests/ui/UiTest.h"
 
 namespace tidewell {
 namespace {
 
-// Made on first use and never destroyed: input devices Qt makes for the test events would
-// otherwise outlive it at exit.
-QApplication& UiApplication() {
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-// A cast of a Vantor-6 (8 channels) or an a-Lumo (bb and, on Y2, attenuation): one sample a
+// A cast of a Vantor-6 (8 channels) or an a-Lumo (bb and, on Y2, absorption): one sample a
 // second, down to 80 m and up again.
 void FillCast(GraphModel& model, int points, int type = kVantor6) {
     static const char* kNames[8] = {"bb(412)", "bb(440)", "bb(488)", "bb(510)",
@@ -55,13 +45,8 @@ void FillCast(GraphModel& model, int points, int type = kVantor6) {
     model.AddPoints(samples);
 }
 
-void Screenshot(QWidget& widget, const char* name) {
-    QDir().mkpath(TIDEWELL_SCREENSHOT_DIR);
-    EXPECT_TRUE(widget.grab().save(QString(TIDEWELL_SCREENSHOT_DIR "/") + name));
-}
-
 TEST(GraphWidget, DrawsBothViewsPrintsAndExportsEveryFormat) {
-    UiApplication();
+    test::UiApplication();
     GraphModel model;
     FillCast(model, 3600);
     model.SetViewAgainstTime();
@@ -72,7 +57,7 @@ TEST(GraphWidget, DrawsBothViewsPrintsAndExportsEveryFormat) {
     ASSERT_TRUE(widget.NeedsRedraw());
     widget.Redraw();
     EXPECT_FALSE(widget.NeedsRedraw());
-    Screenshot(widget, "graph-time.png");
+    test::SaveScreenshot(widget, "GraphTime");
 
     test::TempDir dir;
     const QSize size(640, 480);
@@ -106,7 +91,7 @@ TEST(GraphWidget, DrawsBothViewsPrintsAndExportsEveryFormat) {
     // against depth: the depth axis down the left side, thinned traces
     model.SetViewAgainstDepth();
     widget.Redraw();
-    Screenshot(widget, "graph-depth.png");
+    test::SaveScreenshot(widget, "GraphDepth");
 
     PrintHeaderInfo info{
         "Cast 3", true, {"/data/Cast3.raw", "/data/Cast3.dat"}, "/cal/V6-123.cal", kVantor6,
@@ -126,14 +111,14 @@ TEST(GraphWidget, DrawsBothViewsPrintsAndExportsEveryFormat) {
     // a second quantity on Y2: along the top against depth, on the right against time
     FillCast(model, 120, kALumo);  // few enough points for markers
     widget.Redraw();
-    Screenshot(widget, "graph-depth-y2.png");
+    test::SaveScreenshot(widget, "GraphDepthY2");
     model.SetViewAgainstTime();
     widget.Redraw();
-    Screenshot(widget, "graph-time-y2.png");
+    test::SaveScreenshot(widget, "GraphTimeY2");
 }
 
 TEST(GraphWidget, MouseZoomGoesThroughTheModel) {
-    UiApplication();
+    test::UiApplication();
     GraphModel model;
     FillCast(model, 600);
     model.SetViewAgainstTime();
