@@ -436,8 +436,6 @@ int DataWindow::OpenRecordingForStart() {
     return OpenDataFiles(record().recording, "raw", true, recording_);
 }
 
-
-
 void DataWindow::DisconnectInstrument() {
     DisconnectCommand(connection_, slot_);
     RefreshWindow(slot_);

@@ -15,7 +15,7 @@ TEST(GraphPrint, HeaderLines) {
     } cases[] = {
         {{"Cast 3",
           true,
-          {"/data/d/Cast3.raw", "C:\\data\\Cast3.dat"},
+          {"/data/d/Cast3.raw", "/data/Cast3.dat"},
           "/cal/V6-123.cal",
           0,
           "123",
