@@ -574,7 +574,7 @@ void DataWindow::FollowInstrumentType(int type) {
     for (QCheckBox* box : channelBoxes_) delete box;
     channelBoxes_.clear();
     for (int t = 0; t < graph_->TraceCount(); ++t) {
-        auto* box = new QCheckBox(QString::fromStdString(graph_->TraceName(t)), this);
+        auto* box = new QCheckBox(this);
         box->setChecked(graph_->TraceVisible(t));
         connect(box, &QCheckBox::toggled, this, [this, t](bool on) {
             graph_->SetTraceVisible(t, on);
@@ -583,7 +583,18 @@ void DataWindow::FollowInstrumentType(int type) {
         channelLayout_->addWidget(box);
         channelBoxes_.push_back(box);
     }
+    NameChannelBoxes();
     UpdateControls();
+}
+
+void DataWindow::NameChannelBoxes() {
+    for (size_t i = 0; i < channelBoxes_.size(); ++i) {
+        const int t = static_cast<int>(i);
+        std::string name = graph_->TraceName(t);
+        if (name.empty())
+            name = (graph_->IsY2Trace(t) ? "Y2 channel " : "Channel ") + std::to_string(t + 1);
+        channelBoxes_[i]->setText(Q(name));
+    }
 }
 
 void DataWindow::SetView() {
@@ -644,6 +655,7 @@ class DataWindow::GraphLoadSink : public LoadSink {
     void SetChannelNames(const std::vector<std::string>& names) override {
         for (size_t i = 0; i < names.size() && static_cast<int>(i) < w_.graph_->TraceCount(); ++i)
             w_.graph_->SetTraceName(static_cast<int>(i), names[i]);
+        w_.NameChannelBoxes();
     }
     bool AgainstDepth() const override { return w_.graph_->View() == GraphView::AgainstDepth; }
     bool DepthInFeet() const override { return w_.graph_->DepthInFeet(); }

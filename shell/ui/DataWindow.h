@@ -124,6 +124,7 @@ class DataWindow : public QMainWindow,
     void RedrawIfChanged();
     // The graph's traces follow the type of the instrument or file shown.
     void FollowInstrumentType(int type);
+    void NameChannelBoxes();
     void SetView();
     void PrintGraph();
     void ExportGraph();
