@@ -275,6 +275,10 @@ void DataWindow::LoadStartupCalibration() {
     EnableCalibrationMenu(slot_, loaded);
 }
 
+QString DataWindow::StatusText() const {
+    return statusPanel_->text();
+}
+
 bool DataWindow::SigmaCorrected() const {
     return sigmaButton_->isChecked();
 }

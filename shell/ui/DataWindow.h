@@ -72,6 +72,8 @@ class DataWindow : public QMainWindow,
     // New recording files for a start command; -1 when the user cancelled.
     int OpenRecordingForStart();
 
+    const GraphModel& graph() const { return *graph_; }
+    QString StatusText() const;
     void UpdateTitles();
     void UpdateSigmaTables(const SigmaTables& tables) { connection_.tables = tables; }
     void BuildWindowMenu();

@@ -1,0 +1,82 @@
+// Data windows as a user drives them: a stored raw file opened into a window, a window
+// connected to a simulated instrument, the limit of six windows.
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <tuple>
+
+#include "settings/SettingsStore.h"
+#include "shell/ui/DataWindow.h"
+#include "shell/ui/DesktopApp.h"
+#include "stream/Clock.h"
+#include "support/TestSupport.h"
+#include "tests/integration/SimProcess.h"
+#include "tests/ui/UiTest.h"
+
+namespace tidewell::test {
+namespace {
+
+struct Desktop {
+    Desktop() : app(store, prompter, clock, Options()) { UiApplication(); }
+    static ui::DesktopOptions Options() {
+        ui::DesktopOptions o;
+        o.programFolder = std::string(TIDEWELL_BIN_DIR) + "/";
+        o.askReleaseNotes = false;
+        return o;
+    }
+    MemorySettingsStore store;
+    ScriptedPrompter prompter;
+    SystemClock clock;
+    ui::DesktopApp app;
+};
+
+TEST(DataWindow, AStoredRawFileShowsItsConvertedValues) {
+    Desktop d;
+    // the settings the file's calibrated twin was made with
+    for (auto [section, key, value] : {std::tuple{"Sigma", "aStar", "0.05"},
+                                       {"bbPrefs", "useCalFileChi", "TRUE"},
+                                       {"bbPrefs", "MorelFresh", "FALSE"},
+                                       {"bbPrefs", "NoPure", "TRUE"},
+                                       {"bbPrefs", "beta0", "0"},
+                                       {"bbPrefs", "bb0", "0"}})
+        d.store.Write(section, key, value);
+    ui::DataWindow* w = d.app.Start();
+    ASSERT_NE(w, nullptr);
+    w->OpenDataFile(DataPath("batch/vantor6.raw"), DataPath("batch/vantor6.cal"));
+    const GraphModel& graph = w->graph();
+    ASSERT_EQ(graph.TraceCount(), 8);
+    ASSERT_GE(graph.PointCount(), 4u);
+    // the first row of the file's calibrated twin: bb .04, .08 ... .24 at 100 m
+    EXPECT_DOUBLE_EQ(graph.Depths()[0], 100);
+    for (int t = 0; t < 6; ++t) EXPECT_NEAR(graph.TraceValues(t)[0], .04 * (t + 1), 1e-6) << t;
+    EXPECT_EQ(w->windowTitle(), "vantor6.raw - Tidewell");
+    SaveScreenshot(*w, "DataWindowFile");
+}
+
+TEST(DataWindow, ConnectedToAnInstrumentItGetsPointsAndSaysItIsSampling) {
+    Desktop d;
+    Simulator sim({"--model", "vantor-4", "--period", "0.1"});
+    ASSERT_FALSE(sim.device().empty());
+    ui::DataWindow* w = d.app.Start();
+    ASSERT_TRUE(w->ConnectTo(sim.device(), 19200));
+    w->StartSampling();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->graph().PointCount() >= 5; }, 15000));
+    EXPECT_EQ(w->StatusText(), "Sampling");
+    EXPECT_NE(w->windowTitle().indexOf("(V4-0102) - Tidewell"), -1)
+        << w->windowTitle().toStdString();
+    SaveScreenshot(*w, "DataWindowLive");
+    w->CloseWithoutAsking();
+}
+
+TEST(DataWindow, ASeventhWindowIsRefused) {
+    Desktop d;
+    d.app.Start();
+    for (int i = 1; i < 6; ++i) ASSERT_NE(d.app.NewWindow(), nullptr);
+    EXPECT_EQ(d.app.NewWindow(), nullptr);
+    EXPECT_EQ(d.prompter.shown.back(), "Cannot open more than 6 windows.");
+    EXPECT_EQ(d.app.Windows().size(), 6u);
+}
+
+}  // namespace
+}  // namespace tidewell::test
