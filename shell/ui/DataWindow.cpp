@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -36,6 +35,7 @@
 #include "settings/AppSettings.h"
 #include "settings/SettingsKeys.h"
 #include "shell/ui/DesktopApp.h"
+#include "shell/ui/InstrumentMessageWindow.h"
 #include "shell/ui/InstrumentStatusWindow.h"
 #include "shell/ui/PreferencesForm.h"
 #include "shell/ui/SaveFileDialog.h"
@@ -344,7 +344,7 @@ void DataWindow::ShowLinkStatus(int, int32_t state, const std::optional<std::str
 
 void DataWindow::ShowInstrumentMessage(int, const std::string& text) {
     ShowMessagesWindow();
-    messages_->appendPlainText(Q(text));
+    messagesWindow_->Append(text);
 }
 
 void DataWindow::EnableInputTimer(int) {
@@ -506,28 +506,7 @@ void DataWindow::ShowInstrumentStatusWindow() {
 }
 
 void DataWindow::ShowMessagesWindow() {
-    if (!messagesWindow_) {
-        messagesWindow_ = new QWidget(this, Qt::Window);
-        messagesWindow_->setWindowTitle("Instrument Messages");
-        auto* layout = new QVBoxLayout(messagesWindow_);
-        messages_ = new QPlainTextEdit(messagesWindow_);
-        messages_->setReadOnly(true);
-        layout->addWidget(messages_);
-        auto* buttons = new QHBoxLayout;
-        auto* clear = new QPushButton("Clear", messagesWindow_);
-        auto* close = new QPushButton("Close", messagesWindow_);
-        connect(clear, &QPushButton::clicked, messages_, &QPlainTextEdit::clear);
-        connect(close, &QPushButton::clicked, messagesWindow_, &QWidget::close);
-        buttons->addStretch();
-        buttons->addWidget(clear);
-        buttons->addWidget(close);
-        layout->addLayout(buttons);
-        auto px = [](double twips) { return static_cast<int>(twips / kTwipsPerPixel); };
-        SettingsStore& store = app_.store();
-        messagesWindow_->setGeometry(
-            px(ReadNumber(store, keys::InstErrLeft)), px(ReadNumber(store, keys::InstErrTop)),
-            px(ReadNumber(store, keys::InstErrWidth)), px(ReadNumber(store, keys::InstErrHeight)));
-    }
+    if (!messagesWindow_) messagesWindow_ = new InstrumentMessageWindow(app_.store(), this);
     messagesWindow_->show();
 }
 

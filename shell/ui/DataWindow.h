@@ -23,7 +23,6 @@ class QCheckBox;
 class QVBoxLayout;
 class QActionGroup;
 class QLabel;
-class QPlainTextEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -37,6 +36,7 @@ namespace tidewell::ui {
 
 class DesktopApp;
 class FileHeaderForm;
+class InstrumentMessageWindow;
 class InstrumentStatusWindow;
 
 class DataWindow : public QMainWindow,
@@ -184,8 +184,7 @@ class DataWindow : public QMainWindow,
     QLabel* depthPanel_ = nullptr;
     QLabel* voltagePanel_ = nullptr;
     QLabel* temperaturePanel_ = nullptr;
-    QPlainTextEdit* messages_ = nullptr;
-    QWidget* messagesWindow_ = nullptr;
+    InstrumentMessageWindow* messagesWindow_ = nullptr;
     InstrumentStatusWindow* statusWindow_ = nullptr;
     FileHeaderForm* headerWindow_ = nullptr;
 };
