@@ -55,6 +55,8 @@ class ProgramState {
     int32_t cancelFlag = 0;
     // Whether any text is arriving, over all slots: 1 after text, counting down to -1.
     int32_t activityCounter = 0;
+    // The longest tick of any window so far, in seconds of the computer's time.
+    double longestTickSeconds = 0;
     ProgramHooks hooks;
     ReplyHandlerTable replyHandlers;
 

@@ -73,6 +73,10 @@ class DataWindow : public QMainWindow,
     int OpenRecordingForStart();
 
     const GraphModel& graph() const { return *graph_; }
+    GraphModel& graph() { return *graph_; }
+    // What the redraw timer does: the samples that came go to the graph, which is drawn when
+    // it changed and the window can be seen.
+    void RedrawIfChanged();
     QString StatusText() const;
     void UpdateTitles();
     void UpdateSigmaTables(const SigmaTables& tables) { connection_.tables = tables; }
@@ -123,7 +127,6 @@ class DataWindow : public QMainWindow,
     void ShowPureWaterParameters();
     // Live samples, collected between redraws.
     void TakeSample(const CalibratedSample& sample);
-    void RedrawIfChanged();
     // The graph's traces follow the type of the instrument or file shown.
     void FollowInstrumentType(int type);
     void NameChannelBoxes();

@@ -10,21 +10,13 @@
 #include <memory>
 #include <vector>
 
+#include "BenchApplication.h"
 #include "display/ui/GraphWidget.h"
 
 namespace tidewell {
 namespace {
 
 constexpr int kTraces = 16;
-
-QApplication& BenchApplication() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tidewell-bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 // One sample a second; down to 100 m and up again over the data set; every trace wanders.
 void AddSamples(GraphModel& model, int from, int count, int total) {
