@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +21,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <atomic>
 
@@ -392,6 +395,16 @@ void DataWindow::SetBusy(bool busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
+}
+
+// The save-error dialog names the file and offers to open the folder that holds it.
+bool DataWindow::ShowSaveError(const std::string& path, const std::string& text) {
+    const int answer = app_.prompter().Ask(text, {"OK", "Open Folder", ""});
+    if (answer == 0) {
+        const QString folder = QFileInfo(Q(path)).absolutePath();
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
+    return true;
 }
 
 void DataWindow::SaveTypeChosen(int type) {

@@ -101,6 +101,7 @@ class DataWindow : public QMainWindow,
     void RecordingClosed(const RecordingWindow&) override;
     void SetBusy(bool busy) override;
     void SaveTypeChosen(int type) override;
+    bool ShowSaveError(const std::string& path, const std::string& text) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
