@@ -644,9 +644,9 @@ bool CalibrationDataClass::SaveAsFile(const std::string& calFile) {
     return true;
 }
 
-std::string LoadCalibrationFile(const std::string& path, const SigmaParams& params,
-                                const SigmaTables& tables, Prompter& prompter,
-                                CalibrationDataClass& calibration) {
+std::string LoadUsableCalibration(const std::string& path, const SigmaParams& params,
+                                  const SigmaTables& tables, Prompter& prompter,
+                                  CalibrationDataClass& calibration) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "no such file";
     // A single-channel instrument's binary image would read as text with nothing in it.

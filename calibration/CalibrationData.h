@@ -339,8 +339,8 @@ class CalibrationDataClass {
 // calibration of one of the seven models, else why it cannot serve ("no such file", "the file
 // could not be read", "a binary calibration image of ...", "unknown instrument type", "not a
 // calibration file (no calibration values in it)"). Messages of the reading go to `prompter`.
-std::string LoadCalibrationFile(const std::string& path, const SigmaParams& params,
-                                const SigmaTables& tables, Prompter& prompter,
-                                CalibrationDataClass& calibration);
+std::string LoadUsableCalibration(const std::string& path, const SigmaParams& params,
+                                  const SigmaTables& tables, Prompter& prompter,
+                                  CalibrationDataClass& calibration);
 
 }  // namespace tidewell

@@ -122,8 +122,8 @@ BatchOutcome ProcessFiles(const BatchRequest& request, const BatchEnvironment& e
             return outcome;
         }
         // A file that is missing, of an unknown model or holds no calibration at all.
-        if (!LoadCalibrationFile(request.calFile, environment.header.sigma, tables, prompter,
-                                 calibration)
+        if (!LoadUsableCalibration(request.calFile, environment.header.sigma, tables, prompter,
+                                   calibration)
                  .empty()) {
             prompter.ShowMessage(kBadCalibrationFileMessage);
             return outcome;

@@ -36,8 +36,8 @@ int RunCommandLineConversion(std::string_view commandLine, SettingsStore& store,
     SilentPrompter silent;
     CalibrationDataClass calibration;
     // A file that holds no calibration would give a file of zeros: write nothing, and say why.
-    const std::string problem = LoadCalibrationFile(files.calPath, settings.header.sigma,
-                                                    settings.tables, silent, calibration);
+    const std::string problem = LoadUsableCalibration(files.calPath, settings.header.sigma,
+                                                      settings.tables, silent, calibration);
     if (!problem.empty()) {
         err << files.calPath << ": " << problem << "\n";
         return 1;

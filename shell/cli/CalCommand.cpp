@@ -62,7 +62,7 @@ bool LoadForCli(const std::string& path, CalibrationDataClass& cal, CliContext& 
     StderrPrompter prompter(ctx.err);
     const SigmaParams params = DefaultParams();
     const std::string problem =
-        LoadCalibrationFile(path, params, LoadSigmaTables(params), prompter, cal);
+        LoadUsableCalibration(path, params, LoadSigmaTables(params), prompter, cal);
     if (problem.empty()) return true;
     ctx.err << "cal " << sub << ": " << path << ": " << problem << "\n";
     return false;

@@ -85,23 +85,14 @@ bool ParseOptions(const std::vector<std::string>& args, ConvertOptions& o, std::
             onlyFiles = true;
             continue;
         }
-        if (a == "--decimal") {
-            o.decimal = true;
-            continue;
-        }
-        if (a == "--housekeeping") {
-            o.housekeeping = true;
-            continue;
-        }
-        if (a == "--force") {
-            o.force = true;
-            continue;
-        }
-        if (a == "--overwrite") {
-            o.overwrite = true;
-            continue;
-        }
         bool matched = false;
+        for (auto [name, flag] : {std::pair<const char*, bool*>{"--decimal", &o.decimal},
+                                  {"--housekeeping", &o.housekeeping},
+                                  {"--force", &o.force},
+                                  {"--overwrite", &o.overwrite}}) {
+            if (a == name) matched = *flag = true;
+        }
+        if (matched) continue;
         std::string jobs;
         for (auto [name, target] : {std::pair<const char*, std::string*>{"--cal", &o.calFile},
                                     {"--out", &o.outDir},
@@ -236,8 +227,8 @@ int RunConvert(CliContext& ctx) {
         QtSettingsStore store;
         const HeadlessSettings settings = LoadHeadlessSettings(store, ctx.err);
         options.header = settings.header;
-        const std::string problem = LoadCalibrationFile(o.calFile, settings.header.sigma,
-                                                        settings.tables, messages, calibration);
+        const std::string problem = LoadUsableCalibration(o.calFile, settings.header.sigma,
+                                                          settings.tables, messages, calibration);
         if (!problem.empty()) {
             ctx.err << "convert: " << o.calFile << ": " << problem << "\n";
             return 1;

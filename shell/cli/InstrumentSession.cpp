@@ -198,8 +198,8 @@ bool InstrumentSession::Connect(const ConnectOptions& o) {
     InstrumentRecord& r = record();
     if (!o.calFile.empty()) {
         const std::string problem =
-            LoadCalibrationFile(o.calFile, program_.settings.Sigma, settings_.tables,
-                                program_.prompter, r.Calibration());
+            LoadUsableCalibration(o.calFile, program_.settings.Sigma, settings_.tables,
+                                  program_.prompter, r.Calibration());
         if (!problem.empty()) {
             ctx_.err << "The calibration file " << o.calFile << " cannot be used: " << problem
                      << ".\n";

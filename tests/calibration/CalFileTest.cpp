@@ -354,7 +354,7 @@ TEST(CalFileFailures, LoadingForUseRefusesFilesThatHoldNoCalibration) {
         WriteFileBytes(dir.File("t.cal"), c.text);
         CalibrationDataClass cal;
         ScriptedPrompter prompter;
-        EXPECT_EQ(LoadCalibrationFile(dir.File("t.cal"), NumericSigmaParams(), {}, prompter, cal),
+        EXPECT_EQ(LoadUsableCalibration(dir.File("t.cal"), NumericSigmaParams(), {}, prompter, cal),
                   c.problem)
             << c.text.substr(0, 40);
     }
