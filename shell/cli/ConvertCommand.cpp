@@ -42,7 +42,7 @@ constexpr const char* kHelp =
     "  --overwrite     replace outputs that exist (refused without it)\n"
     "\n"
     "The checks come first: when a file is refused, nothing is converted. Each output is\n"
-    "written under a temporary name beside it (.NAME.part) and renamed when complete, so a\n"
+    "written under a temporary name beside it (NAME.tmp) and renamed when complete, so a\n"
     "failed write (a full disk) or SIGINT/SIGTERM leaves no partial file and an older output\n"
     "as it was. The exit status is 0 when every file was converted, 1 when a file was refused,\n"
     "failed or interrupted, 2 for a usage error.\n";

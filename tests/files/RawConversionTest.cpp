@@ -1,7 +1,9 @@
 #include "files/RawConversion.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -234,28 +236,35 @@ TEST(RawConversion, OpenErrorsAreReportedAndReturned) {
                   "Error opening " + dir.File("d.raw") + ": it is the file being converted."}));
 }
 
-// The disk fills up under the temporary file: the error is reported and returned, the
-// temporary file goes and the older output stays as it was.
-TEST(RawConversion, AFailedWriteLeavesTheOlderOutputAsItWas) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-    TempDir dir;
-    WriteFileBytes(dir.File("c.raw"), test::CLumoRaw());
-    WriteFileBytes(dir.File("c.dec"), "older");
-    std::filesystem::create_symlink("/dev/full", PartialName(dir.File("c.dec")));
-    ScriptedPrompter prompter;
-    EXPECT_EQ(ConvertRawToDecimal(dir.File("c.raw"), dir.File("c.dec"), false, prompter), ENOSPC);
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{"Error writing " + dir.File("c.dec") +
-                                                       ": No space left on device."});
-    EXPECT_EQ(ReadFileBytes(dir.File("c.dec")), "older");
-    EXPECT_FALSE(std::filesystem::is_symlink(PartialName(dir.File("c.dec"))));
-}
-
 // Many lines, so that the progress and cancel checks have something to count.
 std::string ManyCLumoLines(int count) {
     std::string s;
     for (int i = 0; i < count; ++i)
         s += BuildCPacket(test::SingleFields(43200 + i, 0, 2000, 1, 10000, 200, 300)) + "\r";
     return s;
+}
+
+// The room runs out under the temporary file (a file size limit stands in for a full disk):
+// the error is reported and returned, the temporary file goes and the older output stays.
+TEST(RawConversion, AFailedWriteLeavesTheOlderOutputAsItWas) {
+    TempDir dir;
+    WriteFileBytes(dir.File("c.raw"), ManyCLumoLines(100));
+    WriteFileBytes(dir.File("c.dec"), "older");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not the end
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    ScriptedPrompter prompter;
+    const int error = ConvertRawToDecimal(dir.File("c.raw"), dir.File("c.dec"), false, prompter);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{"Error writing " + dir.File("c.dec") + ": File too large."});
+    EXPECT_EQ(ReadFileBytes(dir.File("c.dec")), "older");
+    EXPECT_FALSE(std::filesystem::exists(PartialName(dir.File("c.dec"))));
 }
 
 TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
