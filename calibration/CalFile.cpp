@@ -277,27 +277,30 @@ int PeekCalFile(const std::string& path, std::string& serial, Prompter& prompter
 
 // --- Reading into the calibration object.
 
-void CalibrationDataClass::ParseLineIntoCalClass(std::string_view line, std::string& section) {
+bool CalibrationDataClass::ParseLineIntoCalClass(std::string_view line, std::string& section) {
     if (section == "Comment" && (line.empty() || line.front() != '[')) {
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
         Comment.append(line);
-        return;
+        return false;
     }
     std::string key, value;
-    if (SplitCalLine(line, section, key, value) != CalLineKind::Key) return;
+    if (SplitCalLine(line, section, key, value) != CalLineKind::Key) return false;
     const int chan = SectionChannel(section);
-    if (chan < 0) return;  // a section naming a channel beyond the records
+    if (chan < 0) return false;  // a section naming a channel beyond the records
     const bool attenuation = StartsWith(section, "Attenuation");
     const double v = ReadDecimal(value);
     const int16_t v16 = RoundToInt16(v);
     const int32_t v32 = RoundToInt32(v);
     int i = -1;
 
-    // Instrument-wide keys.
+    // The identification: any data file's header names these too, so they alone make no
+    // calibration.
     if (key == "Label") {
         Label = value;
+        return false;
     } else if (key == "DeviceType") {
         DeviceType = KnownModelCode(value);
+        return false;
     } else if (key == "Serial") {
         Serial = value;
         // the serial tells the model; the last match wins
@@ -308,18 +311,24 @@ void CalibrationDataClass::ParseLineIntoCalClass(std::string_view line, std::str
                       {"AL", kALumo},   {"CL", kCLumo},   {"C2", kTrevan2}};
         for (const auto& c : kCodes)
             if (value.find(c.code) != std::string::npos) DeviceType = c.type;
+        return false;
     } else if (key == "Config") {
         Config = value;
-    } else if (key == "MaxDepth") {
+        return false;
+    } else if (key == "CalTime") {
+        CalTime = ParseCalTime(value, DeviceType);
+        return false;
+    } else if (key == "ModificationTime") {
+        // the time of this reading decides, not the file's
+        return false;
+    }
+    // Instrument-wide values.
+    else if (key == "MaxDepth") {
         MaxDepth = Single(v);
     } else if (key == "DepthCal") {
         DepthCal = Single(v);
     } else if (key == "DepthOff") {
         DepthOff = Single(v);
-    } else if (key == "CalTime") {
-        CalTime = ParseCalTime(value, DeviceType);
-    } else if (key == "ModificationTime") {
-        // the time of this reading decides, not the file's
     } else if (key == "CalTemp") {
         if (section == "Attenuation")
             SetKCalTemp(0, Single(v));
@@ -420,20 +429,32 @@ void CalibrationDataClass::ParseLineIntoCalClass(std::string_view line, std::str
         SetKTau0(chan, v);
     } else if (key == "TPW") {
         SetKTPW(chan, Single(v));
+    } else {
+        return false;  // a key of no calibration
     }
+    return true;
 }
 
 bool CalibrationDataClass::SetSourceFile(const std::string& path, const SigmaParams& params,
                                          const SigmaTables& tables, Prompter& prompter) {
-    if (!ReadCalFile(path, params, tables, prompter)) return false;
-    sourceFile_ = path;
-    return true;
+    return ReadSourceFile(path, params, tables, prompter) != FileRead::kNotRead;
 }
 
-bool CalibrationDataClass::ReadCalFile(const std::string& path, const SigmaParams& params,
-                                       const SigmaTables& tables, Prompter& prompter) {
+CalibrationDataClass::FileRead CalibrationDataClass::ReadSourceFile(const std::string& path,
+                                                                    const SigmaParams& params,
+                                                                    const SigmaTables& tables,
+                                                                    Prompter& prompter) {
+    const FileRead read = ReadCalFile(path, params, tables, prompter);
+    if (read != FileRead::kNotRead) sourceFile_ = path;
+    return read;
+}
+
+CalibrationDataClass::FileRead CalibrationDataClass::ReadCalFile(const std::string& path,
+                                                                 const SigmaParams& params,
+                                                                 const SigmaTables& tables,
+                                                                 Prompter& prompter) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return false;
+    if (!std::filesystem::exists(path, ec)) return FileRead::kNotRead;
     Clear();
     Comment.clear();
     // a file that names no type is a Vantor-6; so is one that cannot be opened
@@ -442,17 +463,18 @@ bool CalibrationDataClass::ReadCalFile(const std::string& path, const SigmaParam
     FilePtr file = OpenForReading(path, error);
     if (!file) {
         prompter.ShowMessage("Error opening file: " + error + ".\r" + path);
-        return false;
+        return FileRead::kNotRead;
     }
     LineReader lines(file.get());
     std::string line, section;
-    while (lines.Next(line)) ParseLineIntoCalClass(line, section);
+    bool values = false;
+    while (lines.Next(line)) values |= ParseLineIntoCalClass(line, section);
     Changed = 0;
     NameAttenuationChannels();
     file.reset();
     if (DeviceType == kVantor6) ApplyDefaultChannelMap();
     CheckAndUpdateAll(params, tables, prompter);
-    return true;
+    return values ? FileRead::kValues : FileRead::kNoValues;
 }
 
 void CalibrationDataClass::NameAttenuationChannels() {
@@ -620,6 +642,29 @@ bool CalibrationDataClass::SaveAsFile(const std::string& calFile) {
     if (!SaveCopyToFile(calFile)) return false;
     sourceFile_ = calFile;
     return true;
+}
+
+std::string LoadUsableCalibration(const std::string& path, const SigmaParams& params,
+                                  const SigmaTables& tables, Prompter& prompter,
+                                  CalibrationDataClass& calibration) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return "no such file";
+    // A single-channel instrument's binary image would read as text with nothing in it.
+    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 128) {
+        std::string serial;
+        const int type = PeekCalFile(path, serial, prompter);
+        if (type != kUnknownType)
+            return "a binary calibration image of an " + ModelName(type) + " (serial " + serial +
+                   "), not a calibration text file";
+    }
+    const auto read = calibration.ReadSourceFile(path, params, tables, prompter);
+    if (read == CalibrationDataClass::FileRead::kNotRead) return "the file could not be read";
+    if (calibration.ChannelCount() < 0) return "unknown instrument type";
+    // Any text file reads as an empty Vantor-6 calibration, and a data file's header names a
+    // model and a serial too; converting with either would give rows of zeros.
+    if (read == CalibrationDataClass::FileRead::kNoValues)
+        return "not a calibration file (no calibration values in it)";
+    return "";
 }
 
 }  // namespace tidewell

@@ -88,6 +88,16 @@ class CalibrationDataClass {
     // messages go to `prompter`.
     bool SetSourceFile(const std::string& path, const SigmaParams& params,
                        const SigmaTables& tables, Prompter& prompter);
+    // What reading a calibration file found.
+    enum class FileRead {
+        kNotRead,   // missing, or it could not be opened (and a message said why)
+        kNoValues,  // read, but no line set a calibration value: at most the identification
+                    // (Label, DeviceType, Serial, Config, CalTime), as any data file's header has
+        kValues,    // read, with calibration values
+    };
+    // SetSourceFile, telling what the file held: it succeeds unless the result is kNotRead.
+    FileRead ReadSourceFile(const std::string& path, const SigmaParams& params,
+                            const SigmaTables& tables, Prompter& prompter);
     // Names the source without loading anything (a calibration applied by a batch run).
     void SetSourceFileName(const std::string& path) { sourceFile_ = path; }
     // The last file SaveCopyToFile wrote, when it still exists; else SourceFile.
@@ -276,8 +286,9 @@ class CalibrationDataClass {
     bool HasOffsets() const;
 
     // --- Calibration files (CalFile.cpp).
-    // One line of a calibration file; `section` is kept by the caller between lines.
-    void ParseLineIntoCalClass(std::string_view line, std::string& section);
+    // One line of a calibration file; `section` is kept by the caller between lines. True when
+    // the line set a calibration value (anything but the identification keys).
+    bool ParseLineIntoCalClass(std::string_view line, std::string& section);
     // The bytes SaveCopyToFile writes.
     std::string CalFileText() const;
     // Writes the calibration to a file and remembers the file as the saved copy. False when
@@ -300,8 +311,8 @@ class CalibrationDataClass {
     static size_t OffsetSlot(int gainSetting) { return Within(gainSetting, 6); }
     static size_t PressureSlot(int i) { return Within(i - 1, 2); }
 
-    bool ReadCalFile(const std::string& path, const SigmaParams& params, const SigmaTables& tables,
-                     Prompter& prompter);
+    FileRead ReadCalFile(const std::string& path, const SigmaParams& params,
+                         const SigmaTables& tables, Prompter& prompter);
     void UpdateChannelMap();
     void ApplyDefaultChannelMap();
     void NameAttenuationChannels();
@@ -323,5 +334,13 @@ class CalibrationDataClass {
     };
     std::shared_ptr<const OpticalInputs> opticalInputs_;
 };
+
+// Loads a calibration file for work with it (recording, converting, showing): "" when it holds a
+// calibration of one of the seven models, else why it cannot serve ("no such file", "the file
+// could not be read", "a binary calibration image of ...", "unknown instrument type", "not a
+// calibration file (no calibration values in it)"). Messages of the reading go to `prompter`.
+std::string LoadUsableCalibration(const std::string& path, const SigmaParams& params,
+                                  const SigmaTables& tables, Prompter& prompter,
+                                  CalibrationDataClass& calibration);
 
 }  // namespace tidewell

@@ -42,13 +42,6 @@ bool KnownType(int type) {
 
 }  // namespace
 
-bool LoadBatchCalibration(const std::string& calFile, const SigmaParams& sigma,
-                          const SigmaTables& tables, Prompter& prompter,
-                          CalibrationDataClass& calibration) {
-    return FileExists(calFile) && calibration.SetSourceFile(calFile, sigma, tables, prompter) &&
-           KnownType(calibration.DeviceType);
-}
-
 std::string OverwriteQuestion(size_t existing, size_t selected) {
     return std::to_string(existing) + " of the " + std::to_string(selected) +
            " files you selected will overwrite existing data files.  " +
@@ -67,6 +60,15 @@ bool InstrumentTypesCompatible(int dataType, int calibrationType) {
     if (!KnownType(calibrationType) || !KnownType(dataType)) return false;
     if (dataType == calibrationType) return true;
     return dataType == kXLumo && IsSingleChannel(calibrationType);
+}
+
+int MismatchedHeaderModel(const std::string& rawPath, int calibrationType) {
+    DataFileInfo info;
+    ReadFileInfo(rawPath, info);
+    // Only what the header says: the type guessed from data lines does not tell every model.
+    const int named = ModelCode(info.deviceType);
+    return KnownType(named) && !InstrumentTypesCompatible(named, calibrationType) ? named
+                                                                                  : kUnknownType;
 }
 
 std::vector<std::string> ListEligibleFiles(const std::string& folder, const std::string& pattern,
@@ -119,8 +121,10 @@ BatchOutcome ProcessFiles(const BatchRequest& request, const BatchEnvironment& e
             prompter.ShowMessage(kNoCalibrationFileMessage);
             return outcome;
         }
-        if (!LoadBatchCalibration(request.calFile, environment.header.sigma, tables, prompter,
-                                  calibration)) {
+        // A file that is missing, of an unknown model or holds no calibration at all.
+        if (!LoadUsableCalibration(request.calFile, environment.header.sigma, tables, prompter,
+                                   calibration)
+                 .empty()) {
             prompter.ShowMessage(kBadCalibrationFileMessage);
             return outcome;
         }

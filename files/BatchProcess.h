@@ -47,6 +47,11 @@ bool MatchesFilePattern(std::string_view name, std::string_view pattern);
 // Nothing is compatible with the unknown type.
 bool InstrumentTypesCompatible(int dataType, int calibrationType);
 
+// The model a raw file's header names (its DeviceType key) when a calibration of
+// `calibrationType` cannot convert data of that model; kUnknownType when the header names none
+// (a file that cannot be read names none), or one that fits.
+int MismatchedHeaderModel(const std::string& rawPath, int calibrationType);
+
 // The names of the eligible files of a folder: every file whose name matches the pattern, in
 // the folder's listing order, which here is the order of the names' bytes so that the list is
 // the same on every file system. With calibrated output and `filterByCalibration`, only raw
@@ -56,13 +61,6 @@ bool InstrumentTypesCompatible(int dataType, int calibrationType);
 std::vector<std::string> ListEligibleFiles(const std::string& folder, const std::string& pattern,
                                            OutputKind output, bool filterByCalibration,
                                            const CalibrationDataClass* calibration);
-
-// Loads the calibration file for a batch: false when the file does not exist, cannot be loaded
-// or is not of one of the seven instrument types. Messages of the loading go to `prompter`;
-// the caller shows kBadCalibrationFileMessage.
-bool LoadBatchCalibration(const std::string& calFile, const SigmaParams& sigma,
-                          const SigmaTables& tables, Prompter& prompter,
-                          CalibrationDataClass& calibration);
 
 // What the window's fields say.
 struct BatchRequest {

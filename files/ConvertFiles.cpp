@@ -44,16 +44,13 @@ int ConvertOne(const FileConversion& file, const ConvertFilesOptions& options,
                            prompter, control, &report);
 }
 
-void Tally(ConvertFilesResult& result, size_t index, int error, const ConversionReport& report) {
-    if (error != 0) {
+void Tally(ConvertFilesResult& result, int error, const ConversionReport& report) {
+    if (error != 0)
         ++result.failed;
-        if (report.outputOpened) result.incomplete.push_back(index);
-    } else if (report.cancelled) {
+    else if (report.cancelled)
         result.cancelled = true;
-        result.incomplete.push_back(index);
-    } else {
+    else
         ++result.converted;
-    }
 }
 
 struct FileState {
@@ -155,7 +152,7 @@ class Runner {
     }
 
     void Finish(size_t index, int error, const ConversionReport& report) {
-        Tally(result_, index, error, report);
+        Tally(result_, error, report);
         if (observer_ != nullptr) observer_->FileDone(index, error, report);
     }
 

@@ -69,14 +69,12 @@ struct ConvertFilesResult {
     size_t failed = 0;
     size_t notStarted = 0;  // left out because the run was cancelled
     bool cancelled = false;
-    // Failed after their output was created: what was written stays, as with any file already
-    // written, but the output is not complete.
-    std::vector<size_t> incomplete;
 };
 
 // Converts every file of the list. An error in one file is reported (through the Prompter) and
 // the others go on. The cancel flag (-1) stops the file being converted after its current line
-// and starts no more.
+// and starts no more. Only complete outputs are put in place: a failed or cancelled file leaves
+// no output, and an older file of that name stays as it was.
 ConvertFilesResult ConvertFiles(const std::vector<FileConversion>& files,
                                 const ConvertFilesOptions& options, Prompter& prompter,
                                 ConvertFilesObserver* observer = nullptr,

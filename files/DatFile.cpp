@@ -1,8 +1,5 @@
 #include "files/DatFile.h"
 
-#include <cmath>
-#include <limits>
-
 #include "files/HeaderText.h"
 #include "stream/Models.h"
 #include "stream/NumberText.h"
@@ -75,10 +72,10 @@ int NamedChannelCount(int type) {
     if (type == kCLumo || type == kTrevan2) return 2;
     return 0;
 }
-// Every quantity but the time is written as single precision. A faulted value keeps its marker
-// 1E+308, which no single can hold, so that readers can still tell it.
+// Every quantity but the time is written as single precision. A value no single can hold (the
+// faulted value's marker 1E+308 among them) becomes infinite, which is written as the marker, so
+// that readers can still tell it.
 inline char* WriteSingle(char* p, double value) {
-    if (std::fabs(value) > std::numeric_limits<float>::max()) return WriteSignificant(p, value, 7);
     return WritePlainSingle(p, static_cast<float>(value));
 }
 

@@ -18,17 +18,17 @@ struct ConversionControl {
     // and the progress range (the input's length + 128), and once more at the end. The desktop
     // program moves its progress bar and lets pending window events run here.
     std::function<void(int64_t position, int64_t range)> progress;
-    // The program-wide cancel flag: -1 ends the work after the current line. Read once per
-    // line; it may be set from another thread.
+    // The program-wide cancel flag: -1 ends the work after the current line. Read before every
+    // line and once more at the end of the input; it may be set from another thread or a signal
+    // handler.
     const std::atomic<int>* cancel = nullptr;
 };
 
 // What became of the work, beyond its error number.
 struct ConversionReport {
-    int64_t lines = 0;          // lines read
-    int64_t rows = 0;           // lines that gave a row (or a point)
-    bool outputOpened = false;  // the output file was created (and so may hold a partial result)
-    bool cancelled = false;     // the cancel flag ended it before the end of the input
+    int64_t lines = 0;       // lines read
+    int64_t rows = 0;        // lines that gave a row (or a point)
+    bool cancelled = false;  // the cancel flag ended it (a conversion then puts nothing in place)
 };
 
 // What the handler made of a line.
@@ -67,6 +67,8 @@ void ForEachLine(LineReader& reader, const ConversionControl& control, Conversio
         if (step == LineStep::kStop) break;
         if (step == LineStep::kUsed) ++report.rows;
     }
+    // A cancel that came while the last read waited (a signal, say) still cancels.
+    if (CancelRequested(control.cancel)) report.cancelled = true;
     if (control.progress) control.progress(reader.Position(), range);
 }
 

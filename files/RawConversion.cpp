@@ -9,6 +9,7 @@
 #include "calibration/Conversion.h"
 #include "files/DataFileWriter.h"
 #include "files/FileInfo.h"
+#include "files/FilePaths.h"
 #include "files/LineReader.h"
 #include "stream/Decoder.h"
 #include "stream/Models.h"
@@ -20,9 +21,10 @@ namespace tidewell {
 
 namespace {
 
-// Opens the input and then the output; on failure shows the message and gives the error number.
+// Opens the input and then the output's partial file; on failure shows the message and gives
+// the error number.
 int OpenBoth(LineReader& reader, const std::string& inPath, DataFileWriter& writer,
-             const std::string& outPath, Prompter& prompter, ConversionReport& report) {
+             const std::string& outPath, Prompter& prompter) {
     if (!reader.Open(inPath)) {
         prompter.ShowMessage(OpenErrorText(inPath, reader.ErrorText()));
         return reader.ErrorNumber();
@@ -35,29 +37,46 @@ int OpenBoth(LineReader& reader, const std::string& inPath, DataFileWriter& writ
         reader.Close();
         return EINVAL;
     }
-    if (!writer.Open(outPath)) {
+    if (!writer.Open(PartialName(outPath))) {
         prompter.ShowMessage(OpenErrorText(outPath, writer.ErrorText()));
         reader.Close();
         return writer.ErrorNumber();
     }
-    report.outputOpened = true;
     return 0;
 }
 
-// Closes both files. A failed read or write is reported now: the rows written so far stay.
+// Closes both files and puts the output in place when it is complete and on the disk. A failed
+// read or write is reported now; then, as after a cancel, the partial file goes and an older
+// output stays as it was.
 int CloseBoth(LineReader& reader, const std::string& inPath, DataFileWriter& writer,
-              const std::string& outPath, Prompter& prompter) {
+              const std::string& outPath, Prompter& prompter, const ConversionReport& report) {
+    const bool complete = !report.cancelled && writer.Sync();
     writer.Close();
     reader.Close();
-    if (reader.ReadFailed()) {
-        prompter.ShowMessage("Error reading " + inPath + ": " + reader.ErrorText() + ".");
-        return reader.ErrorNumber();
+    const std::string partial = writer.Path();
+    auto fail = [&](int number, const std::string& text) {
+        prompter.ShowMessage(text);
+        DeleteFileQuietly(partial);
+        return number;
+    };
+    if (reader.ReadFailed())
+        return fail(reader.ErrorNumber(),
+                    "Error reading " + inPath + ": " + reader.ErrorText() + ".");
+    if (writer.WriteFailed())
+        return fail(writer.ErrorNumber(), WriteErrorText(outPath, writer.ErrorText()));
+    if (!complete) {
+        DeleteFileQuietly(partial);
+        return 0;
     }
-    if (writer.WriteFailed()) {
-        prompter.ShowMessage("Error writing " + outPath + ": " + writer.ErrorText() + ".");
-        return writer.ErrorNumber();
-    }
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(partial), std::filesystem::path(outPath), ec);
+    if (ec) return fail(ec.value(), WriteErrorText(outPath, SystemErrorText(ec.value())));
     return 0;
+}
+
+// A row was written: a failed write ends the conversion, whose output is lost anyway.
+LineStep WrittenRow(const DataFileWriter& writer) {
+    return writer.WriteFailed() ? LineStep::kStop : LineStep::kUsed;
 }
 
 // --- Raw decimal rows. Numbers as in the calibrated file: no blanks, "." as the point, every
@@ -213,7 +232,7 @@ int ConvertRawToDat(const std::string& rawPath, const std::string& datPath,
     rep = ConversionReport{};
     LineReader reader;
     DataFileWriter writer;
-    if (int error = OpenBoth(reader, rawPath, writer, datPath, prompter, rep)) return error;
+    if (int error = OpenBoth(reader, rawPath, writer, datPath, prompter)) return error;
 
     WriteDatHeader(writer, calibration, rawPath, settings, creationDate);
     const ConversionContext context(calibration, settings.sigma, settings.pureWater);
@@ -226,9 +245,9 @@ int ConvertRawToDat(const std::string& rawPath, const std::string& datPath,
     ForEachLine(reader, control, rep, [&](std::string_view line) {
         if (!DecodeAndConvert(line, context, sample, type, record)) return LineStep::kSkipped;
         WriteDatRow(writer, sample, type, includeBeta);
-        return LineStep::kUsed;
+        return WrittenRow(writer);
     });
-    return CloseBoth(reader, rawPath, writer, datPath, prompter);
+    return CloseBoth(reader, rawPath, writer, datPath, prompter, rep);
 }
 
 int ConvertRawToDecimal(const std::string& rawPath, const std::string& decPath,
@@ -241,7 +260,7 @@ int ConvertRawToDecimal(const std::string& rawPath, const std::string& decPath,
     const int type = DetectFileKind(rawPath, fileType, serial);
     LineReader reader;
     DataFileWriter writer;
-    if (int error = OpenBoth(reader, rawPath, writer, decPath, prompter, rep)) return error;
+    if (int error = OpenBoth(reader, rawPath, writer, decPath, prompter)) return error;
 
     writer.Write(DecimalHeading(type, withHousekeeping));
     // Lines are decoded into one record kept for the whole file, as the terminal does, so that
@@ -273,9 +292,9 @@ int ConvertRawToDecimal(const std::string& rawPath, const std::string& decPath,
             return LineStep::kSkipped;
         }
         writer.Write(row);
-        return LineStep::kUsed;
+        return WrittenRow(writer);
     });
-    return CloseBoth(reader, rawPath, writer, decPath, prompter);
+    return CloseBoth(reader, rawPath, writer, decPath, prompter, rep);
 }
 
 }  // namespace tidewell

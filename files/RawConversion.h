@@ -22,10 +22,15 @@ namespace tidewell {
 // calibration's instrument type. Header sections of the raw file decode to nothing and are
 // dropped, so joined recordings give one file with one header.
 //
-// Returns 0, or the system's error number when a file could not be opened ("Error opening " +
-// path + ": " + description + "." is shown) or the output could not be written completely
-// ("Error writing " + path + ...; what was written stays). An output that names the raw file
-// itself is refused before anything is written, as writing it would empty the raw file.
+// The output is written beside its path under the partial name (PartialName), put on the disk
+// and renamed onto the path only when complete. A failed write or read, or the cancel flag,
+// removes the partial file instead: no partial output is ever left under the path, and an older
+// file there stays as it was.
+//
+// Returns 0 (also when cancelled), or the system's error number when a file could not be opened
+// ("Error opening " + path + ": " + description + "." is shown) or the output could not be
+// written completely ("Error writing " + path + ...). An output that names the raw file itself
+// is refused before anything is written, as the rename would replace the raw file.
 int ConvertRawToDat(const std::string& rawPath, const std::string& datPath,
                     const CalibrationDataClass& calibration, const HeaderSettings& settings,
                     double creationDate, Prompter& prompter, const ConversionControl& control = {},

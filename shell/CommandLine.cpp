@@ -35,16 +35,23 @@ int RunCommandLineConversion(std::string_view commandLine, SettingsStore& store,
 
     SilentPrompter silent;
     CalibrationDataClass calibration;
-    // A calibration that does not load would give a file of headings alone: write nothing.
-    if (!LoadBatchCalibration(files.calPath, settings.header.sigma, settings.tables, silent,
-                              calibration))
+    // A file that holds no calibration would give a file of zeros: write nothing, and say why.
+    const std::string problem = LoadUsableCalibration(files.calPath, settings.header.sigma,
+                                                      settings.tables, silent, calibration);
+    if (!problem.empty()) {
+        err << files.calPath << ": " << problem << "\n";
         return 1;
+    }
 
     ConvertFilesOptions options;
     options.calibration = &calibration;
     options.header = settings.header;
+    // A signal ends the conversion and removes its temporary file; a failed write says why.
+    CancelOnSignals interrupt;
+    StreamPrompter messages(err);
     const ConvertFilesResult result =
-        ConvertFiles({{files.rawPath, CommandLineOutputName(files.rawPath)}}, options, silent);
+        ConvertFiles({{files.rawPath, CommandLineOutputName(files.rawPath)}}, options, messages,
+                     nullptr, &interrupt.Flag());
     return result.converted == 1 ? 0 : 2;
 }
 

@@ -1,6 +1,7 @@
 #include "shell/Headless.h"
 
 #include <QCoreApplication>
+#include <csignal>
 #include <ostream>
 
 #include "files/FilePaths.h"
@@ -8,6 +9,34 @@
 #include "settings/SettingsKeys.h"
 
 namespace tidewell {
+
+namespace {
+std::atomic<int> gSignalCancel{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+void OnCancelSignal(int) {
+    gSignalCancel.store(-1, std::memory_order_relaxed);
+}
+}  // namespace
+
+CancelOnSignals::CancelOnSignals() {
+    gSignalCancel = 1;
+    previousInt_ = std::signal(SIGINT, OnCancelSignal);
+    previousTerm_ = std::signal(SIGTERM, OnCancelSignal);
+}
+
+CancelOnSignals::~CancelOnSignals() {
+    std::signal(SIGINT, previousInt_);
+    std::signal(SIGTERM, previousTerm_);
+}
+
+std::atomic<int>& CancelOnSignals::Flag() {
+    return gSignalCancel;
+}
+
+bool CancelOnSignals::Signalled() const {
+    return gSignalCancel.load() == -1;
+}
 
 void StreamPrompter::ShowMessage(const std::string& text) {
     out_ << text << '\n';

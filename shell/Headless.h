@@ -4,6 +4,7 @@
 // missing sigma files) are written to the error stream instead, and the settings they need come
 // from the user's settings store as the desktop program would read them.
 
+#include <atomic>
 #include <iosfwd>
 #include <string>
 
@@ -32,6 +33,26 @@ class StreamPrompter : public Prompter {
 // The folder of the running program with a separator at its end (where the shipped tables
 // are); the current folder when there is no application object.
 std::string ProgramFolder();
+
+// While it lives, SIGINT and SIGTERM set a cancel flag to -1 (the progress window's Cancel), so
+// that a conversion given the flag stops after its current line and removes its temporary
+// output. The handler only stores into the lock-free flag, which is safe in a signal handler.
+// One at a time.
+class CancelOnSignals {
+  public:
+    CancelOnSignals();
+    ~CancelOnSignals();
+    CancelOnSignals(const CancelOnSignals&) = delete;
+    CancelOnSignals& operator=(const CancelOnSignals&) = delete;
+
+    // Starts at 1 (running), as the batch conversion sets it.
+    std::atomic<int>& Flag();
+    bool Signalled() const;
+
+  private:
+    void (*previousInt_)(int);
+    void (*previousTerm_)(int);
+};
 
 // Everything a headless conversion takes from the settings.
 struct HeadlessSettings {

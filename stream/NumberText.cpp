@@ -182,11 +182,14 @@ char* WriteFormatted(char* out, double value, int digits, bool leadingZero) {
     char text[128];
     char* p = text;
     char d[64] = {};
+    if (!std::isfinite(value)) {
+        // No file may carry "Infinity" or "NaN": a value that overflowed its field (a double too
+        // large for a single, say) is written as the marker of a value that could not be
+        // computed.
+        value = kFailedMarker;
+    }
     if (value == 0) {
         *p++ = '0';
-    } else if (!std::isfinite(value)) {
-        const char* word = std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
-        while (*word != 0) *p++ = *word++;
     } else {
         if (value < 0) {
             *p++ = '-';

@@ -16,9 +16,15 @@ int64_t RoundToInt64(double value);
 int32_t RoundToInt32(double value);
 int16_t RoundToInt16(double value);
 
+// The marker 1.0E+308 that stands in a value whose computation faulted (and in a sigma
+// parameter taken from its table file).
+inline constexpr double kFailedMarker = 1.0E+308;
+
 // Shortest decimal text of a number with at most `digits` significant digits: no leading zero
 // before the point (".5", "-.25"), exponent form ("1E-05", "1.234568E+07") when the decimal
-// exponent is below -4 or not below `digits`.
+// exponent is below -4 or not below `digits`. A number that is not finite (one that overflowed
+// its field, such as a double too large for a single) is written as the marker, "1E+308": no
+// file ever carries "Infinity" or "NaN".
 std::string FormatSignificant(double value, int digits);
 // Appends the same text to `out`; the hot path of the file writers.
 void AppendSignificant(std::string& out, double value, int digits);

@@ -12,7 +12,6 @@
 #include "calibration/CalFile.h"
 #include "calibration/CalibrationData.h"
 #include "calibration/SigmaModel.h"
-#include "files/LineReader.h"
 #include "shell/cli/Json.h"
 #include "shell/cli/Subcommands.h"
 #include "stream/DateValue.h"
@@ -57,54 +56,16 @@ SigmaParams DefaultParams() {
     return params;
 }
 
-// True when some line of the file is a section or a key line: anything else is not a
-// calibration file, however the reader takes it. A section or key name is never long: the
-// first 4 KiB of a line tell.
-bool LooksLikeCalibrationText(const std::string& path) {
-    LineReader reader;
-    if (!reader.Open(path)) return false;
-    std::string_view line;
-    std::string section, key, value;
-    while (reader.Next(line))
-        if (SplitCalLine(line.substr(0, 4096), section, key, value) != CalLineKind::Other)
-            return true;
-    return false;
-}
-
 // Loads a calibration for the subcommands; on failure says why on stderr.
 bool LoadForCli(const std::string& path, CalibrationDataClass& cal, CliContext& ctx,
                 const char* sub) {
-    std::error_code ec;
-    const std::string what = std::string("cal ") + sub + ": ";
-    if (!std::filesystem::exists(path, ec)) {
-        ctx.err << what << path << ": no such file\n";
-        return false;
-    }
-    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 128) {
-        std::string serial;
-        StderrPrompter prompter(ctx.err);
-        const int type = PeekCalFile(path, serial, prompter);
-        if (type != kUnknownType) {
-            ctx.err << what << path << ": a binary calibration image of an " << ModelName(type)
-                    << " (serial " << serial << "), not a calibration text file\n";
-            return false;
-        }
-    }
     StderrPrompter prompter(ctx.err);
     const SigmaParams params = DefaultParams();
-    if (!cal.SetSourceFile(path, params, LoadSigmaTables(params), prompter)) {
-        ctx.err << what << path << ": the file could not be read\n";
-        return false;
-    }
-    if (!LooksLikeCalibrationText(path)) {
-        ctx.err << what << path << ": not a calibration file (no section or key line)\n";
-        return false;
-    }
-    if (cal.ChannelCount() < 0) {
-        ctx.err << what << path << ": unknown instrument type\n";
-        return false;
-    }
-    return true;
+    const std::string problem =
+        LoadUsableCalibration(path, params, LoadSigmaTables(params), prompter, cal);
+    if (problem.empty()) return true;
+    ctx.err << "cal " << sub << ": " << path << ": " << problem << "\n";
+    return false;
 }
 
 std::string DateText(double dateValue) {

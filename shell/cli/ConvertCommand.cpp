@@ -15,14 +15,37 @@
 #include "shell/Headless.h"
 #include "shell/QtSettingsStore.h"
 #include "shell/cli/Subcommands.h"
+#include "stream/Models.h"
 
 namespace tidewell::cli {
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: tidewell convert --cal CALFILE [--out DIR] [--jobs N] FILE...\n"
-    "       tidewell convert --decimal [--housekeeping] [--out DIR] [--jobs N] FILE...\n";
+    "Usage: tidewell convert --cal CALFILE [--force] [--out DIR] [--jobs N] [--overwrite] FILE...\n"
+    "       tidewell convert --decimal [--housekeeping] [--out DIR] [--jobs N] [--overwrite] "
+    "FILE...\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "Converts raw files into calibrated files (FILE.dat) with a calibration, or into raw decimal\n"
+    "files (FILE.dec) without one, beside each input or in DIR.\n"
+    "\n"
+    "  --cal CALFILE   the calibration applied; a file that holds no calibration, or one of an\n"
+    "                  unknown model, is refused\n"
+    "  --force         convert a raw file whose header names a model that the calibration's\n"
+    "                  does not fit (refused without it)\n"
+    "  --decimal       raw decimal files, no calibration needed\n"
+    "  --housekeeping  with --decimal: the housekeeping columns too\n"
+    "  --out DIR       write the outputs in DIR (which must exist)\n"
+    "  --jobs N        convert N files at once (default: one per core)\n"
+    "  --overwrite     replace outputs that exist (refused without it)\n"
+    "\n"
+    "The checks come first: when a file is refused, nothing is converted. Each output is\n"
+    "written under a temporary name beside it (NAME.tmp) and renamed when complete, so a\n"
+    "failed write (a full disk) or SIGINT/SIGTERM leaves no partial file and an older output\n"
+    "as it was. The exit status is 0 when every file was converted, 1 when a file was refused,\n"
+    "failed or interrupted, 2 for a usage error.\n";
 
 struct ConvertOptions {
     std::string calFile;
@@ -30,6 +53,8 @@ struct ConvertOptions {
     int jobs = 0;        // 0: one per core
     bool decimal = false;
     bool housekeeping = false;
+    bool force = false;
+    bool overwrite = false;
     std::vector<std::string> files;
 };
 
@@ -60,15 +85,14 @@ bool ParseOptions(const std::vector<std::string>& args, ConvertOptions& o, std::
             onlyFiles = true;
             continue;
         }
-        if (a == "--decimal") {
-            o.decimal = true;
-            continue;
-        }
-        if (a == "--housekeeping") {
-            o.housekeeping = true;
-            continue;
-        }
         bool matched = false;
+        for (auto [name, flag] : {std::pair<const char*, bool*>{"--decimal", &o.decimal},
+                                  {"--housekeeping", &o.housekeeping},
+                                  {"--force", &o.force},
+                                  {"--overwrite", &o.overwrite}}) {
+            if (a == name) matched = *flag = true;
+        }
+        if (matched) continue;
         std::string jobs;
         for (auto [name, target] : {std::pair<const char*, std::string*>{"--cal", &o.calFile},
                                     {"--out", &o.outDir},
@@ -108,6 +132,10 @@ bool ParseOptions(const std::vector<std::string>& args, ConvertOptions& o, std::
     }
     if (o.housekeeping && !o.decimal) {
         err << "convert: --housekeeping belongs to --decimal\n";
+        return false;
+    }
+    if (o.force && o.decimal) {
+        err << "convert: --force belongs to --cal\n";
         return false;
     }
     return true;
@@ -161,11 +189,21 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 int RunConvert(CliContext& ctx) {
+    for (const std::string& a : ctx.args) {
+        if (a == "--") break;
+        if (a == "--help" || a == "-h") {
+            ctx.out << kUsage << kHelp;
+            return 0;
+        }
+    }
     ConvertOptions o;
     if (!ParseOptions(ctx.args, o, ctx.err)) {
         ctx.err << kUsage;
         return 2;
     }
+    // From here a signal stops the conversion after its current line, and the temporary files
+    // go.
+    CancelOnSignals interrupt;
     TerminalProgress progress(ctx.err);
     Messages messages(ctx.err, ctx.errIsTerminal ? &progress : nullptr);
     if (!o.outDir.empty() && !FolderExists(o.outDir)) {
@@ -189,9 +227,10 @@ int RunConvert(CliContext& ctx) {
         QtSettingsStore store;
         const HeadlessSettings settings = LoadHeadlessSettings(store, ctx.err);
         options.header = settings.header;
-        if (!LoadBatchCalibration(o.calFile, settings.header.sigma, settings.tables, messages,
-                                  calibration)) {
-            messages.ShowMessage(kBadCalibrationFileMessage);
+        const std::string problem = LoadUsableCalibration(o.calFile, settings.header.sigma,
+                                                          settings.tables, messages, calibration);
+        if (!problem.empty()) {
+            ctx.err << "convert: " << o.calFile << ": " << problem << "\n";
             return 1;
         }
         // As the batch conversion: the headers name the calibration file as given.
@@ -202,6 +241,7 @@ int RunConvert(CliContext& ctx) {
 
     std::vector<FileConversion> files;
     std::map<std::string, std::string> outputs;  // output -> its input
+    bool refused = false;
     for (const auto& input : o.files) {
         const std::string folder =
             o.outDir.empty() ? FolderOf(input) : WithTrailingSeparator(o.outDir);
@@ -214,18 +254,30 @@ int RunConvert(CliContext& ctx) {
             return 2;
         }
         files.push_back({input, output});
+        if (!o.overwrite && FileExists(output)) {
+            ctx.err << "convert: " << output
+                    << " already exists.  Use --overwrite to replace it.\n";
+            refused = true;
+        }
+        const int model = o.force || o.decimal
+                              ? kUnknownType
+                              : MismatchedHeaderModel(input, calibration.DeviceType);
+        if (model != kUnknownType) {
+            ctx.err << "convert: " << input << " holds " << ModelName(model) << " data, but "
+                    << o.calFile << " is a " << ModelName(calibration.DeviceType)
+                    << " calibration.  Use --force to convert it anyway.\n";
+            refused = true;
+        }
     }
+    if (refused) return 1;
 
-    const ConvertFilesResult result =
-        ConvertFiles(files, options, messages, ctx.errIsTerminal ? &progress : nullptr);
+    const ConvertFilesResult result = ConvertFiles(
+        files, options, messages, ctx.errIsTerminal ? &progress : nullptr, &interrupt.Flag());
 
     progress.ClearLine();
-    ctx.out << "Converted " << result.converted << " of " << files.size() << " files";
-    if (!result.incomplete.empty()) {
-        ctx.out << "; left incomplete, as far as they were written:";
-        for (size_t i : result.incomplete) ctx.out << " " << files[i].output;
-    }
-    ctx.out << "\n";
+    if (interrupt.Signalled())
+        ctx.err << "convert: interrupted; the files not finished were not written\n";
+    ctx.out << "Converted " << result.converted << " of " << files.size() << " files\n";
     return result.failed == 0 && !result.cancelled ? 0 : 1;
 }
 

@@ -197,9 +197,12 @@ bool InstrumentSession::StopRequested() {
 bool InstrumentSession::Connect(const ConnectOptions& o) {
     InstrumentRecord& r = record();
     if (!o.calFile.empty()) {
-        if (!r.Calibration().SetSourceFile(o.calFile, program_.settings.Sigma, settings_.tables,
-                                           program_.prompter)) {
-            ctx_.err << "The calibration file " << o.calFile << " could not be read.\n";
+        const std::string problem =
+            LoadUsableCalibration(o.calFile, program_.settings.Sigma, settings_.tables,
+                                  program_.prompter, r.Calibration());
+        if (!problem.empty()) {
+            ctx_.err << "The calibration file " << o.calFile << " cannot be used: " << problem
+                     << ".\n";
             return false;
         }
         r.calibrationLoaded = true;

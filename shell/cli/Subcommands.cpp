@@ -25,7 +25,8 @@ const std::vector<Subcommand>& AllSubcommands() {
          "HH:MM:SS\"]  read or set an instrument's clock",
          RunClock},
         {"convert",
-         "convert (--cal CALFILE | --decimal [--housekeeping]) [--out DIR] [--jobs N] FILE...  "
+         "convert (--cal CALFILE [--force] | --decimal [--housekeeping]) [--out DIR] [--jobs N] "
+         "[--overwrite] FILE...  "
          "raw files to calibrated (.dat) or raw decimal (.dec) files",
          RunConvert},
         {"demo", "demo [MODEL]  the desktop program with a simulated instrument, sampling",

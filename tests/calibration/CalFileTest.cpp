@@ -337,6 +337,29 @@ TEST(CalFileFailures, MissingAndUnreadableFiles) {
     EXPECT_EQ(c.SourceFile(), "");
 }
 
+// Any text reads as a calibration; loading one to work with also asks for calibration values.
+TEST(CalFileFailures, LoadingForUseRefusesFilesThatHoldNoCalibration) {
+    const std::string none = "not a calibration file (no calibration values in it)";
+    const struct {
+        std::string text;
+        std::string problem;
+    } cases[] = {
+        {"[Header]\r\nDeviceType=Vantor-6\r\nSerial=VN-0007\r\nCalTime=0\r\n[Data]\r\n", none},
+        {"Notes [see below]\r\nmu = 5\r\n", none},
+        {"DeviceType=Vantor-9\n[Channel 1]\nMu=3\n", "unknown instrument type"},
+        {ReadFileBytes(DataPath("cal/vantor2.cal")), ""},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        WriteFileBytes(dir.File("t.cal"), c.text);
+        CalibrationDataClass cal;
+        ScriptedPrompter prompter;
+        EXPECT_EQ(LoadUsableCalibration(dir.File("t.cal"), NumericSigmaParams(), {}, prompter, cal),
+                  c.problem)
+            << c.text.substr(0, 40);
+    }
+}
+
 TEST(CalFileFailures, MalformedFilesLoadAsFarAsTheyGo) {
     std::string huge = "Label=" + std::string(3 << 20, 'x') + "\nSerial=VN-9\n";
     std::string binary = "Serial=AL-1\n";

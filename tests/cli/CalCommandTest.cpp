@@ -114,7 +114,7 @@ TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
         {{"show", dir.File("garbage.cal")},
          1,
          "cal show: " + dir.File("garbage.cal") +
-             ": not a calibration file (no section or key line)\n"},
+             ": not a calibration file (no calibration values in it)\n"},
         {{"save", dir.File("unknown.cal"), dir.File("keep.cal")},
          1,
          "cal save: " + dir.File("unknown.cal") + ": unknown instrument type\n"},

@@ -87,24 +87,32 @@ TEST(CommandLine, StartUpNoticesOnTheErrorStream) {
               test::WithoutRunDetails(ReadFileBytes(DataPath("batch/vantor6.dat"))));
 }
 
-TEST(CommandLine, MissingFilesEndWithoutWritingAnything) {
+// Missing files end it silently; a calibration file that cannot serve says why. Nothing is
+// written either way.
+TEST(CommandLine, MissingFilesAndBadCalibrationsWriteNothing) {
     TempDir files, work, config;
     test::WriteHandSettings(config.path());
     std::filesystem::copy_file(DataPath("batch/vantor6.raw"), files.File("D.raw"));
     std::filesystem::copy_file(DataPath("batch/vantor6.cal"), files.File("C.cal"));
     test::WriteFileBytes(files.File("bad.cal"), "[General]\r\nDeviceType=Mystery\r\n");
-    const std::vector<std::string> lines = {
-        files.File("D.raw"),                                // no calibration named
-        files.File("D.raw") + ";" + files.File("X.cal"),    // calibration missing
-        files.File("X.raw") + ";" + files.File("C.cal"),    // raw file missing
-        files.File("D.raw") + ";" + files.File("bad.cal"),  // unknown instrument type
+    const struct {
+        std::string line;
+        std::string err;
+    } cases[] = {
+        {files.File("D.raw"), ""},                              // no calibration named
+        {files.File("D.raw") + ";" + files.File("X.cal"), ""},  // calibration missing
+        {files.File("X.raw") + ";" + files.File("C.cal"), ""},  // raw file missing
+        {files.File("D.raw") + ";" + files.File("bad.cal"),
+         files.File("bad.cal") + ": unknown instrument type\n"},
+        {files.File("D.raw") + ";" + files.File("D.raw"),
+         files.File("D.raw") + ": not a calibration file (no calibration values in it)\n"},
     };
-    for (const auto& line : lines) {
-        const auto run = RunTidewell({line}, work.path(), config.path());
-        EXPECT_NE(run.status, 0) << line;
-        EXPECT_EQ(run.out, "") << line;
-        EXPECT_EQ(run.err, "") << line;
-        EXPECT_TRUE(std::filesystem::is_empty(work.path())) << line;
+    for (const auto& c : cases) {
+        const auto run = RunTidewell({c.line}, work.path(), config.path());
+        EXPECT_EQ(run.status, 1) << c.line;
+        EXPECT_EQ(run.out, "") << c.line;
+        EXPECT_EQ(run.err, c.err) << c.line;
+        EXPECT_TRUE(std::filesystem::is_empty(work.path())) << c.line;
     }
 }
 

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include "ProgramRun.h"
 #include "files/BatchProcess.h"
@@ -71,7 +77,7 @@ TEST(ConvertCommand, OneJobAndTwoJobsWriteTheSameBytes) {
         const std::string out = "out" + std::to_string(jobs);
         std::filesystem::create_directory(w.work.File(out));
         std::vector<std::string> args{
-            "--cal", "vantor6.cal", "--jobs", std::to_string(jobs), "--out", out};
+            "--cal", "vantor6.cal", "--force", "--jobs", std::to_string(jobs), "--out", out};
         args.insert(args.end(), inputs.begin(), inputs.end());
         const auto run = w.Run(args);
         EXPECT_EQ(run.status, 0);
@@ -87,8 +93,8 @@ TEST(ConvertCommand, OneJobAndTwoJobsWriteTheSameBytes) {
 TEST(ConvertCommand, ABadFileIsReportedAndTheRestConverted) {
     Workspace w;
     for (const char* jobs : {"1", "3"}) {
-        const auto run = w.Run({"--jobs", jobs, "--cal", "alumo.cal", "clumo.raw", "missing.raw",
-                                "alumo.raw", "gone.raw"});
+        const auto run = w.Run({"--jobs", jobs, "--cal", "alumo.cal", "--force", "--overwrite",
+                                "clumo.raw", "missing.raw", "alumo.raw", "gone.raw"});
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "Converted 2 of 4 files\n");
         EXPECT_EQ(run.err,
@@ -121,8 +127,20 @@ TEST(ConvertCommand, RefusalsAndTheirExitCodes) {
         {{"--decimal", "--out", ".", "alumo.raw", "a/alumo.raw"},
          2,
          "convert: alumo.raw and a/alumo.raw would both be written to ./alumo.dec"},
-        {{"--cal", "none.cal", "vantor6.raw"}, 1, std::string(kBadCalibrationFileMessage) + "\n"},
-        {{"--cal", "bad.cal", "vantor6.raw"}, 1, kBadCalibrationFileMessage},
+        {{"--decimal", "--force", "x.raw"}, 2, "convert: --force belongs to --cal"},
+        {{"--cal", "none.cal", "vantor6.raw"}, 1, "convert: none.cal: no such file\n"},
+        {{"--cal", "bad.cal", "vantor6.raw"}, 1, "convert: bad.cal: unknown instrument type\n"},
+        // A raw file given as the calibration: its header names a model, but holds no values.
+        {{"--cal", "alumo.raw", "vantor6.raw"},
+         1,
+         "convert: alumo.raw: not a calibration file (no calibration values in it)\n"},
+        // Each file is checked before any is converted.
+        {{"--cal", "vantor6.cal", "vantor6.raw", "alumo.raw", "a/alumo.raw"},
+         1,
+         "convert: alumo.raw holds a-Lumo data, but vantor6.cal is a Vantor-6 calibration.  Use "
+         "--force to convert it anyway.\n"
+         "convert: a/alumo.raw holds a-Lumo data, but vantor6.cal is a Vantor-6 calibration.  "
+         "Use --force to convert it anyway.\n"},
         {{"--decimal", "--out", "nowhere", "alumo.raw"},
          1,
          std::string(kNoDestinationFolderMessage) + "\n"},
@@ -137,18 +155,66 @@ TEST(ConvertCommand, RefusalsAndTheirExitCodes) {
     EXPECT_FALSE(std::filesystem::exists(w.work.File("alumo.dec")));
 }
 
-// An output that fails half-way stays as far as it was written, and the summary says so.
-TEST(ConvertCommand, IncompleteOutputsAreNamedInTheSummary) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+// An existing output is replaced only with --overwrite; data of another model than the
+// calibration's are converted only with --force.
+TEST(ConvertCommand, OverwriteAndForceLiftTheirRefusals) {
     Workspace w;
-    std::filesystem::create_directory(w.work.File("out"));
-    std::filesystem::create_symlink("/dev/full", w.work.File("out/alumo.dec"));
-    const auto run = w.Run({"--decimal", "--out", "out", "alumo.raw", "clumo.raw"});
+    test::WriteFileBytes(w.work.File("alumo.dat"), "older");
+    const auto refused = w.Run({"--cal", "alumo.cal", "alumo.raw"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "convert: alumo.dat already exists.  Use --overwrite to replace it.\n");
+    EXPECT_EQ(ReadFileBytes(w.work.File("alumo.dat")), "older");
+    const auto replaced = w.Run({"--cal", "alumo.cal", "--overwrite", "alumo.raw"});
+    EXPECT_EQ(replaced.status, 0);
+    EXPECT_EQ(WithoutRunDetails(ReadFileBytes(w.work.File("alumo.dat"))),
+              WithoutRunDetails(ReadFileBytes(DataPath("batch/alumo.dat"))));
+
+    const auto forced = w.Run({"--cal", "vantor6.cal", "--force", "trevan2.raw"});
+    EXPECT_EQ(forced.status, 0);
+    EXPECT_EQ(forced.out, "Converted 1 of 1 files\n");
+    EXPECT_TRUE(std::filesystem::exists(w.work.File("trevan2.dat")));
+}
+
+// SIGINT during a conversion: the temporary file goes, the older output stays, the exit status
+// says it failed. The raw file is a pipe, so the signal comes while the conversion waits for
+// more lines; it sees the end of its input only after the signal.
+TEST(ConvertCommand, ASignalLeavesNoPartialOutput) {
+    Workspace w;
+    TempDir io;
+    test::WriteFileBytes(w.work.File("pipe.dat"), "older");
+    ASSERT_EQ(mkfifo(w.work.File("pipe.raw").c_str(), 0600), 0);
+    // --force: the model check would read the pipe's header first.
+    const pid_t pid = test::StartTidewell(
+        {"convert", "--cal", "vantor6.cal", "--force", "--overwrite", "pipe.raw"}, w.work.path(),
+        w.config.path(), io.File("out"), io.File("err"));
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto waitFor = [&](auto condition) {
+        for (;;) {
+            if (condition()) return true;
+            if (std::chrono::steady_clock::now() > limit) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    };
+    int fd = -1;
+    ASSERT_TRUE(waitFor(
+        [&] { return (fd = open(w.work.File("pipe.raw").c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }));
+    const std::string raw = ReadFileBytes(w.work.File("vantor6.raw"));
+    EXPECT_EQ(write(fd, raw.data(), raw.size()), static_cast<ssize_t>(raw.size()));
+    EXPECT_TRUE(waitFor([&] { return std::filesystem::exists(w.work.File("pipe.dat.tmp")); }));
+    kill(pid, SIGINT);
+    close(fd);
+    const auto exited = [&] {
+        siginfo_t info{};
+        return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == pid;
+    };
+    if (!waitFor(exited)) kill(pid, SIGKILL);  // a hung conversion fails the test, not the run
+    const auto run = test::FinishTidewell(pid, io.File("out"), io.File("err"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Error writing out/alumo.dec: No space left on device.\n");
-    EXPECT_EQ(run.out,
-              "Converted 1 of 2 files; left incomplete, as far as they were written: "
-              "out/alumo.dec\n");
+    EXPECT_EQ(run.out, "Converted 0 of 1 files\n");
+    EXPECT_EQ(run.err, "convert: interrupted; the files not finished were not written\n");
+    EXPECT_EQ(ReadFileBytes(w.work.File("pipe.dat")), "older");
+    EXPECT_FALSE(std::filesystem::exists(w.work.File("pipe.dat.tmp")));
 }
 
 // Progress goes to the error stream when someone watches it, and is cleared at the end.
@@ -156,8 +222,8 @@ TEST(ConvertCommand, ProgressOnlyOnATerminal) {
     TempDir dir;
     std::filesystem::copy_file(DataPath("batch/clumo.raw"), dir.File("c.raw"));
     for (bool terminal : {false, true}) {
-        const auto run =
-            test::RunSubcommand(cli::RunConvert, {"--decimal", dir.File("c.raw")}, "", terminal);
+        const auto run = test::RunSubcommand(
+            cli::RunConvert, {"--decimal", "--overwrite", dir.File("c.raw")}, "", terminal);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, "Converted 1 of 1 files\n");
         if (terminal) {

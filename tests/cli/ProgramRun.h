@@ -24,10 +24,11 @@ struct ProgramRun {
     std::string err;
 };
 
-inline ProgramRun RunTidewell(const std::vector<std::string>& args, const std::string& workFolder,
-                              const std::string& configFolder) {
-    TempDir io;
-    const std::string outPath = io.File("out"), errPath = io.File("err");
+// Starts the program with its standard output and error going to `outPath` and `errPath`;
+// returns its process id.
+inline pid_t StartTidewell(const std::vector<std::string>& args, const std::string& workFolder,
+                           const std::string& configFolder, const std::string& outPath,
+                           const std::string& errPath) {
     const std::string program = std::string(TIDEWELL_BIN_DIR) + "/tidewell";
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -48,6 +49,12 @@ inline ProgramRun RunTidewell(const std::vector<std::string>& args, const std::s
         execv(program.c_str(), cargs.data());
         _exit(127);
     }
+    return pid;
+}
+
+// Waits for a started program to end and collects what it printed.
+inline ProgramRun FinishTidewell(pid_t pid, const std::string& outPath,
+                                 const std::string& errPath) {
     ProgramRun run;
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
@@ -55,6 +62,14 @@ inline ProgramRun RunTidewell(const std::vector<std::string>& args, const std::s
     run.out = ReadFileBytes(outPath);
     run.err = ReadFileBytes(errPath);
     return run;
+}
+
+inline ProgramRun RunTidewell(const std::vector<std::string>& args, const std::string& workFolder,
+                              const std::string& configFolder) {
+    TempDir io;
+    const std::string outPath = io.File("out"), errPath = io.File("err");
+    return FinishTidewell(StartTidewell(args, workFolder, configFolder, outPath, errPath), outPath,
+                          errPath);
 }
 
 // The subcommand's function called with these arguments, `input` as its standard input.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -200,7 +201,10 @@ TEST(DatFile, RowNumbersAreSinglesWithoutLeadingZero) {
                  {0.00025, ".00025"},
                  {123456789.0, "1.234568E+08"},
                  {0, "0"},
-                 {Failed, "1E+308"}};
+                 {Failed, "1E+308"},
+                 // Beyond a single's range: the marker, never "Infinity" or "NaN".
+                 {-4e38, "1E+308"},
+                 {std::numeric_limits<double>::quiet_NaN(), "1E+308"}};
     for (const Case& c : cases) {
         CalibratedSample s;
         s.time = 1;

@@ -1,15 +1,16 @@
 #include "files/RawConversion.h"
 
-#include "files/ConvertFiles.h"
-
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <vector>
 
 #include "files/BatchTestFiles.h"
+#include "files/FilePaths.h"
 #include "support/TestSupport.h"
 
 namespace tidewell {
@@ -219,10 +220,7 @@ TEST(RawConversion, OpenErrorsAreReportedAndReturned) {
     TempDir dir;
     ScriptedPrompter prompter;
     const std::string missing = dir.File("missing.raw");
-    ConversionReport report;
-    EXPECT_EQ(ConvertRawToDecimal(missing, dir.File("x.dec"), false, prompter, {}, &report),
-              ENOENT);
-    EXPECT_FALSE(report.outputOpened);
+    EXPECT_EQ(ConvertRawToDecimal(missing, dir.File("x.dec"), false, prompter), ENOENT);
     WriteFileBytes(dir.File("d.raw"), test::CLumoRaw());
     const std::string badOut = dir.File("no/such/folder/d.dat");
     EXPECT_EQ(ConvertRawToDat(dir.File("d.raw"), badOut, CalibrationDataClass(),
@@ -238,36 +236,35 @@ TEST(RawConversion, OpenErrorsAreReportedAndReturned) {
                   "Error opening " + dir.File("d.raw") + ": it is the file being converted."}));
 }
 
-// A full disk half-way: the rows written stay, the error is reported and returned.
-TEST(RawConversion, WriteErrorsAreReportedAndTheOutputIsIncomplete) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-    TempDir dir;
-    WriteFileBytes(dir.File("c.raw"), test::CLumoRaw());
-    ScriptedPrompter prompter;
-    ConversionReport report;
-    EXPECT_EQ(ConvertRawToDecimal(dir.File("c.raw"), "/dev/full", false, prompter, {}, &report),
-              ENOSPC);
-    EXPECT_TRUE(report.outputOpened);
-    EXPECT_EQ(prompter.shown,
-              std::vector<std::string>{"Error writing /dev/full: No space left on device."});
-
-    std::vector<FileConversion> files{{dir.File("c.raw"), dir.File("c.dec")},
-                                      {dir.File("c.raw"), "/dev/full"},
-                                      {dir.File("none.raw"), dir.File("none.dec")}};
-    ConvertFilesOptions options;
-    options.kind = OutputKind::kDecimal;
-    const ConvertFilesResult r = ConvertFiles(files, options, prompter);
-    EXPECT_EQ(r.converted, 1u);
-    EXPECT_EQ(r.failed, 2u);
-    EXPECT_EQ(r.incomplete, std::vector<size_t>{1});
-}
-
 // Many lines, so that the progress and cancel checks have something to count.
 std::string ManyCLumoLines(int count) {
     std::string s;
     for (int i = 0; i < count; ++i)
         s += BuildCPacket(test::SingleFields(43200 + i, 0, 2000, 1, 10000, 200, 300)) + "\r";
     return s;
+}
+
+// The room runs out under the temporary file (a file size limit stands in for a full disk):
+// the error is reported and returned, the temporary file goes and the older output stays.
+TEST(RawConversion, AFailedWriteLeavesTheOlderOutputAsItWas) {
+    TempDir dir;
+    WriteFileBytes(dir.File("c.raw"), ManyCLumoLines(100));
+    WriteFileBytes(dir.File("c.dec"), "older");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not the end
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    ScriptedPrompter prompter;
+    const int error = ConvertRawToDecimal(dir.File("c.raw"), dir.File("c.dec"), false, prompter);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(prompter.shown,
+              std::vector<std::string>{"Error writing " + dir.File("c.dec") + ": File too large."});
+    EXPECT_EQ(ReadFileBytes(dir.File("c.dec")), "older");
+    EXPECT_FALSE(std::filesystem::exists(PartialName(dir.File("c.dec"))));
 }
 
 TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
@@ -295,11 +292,16 @@ TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
     EXPECT_EQ(report.rows, 1000);
     EXPECT_FALSE(report.cancelled);
 
-    // The Cancel button (here: the progress call at line 300) stops after the next line.
+    // The Cancel button (here: the progress call at line 300) stops after the next line; the
+    // rows written so far go with the temporary file, and the older output stays.
+    WriteFileBytes(dir.File("c.dat"), "older");
+    const std::string part = PartialName(dir.File("c.dat"));
     std::atomic<int> cancel{1};
     control.cancel = &cancel;
     control.progress = [&](int64_t position, int64_t) {
-        if (position > 0) cancel = -1;
+        if (position == 0) return;
+        EXPECT_TRUE(std::filesystem::exists(part));
+        cancel = -1;
     };
     ASSERT_EQ(ConvertRawToDat(dir.File("c.raw"), dir.File("c.dat"),
                               test::LoadCalibration(DataPath("batch/clumo.cal")),
@@ -308,8 +310,8 @@ TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
     EXPECT_TRUE(report.cancelled);
     EXPECT_EQ(report.lines, 301);
     EXPECT_EQ(report.rows, 301);
-    const auto rows = LinesAfter(ReadFileBytes(dir.File("c.dat")), "[Data]");
-    EXPECT_EQ(rows.size(), 301u);
+    EXPECT_FALSE(std::filesystem::exists(part));
+    EXPECT_EQ(ReadFileBytes(dir.File("c.dat")), "older");
 }
 
 // Random bytes, long lines without ends and stray packets never crash a conversion, and what

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "stream/DateValue.h"
 #include "stream/NumberText.h"
@@ -50,6 +51,7 @@ TEST(NumberText, SinglePrecisionForms) {
         {99999999.f, "1E+08"},
         {123.456f, "123.456"},
         {3e38f, "3E+38"},
+        {-std::numeric_limits<float>::infinity(), "1E+308"},  // the marker, never "-Infinity"
     };
     for (const auto& c : cases) EXPECT_EQ(PlainSingle(c.in), c.plain) << c.plain;
 }
