@@ -271,8 +271,12 @@ void DataWindow::LoadStartupCalibration() {
     const bool recall = ReadNumber(app_.store(), keys::RecallLastCal) == 1;
     bool loaded = false;
     if (recall && !s.CalFile.empty() && FileExists(s.CalFile)) {
-        loaded = record().Calibration().SetSourceFile(s.CalFile, s.Sigma, app_.tables(),
-                                                      app_.prompter());
+        // a file that no longer holds a calibration leaves the window without one
+        auto calibration = std::make_shared<CalibrationDataClass>();
+        loaded =
+            LoadUsableCalibration(s.CalFile, s.Sigma, app_.tables(), app_.prompter(), *calibration)
+                .empty();
+        if (loaded) record().calibration = calibration;
     }
     record().calibrationLoaded = loaded;
     EnableCalibrationMenu(slot_, loaded);
@@ -701,7 +705,13 @@ std::string DataWindow::ChooseCalibrationPath() {
 bool DataWindow::LoadCalibration(const std::string& file) {
     AppSettings& s = app_.program().settings;
     auto calibration = std::make_shared<CalibrationDataClass>();
-    if (!calibration->SetSourceFile(file, s.Sigma, app_.tables(), app_.prompter())) return false;
+    const std::string why =
+        LoadUsableCalibration(file, s.Sigma, app_.tables(), app_.prompter(), *calibration);
+    if (!why.empty()) {
+        app_.prompter().ShowMessage("The calibration file " + file + " cannot be used: " + why +
+                                    ".");
+        return false;
+    }
     record().calibration = calibration;
     record().calibrationLoaded = true;
     record().SyncRecordingWindow();
