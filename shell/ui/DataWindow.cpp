@@ -37,6 +37,7 @@
 #include "instrument/ui/ConnectForm.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsKeys.h"
+#include "shell/ui/AboutWindow.h"
 #include "shell/ui/DesktopApp.h"
 #include "shell/ui/InstrumentMessageWindow.h"
 #include "shell/ui/InstrumentStatusWindow.h"
@@ -216,6 +217,12 @@ void DataWindow::BuildMenus() {
     exportAction_ = graph->addAction("&Export Picture...", [this] { ExportGraph(); });
 
     windowMenu_ = menuBar()->addMenu("&Window");
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->addAction("&About Tidewell", [this] {
+        AboutWindow about(app_.options().instance, false, this);
+        about.exec();
+    });
 }
 
 void DataWindow::BuildStatusBar() {
