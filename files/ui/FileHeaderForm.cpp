@@ -5,13 +5,13 @@
 #include <QVBoxLayout>
 
 #include "settings/SettingsStore.h"
+#include "shell/ui/Twips.h"
 
 namespace tidewell::ui {
 
 namespace {
 
 constexpr const char* kSection = "FileHeaderForm";
-constexpr double kTwipsPerPixel = 15;
 
 }  // namespace
 
@@ -31,8 +31,7 @@ FileHeaderForm::FileHeaderForm(const std::string& headerText, SettingsStore* sto
     resize(metrics.averageCharWidth() * 70, metrics.lineSpacing() * 20);
     if (store_ != nullptr) {
         auto read = [this](const char* key, int pixels) {
-            return static_cast<int>(ReadNumber(*store_, kSection, key, pixels * kTwipsPerPixel) /
-                                    kTwipsPerPixel);
+            return PixelsFromTwips(ReadNumber(*store_, kSection, key, TwipsFromPixels(pixels)));
         };
         if (store_->Find(kSection, "Top")) move(read("Left", x()), read("Top", y()));
         resize(read("Width", width()), read("Height", height()));
@@ -53,7 +52,7 @@ QString FileHeaderForm::Text() const {
 void FileHeaderForm::done(int result) {
     if (store_ != nullptr) {
         auto write = [this](const char* key, int pixels) {
-            store_->Write(kSection, key, SingleText(static_cast<float>(pixels * kTwipsPerPixel)));
+            store_->Write(kSection, key, SingleText(static_cast<float>(TwipsFromPixels(pixels))));
         };
         write("Top", y());
         write("Left", x());

@@ -43,6 +43,7 @@
 #include "shell/ui/InstrumentStatusWindow.h"
 #include "shell/ui/PreferencesForm.h"
 #include "shell/ui/SaveFileDialog.h"
+#include "shell/ui/Twips.h"
 #include "stream/LinkState.h"
 #include "stream/Models.h"
 #include "stream/StatusPanels.h"
@@ -51,7 +52,6 @@ namespace tidewell::ui {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 // The graph is redrawn at most this often, and only when something changed.
 constexpr int kRedrawMilliseconds = 250;
 
@@ -261,14 +261,14 @@ void DataWindow::PlaceWindow(const DataWindow* cascadeFrom) {
         defaults.left = 200;
     }
     const WindowGeometry g = ReadWindowGeometry(app_.store(), slot_, defaults);
-    auto px = [](float twips) { return static_cast<int>(twips / kTwipsPerPixel + 0.5); };
-    setGeometry(px(g.left), px(g.top), std::max(px(g.width), 480), std::max(px(g.height), 360));
+    setGeometry(PixelsFromTwips(g.left), PixelsFromTwips(g.top),
+                std::max(PixelsFromTwips(g.width), 480), std::max(PixelsFromTwips(g.height), 360));
 }
 
 void DataWindow::WriteGeometry() {
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
     const QRect g = geometry();
-    auto twips = [](int px) { return static_cast<float>(px * kTwipsPerPixel); };
+    auto twips = [](int px) { return static_cast<float>(TwipsFromPixels(px)); };
     WriteWindowGeometry(app_.store(), slot_,
                         {twips(g.y()), twips(g.x()), twips(g.height()), twips(g.width())});
 }

@@ -7,12 +7,9 @@
 #include <QVBoxLayout>
 
 #include "settings/SettingsKeys.h"
+#include "shell/ui/Twips.h"
 
 namespace tidewell::ui {
-
-namespace {
-constexpr double kTwipsPerPixel = 15.0;
-}
 
 InstrumentMessageWindow::InstrumentMessageWindow(SettingsStore& store, QWidget* parent)
     : QWidget(parent, Qt::Window), store_(store) {
@@ -30,9 +27,7 @@ InstrumentMessageWindow::InstrumentMessageWindow(SettingsStore& store, QWidget* 
     buttons->addWidget(clear);
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    auto px = [this](const SettingKey& key) {
-        return static_cast<int>(ReadNumber(store_, key) / kTwipsPerPixel + 0.5);
-    };
+    auto px = [this](const SettingKey& key) { return PixelsFromTwips(ReadNumber(store_, key)); };
     setGeometry(px(keys::InstErrLeft), px(keys::InstErrTop), std::max(px(keys::InstErrWidth), 200),
                 std::max(px(keys::InstErrHeight), 100));
 }
@@ -43,7 +38,7 @@ void InstrumentMessageWindow::Append(const std::string& text) {
 
 void InstrumentMessageWindow::closeEvent(QCloseEvent* event) {
     const QRect g = geometry();
-    auto twips = [](int px) { return std::to_string(static_cast<int>(px * kTwipsPerPixel)); };
+    auto twips = [](int px) { return std::to_string(static_cast<int>(TwipsFromPixels(px))); };
     store_.Write(keys::InstErrLeft, twips(g.x()));
     store_.Write(keys::InstErrTop, twips(g.y()));
     store_.Write(keys::InstErrWidth, twips(g.width()));

@@ -22,7 +22,9 @@ inline QApplication& UiApplication() {
     return *app;
 }
 
-// Runs `act` on the modal dialog of type T as soon as it is shown (polling, for at most 5 s).
+// Runs `act` on the modal dialog of type T as soon as it is shown (polling, for at most 30 s: a
+// file dialog on a busy machine can take seconds). Giving up closes whatever modal window is
+// up, so that a failing test ends instead of waiting for a click.
 template <class T>
 void WhenModal(std::function<void(T*)> act) {
     auto* timer = new QTimer(&UiApplication());
@@ -32,10 +34,11 @@ void WhenModal(std::function<void(T*)> act) {
             timer->deleteLater();
             timer->stop();
             act(dialog);
-        } else if (++*passes > 500) {
+        } else if (++*passes > 3000) {
             timer->deleteLater();
             timer->stop();
             ADD_FAILURE() << "no " << T::staticMetaObject.className() << " came up";
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         }
     });
     timer->start(10);
