@@ -51,6 +51,7 @@ TEST(DataWindow, AStoredRawFileShowsItsConvertedValues) {
     EXPECT_DOUBLE_EQ(graph.Depths()[0], 100);
     for (int t = 0; t < 6; ++t) EXPECT_NEAR(graph.TraceValues(t)[0], .04 * (t + 1), 1e-6) << t;
     EXPECT_EQ(w->windowTitle(), "vantor6.raw - Tidewell");
+    QApplication::processEvents();  // the channel switches show on the next pass
     SaveScreenshot(*w, "DataWindowFile");
 }
 

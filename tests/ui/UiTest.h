@@ -48,7 +48,6 @@ void WhenModal(std::function<void(T*)> act) {
 inline void SaveScreenshot(QWidget& widget, const QString& name) {
     const QString folder = QString(TIDEWELL_BIN_DIR) + "/../screenshots";
     QDir().mkpath(folder);
-    QApplication::processEvents();  // children added to a shown window show on the next pass
     EXPECT_TRUE(widget.grab().save(folder + "/" + name + ".png")) << name.toStdString();
 }
 
