@@ -192,6 +192,15 @@ void LoggedDataWindow::ShowProgress(int64_t value, int64_t range, const std::str
     remaining_->setText(Q(remaining));
 }
 
+void LoggedDataWindow::CastDone(int64_t number, const std::string&, const std::string&) {
+    // the bar moves in steps while the cast comes; a complete cast shows all it brought
+    for (const CastEntry& cast : directory_.entries()) {
+        if (cast.Number() != number) continue;
+        const int64_t received = program_.Slot(slot_).downloadLineCount;
+        ShowProgress(cast.Size(), cast.Size(), DownloadLabel(number, received, cast.Size()), "");
+    }
+}
+
 void LoggedDataWindow::TransferRunning(bool running) {
     transferring_ = running;
     for (QWidget* w : Controls()) w->setEnabled(!running || w == transfer_);

@@ -48,6 +48,7 @@ class LoggedDataWindow : public QDialog, private CastTransferView {
     void ShowStatus(const std::string& text) override;
     void ShowProgress(int64_t value, int64_t range, const std::string& label,
                       const std::string& remaining) override;
+    void CastDone(int64_t number, const std::string& rawPath, const std::string& datPath) override;
     void TransferRunning(bool running) override;
     void Beep() override;
 
