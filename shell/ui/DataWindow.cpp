@@ -35,6 +35,7 @@
 #include "instrument/Commands.h"
 #include "instrument/Connection.h"
 #include "instrument/ui/ConnectForm.h"
+#include "instrument/ui/LoggedDataWindow.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsKeys.h"
 #include "shell/ui/AboutWindow.h"
@@ -178,6 +179,7 @@ void DataWindow::BuildMenus() {
     instrument->addSeparator();
     instrument->addAction("Instrument S&tatus", [this] { ShowInstrumentStatusWindow(); });
     instrument->addAction("Instrument &Messages", [this] { ShowMessagesWindow(); });
+    instrument->addAction("&Transfer Files...", [this] { ShowLoggedData(); });
 
     QMenu* calibration = menuBar()->addMenu("&Calibration");
     calibrationMenuAction_ = calibration->menuAction();
@@ -532,6 +534,17 @@ void DataWindow::ShowInstrumentStatusWindow() {
 void DataWindow::ShowMessagesWindow() {
     if (!messagesWindow_) messagesWindow_ = new InstrumentMessageWindow(app_.store(), this);
     messagesWindow_->show();
+}
+
+LoggedDataWindow* DataWindow::ShowLoggedData() {
+    if (!record().identified && !Connect()) return nullptr;
+    if (!loggedWindow_)
+        loggedWindow_ =
+            new LoggedDataWindow(app_.program(), app_.waiter(), recording_, slot_, this);
+    loggedWindow_->show();
+    loggedWindow_->raise();
+    QTimer::singleShot(0, loggedWindow_, &LoggedDataWindow::Refresh);
+    return loggedWindow_;
 }
 
 void DataWindow::ShowFileHeader() {

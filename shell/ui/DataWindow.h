@@ -38,6 +38,7 @@ class DesktopApp;
 class FileHeaderForm;
 class InstrumentMessageWindow;
 class InstrumentStatusWindow;
+class LoggedDataWindow;
 
 class DataWindow : public QMainWindow,
                    public DataWindowObserver,
@@ -71,6 +72,8 @@ class DataWindow : public QMainWindow,
     bool Connect();
     // New recording files for a start command; -1 when the user cancelled.
     int OpenRecordingForStart();
+    // The transfer command: the Logged Data window, listing the casts (connecting first).
+    LoggedDataWindow* ShowLoggedData();
 
     const GraphModel& graph() const { return *graph_; }
     GraphModel& graph() { return *graph_; }
@@ -191,6 +194,7 @@ class DataWindow : public QMainWindow,
     InstrumentMessageWindow* messagesWindow_ = nullptr;
     InstrumentStatusWindow* statusWindow_ = nullptr;
     FileHeaderForm* headerWindow_ = nullptr;
+    LoggedDataWindow* loggedWindow_ = nullptr;
 };
 
 }  // namespace tidewell::ui
