@@ -35,6 +35,7 @@
 #include "instrument/Commands.h"
 #include "instrument/Connection.h"
 #include "instrument/ui/ConnectForm.h"
+#include "instrument/ui/TerminalWindow.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsKeys.h"
 #include "shell/ui/AboutWindow.h"
@@ -178,6 +179,7 @@ void DataWindow::BuildMenus() {
     instrument->addSeparator();
     instrument->addAction("Instrument S&tatus", [this] { ShowInstrumentStatusWindow(); });
     instrument->addAction("Instrument &Messages", [this] { ShowMessagesWindow(); });
+    instrument->addAction("&Terminal", [this] { ShowTerminal(); });
 
     QMenu* calibration = menuBar()->addMenu("&Calibration");
     calibrationMenuAction_ = calibration->menuAction();
@@ -316,6 +318,7 @@ void DataWindow::UpdateTitles() {
     facts.portName = r.portName;
     facts.serialNumber = r.identified ? r.serialNumber : "";
     setWindowTitle(Q(DataWindowTitle(facts)));
+    if (terminal_) terminal_->setWindowTitle(Q(TerminalWindowTitle(facts)));
     app_.RebuildAllWindowMenus();
 }
 
@@ -323,6 +326,7 @@ WindowMenuSource DataWindow::MenuSource() const {
     WindowMenuSource source;
     source.slot = slot_;
     source.title = windowTitle().toStdString();
+    source.terminalOpen = terminal_ && terminal_->isVisible();
     return source;
 }
 
@@ -334,8 +338,11 @@ void DataWindow::BuildWindowMenu() {
         a->setCheckable(true);
         a->setChecked(e.checked);
         const int slot = e.slot;
-        connect(a, &QAction::triggered, this, [this, slot] {
-            if (DataWindow* w = app_.Window(slot)) {
+        const WindowKind kind = e.kind;
+        connect(a, &QAction::triggered, this, [this, slot, kind] {
+            if (DataWindow* w = app_.Window(slot); w && kind == WindowKind::kTerminal) {
+                w->ShowTerminal();
+            } else if (w) {
                 w->showNormal();
                 w->raise();
                 w->activateWindow();
@@ -518,6 +525,24 @@ void DataWindow::SaveCalibrationFile() {
         app_.prompter().ShowMessage("The calibration could not be written to " + path + ".");
     else
         app_.program().settings.CalFile = path;
+}
+
+void DataWindow::UpdateTerminal(int) {
+    if (terminal_) terminal_->UpdateTerminal(feetAction_->isChecked(), StatusText());
+}
+
+void DataWindow::ShowTerminal() {
+    if (!terminal_) {
+        QList<QMenu*> menus;  // the data window's commands, repeated
+        for (QAction* a : menuBar()->actions())
+            if (a->menu() && a->text() != "&Graph" && a->text() != "&Help") menus << a->menu();
+        terminal_ = new TerminalWindow(app_.program(), app_.prompter(), slot_, menus, this);
+        connect(terminal_, &TerminalWindow::Hidden, this, [this] { app_.RebuildAllWindowMenus(); });
+    }
+    terminal_->show();
+    terminal_->raise();
+    terminal_->activateWindow();
+    UpdateTitles();
 }
 
 void DataWindow::ShowInstrumentStatusWindow() {

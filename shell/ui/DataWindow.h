@@ -38,6 +38,7 @@ class DesktopApp;
 class FileHeaderForm;
 class InstrumentMessageWindow;
 class InstrumentStatusWindow;
+class TerminalWindow;
 
 class DataWindow : public QMainWindow,
                    public DataWindowObserver,
@@ -90,6 +91,10 @@ class DataWindow : public QMainWindow,
     void ShowLinkStatus(int slot, int32_t state, const std::optional<std::string>& text) override;
     void ShowInstrumentMessage(int slot, const std::string& text) override;
     void EnableInputTimer(int slot) override;
+    void UpdateTerminal(int slot) override;
+    // The terminal of the window's connection, made when first shown.
+    void ShowTerminal();
+    TerminalWindow* terminal() const { return terminal_; }
     // ConnectionObserver
     void ShowWindowStatus(int slot, const std::string& text) override;
     void EnableCalibrationMenu(int slot, bool enabled) override;
@@ -191,6 +196,7 @@ class DataWindow : public QMainWindow,
     InstrumentMessageWindow* messagesWindow_ = nullptr;
     InstrumentStatusWindow* statusWindow_ = nullptr;
     FileHeaderForm* headerWindow_ = nullptr;
+    TerminalWindow* terminal_ = nullptr;
 };
 
 }  // namespace tidewell::ui
