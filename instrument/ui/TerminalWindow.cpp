@@ -18,6 +18,7 @@
 
 #include "instrument/Commands.h"
 #include "instrument/ProgramState.h"
+#include "shell/ui/StatusPanel.h"
 #include "stream/Prompter.h"
 
 namespace tidewell::ui {
@@ -102,14 +103,7 @@ TerminalWindow::TerminalWindow(ProgramState& program, Prompter& prompter, int sl
     divider_->setChildrenCollapsible(false);
     setCentralWidget(divider_);
 
-    auto panel = [this](const char* name, int width) {
-        auto* label = new QLabel(this);
-        label->setToolTip(name);
-        label->setMinimumWidth(width);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addWidget(label, width >= 140 ? 1 : 0);
-        return label;
-    };
+    auto panel = [this](const char* name, int width) { return AddStatusPanel(*this, name, width); };
     statusPanel_ = panel("Status", 140);
     depthPanel_ = panel("Depth", 80);
     voltagePanel_ = panel("Voltage", 70);

@@ -44,6 +44,7 @@
 #include "shell/ui/InstrumentStatusWindow.h"
 #include "shell/ui/PreferencesForm.h"
 #include "shell/ui/SaveFileDialog.h"
+#include "shell/ui/StatusPanel.h"
 #include "stream/LinkState.h"
 #include "stream/Models.h"
 #include "stream/StatusPanels.h"
@@ -234,14 +235,7 @@ void DataWindow::BuildStatusBar() {
     connect(sleepWakeButton_, &QPushButton::clicked, this, [this] { SleepWake(); });
     statusBar()->addWidget(startStopButton_);
     statusBar()->addWidget(sleepWakeButton_);
-    auto panel = [this](const char* name, int width) {
-        auto* label = new QLabel(this);
-        label->setToolTip(name);
-        label->setMinimumWidth(width);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addWidget(label, width >= 140 ? 1 : 0);
-        return label;
-    };
+    auto panel = [this](const char* name, int width) { return AddStatusPanel(*this, name, width); };
     statusPanel_ = panel("Status", 140);
     elapsedPanel_ = panel("Elapsed Time", 80);
     depthPanel_ = panel("Depth", 80);

@@ -27,7 +27,7 @@ TEST(TerminalWindow, TypedIdShowsAndParsesTheIdentification) {
     options.programFolder = std::string(TIDEWELL_BIN_DIR) + "/";
     options.askReleaseNotes = false;
     ui::DesktopApp app(store, prompter, clock, options);
-    Simulator sim({"--model", "vantor-4"});
+    Simulator sim({"--model", "vantor-4", "--period", "0.1"});
     ASSERT_FALSE(sim.device().empty());
     ui::DataWindow* w = app.Start();
     ASSERT_TRUE(w->ConnectTo(sim.device(), 19200));
@@ -49,6 +49,14 @@ TEST(TerminalWindow, TypedIdShowsAndParsesTheIdentification) {
         << t->ResponseText().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return r.serialNumber == "V4-0102"; }, 5000));
     SaveScreenshot(*t, "terminal");
+
+    // the samples come into the data box as counts lines: time and eight raw counts at least
+    t->SetMode(TerminalMode::kRawDecimal);
+    w->StartSampling();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t->DataText().count('\n') >= 3; }, 10000));
+    const QStringList lines = t->DataText().split('\n');
+    EXPECT_GE(lines[0].split(' ', Qt::SkipEmptyParts).size(), 9) << lines[0].toStdString();
+    SaveScreenshot(*t, "terminal-data");
 
     r.port->Close();  // typing with no open port only says so
     QTest::keyClick(command, 'X');
