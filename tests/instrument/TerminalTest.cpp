@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "instrument/Terminal.h"
+#include "tests/instrument/EngineFixture.h"
+#include "tools/packets/PacketBuilder.h"
 
 namespace tidewell {
 namespace {
@@ -63,6 +65,46 @@ TEST(Terminal, ResponseLosesItsTrailingSampleLineAndTheDataBoxItsOldestText) {
     EXPECT_EQ(DataBoxCut(90, 9, 100), 0u);
     EXPECT_EQ(DataBoxCut(90, 10, 100), 10u);
     EXPECT_EQ(DataBoxCut(5, 200, 100), 5u);
+}
+
+using TerminalUpdateTest = test::EngineTest;
+
+// Each line is rendered by its kind for the mode; without a calibration nothing is converted.
+TEST_F(TerminalUpdateTest, EachModeRendersTheQueuedLinesByTheirKind) {
+    ChannelPacketFields d;
+    d.time = 100;
+    d.raw[0] = 1200;
+    SinglePacketFields a;
+    a.time = 100;
+    a.subSecond = 5;
+    InfoPacketFields info;
+    info.voltageCode = 125;
+    const std::string dLine = BuildDPacket(d), aLine = BuildAPacket(a);
+    const std::string iLine = BuildIPacket(info);
+    const std::string lines[] = {dLine, BuildDPacket(d, PacketChecksum::kBad), iLine, aLine,
+                                 "prompt>"};
+    const struct {
+        TerminalMode mode;
+        std::vector<std::string> starts;  // the start of each block appended
+    } cases[] = {
+        {TerminalMode::kRawHex, {dLine + "\r\n", iLine + "\r\n", aLine + "\r\n"}},
+        {TerminalMode::kRawDecimal, {"                100  1200", " 100.5,"}},
+        {TerminalMode::kCalibrated, {"\r\n", "a =               0\r\nbb ="}},
+        {TerminalMode::kSigmaCorrected, {"\r\n"}},
+    };
+    InstrumentRecord& r = Connect(kVantor6);
+    for (const auto& c : cases) {
+        for (const std::string& line : lines) r.terminalQueue.Add(line);
+        r.lastLineTime = clock.Now();
+        const TerminalUpdate u = UpdateTerminal(program, 0, c.mode, false);
+        EXPECT_EQ(u.processed, 5);
+        ASSERT_EQ(u.blocks.size(), c.starts.size()) << static_cast<int>(c.mode);
+        for (size_t i = 0; i < c.starts.size(); ++i)
+            EXPECT_TRUE(u.blocks[i].starts_with(c.starts[i])) << u.blocks[i];
+        EXPECT_EQ(u.voltagePanel, " 12.5 V");  // from the I packet
+        EXPECT_EQ(u.depthPanel, "0 m");
+    }
+    EXPECT_EQ(UpdateTerminal(program, 0, TerminalMode::kRawHex, false).processed, 0);
 }
 
 }  // namespace
