@@ -36,6 +36,7 @@
 #include "instrument/Connection.h"
 #include "instrument/ui/ConnectForm.h"
 #include "instrument/ui/LoggedDataWindow.h"
+#include "instrument/ui/TerminalWindow.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsKeys.h"
 #include "shell/ui/AboutWindow.h"
@@ -45,6 +46,7 @@
 #include "shell/ui/PreferencesForm.h"
 #include "shell/ui/SaveFileDialog.h"
 #include "shell/ui/Twips.h"
+#include "shell/ui/StatusPanel.h"
 #include "stream/LinkState.h"
 #include "stream/Models.h"
 #include "stream/StatusPanels.h"
@@ -180,6 +182,7 @@ void DataWindow::BuildMenus() {
     instrument->addAction("Instrument S&tatus", [this] { ShowInstrumentStatusWindow(); });
     instrument->addAction("Instrument &Messages", [this] { ShowMessagesWindow(); });
     instrument->addAction("&Transfer Files...", [this] { ShowLoggedData(); });
+    instrument->addAction("&Terminal", [this] { ShowTerminal(); });
 
     QMenu* calibration = menuBar()->addMenu("&Calibration");
     calibrationMenuAction_ = calibration->menuAction();
@@ -234,14 +237,7 @@ void DataWindow::BuildStatusBar() {
     connect(sleepWakeButton_, &QPushButton::clicked, this, [this] { SleepWake(); });
     statusBar()->addWidget(startStopButton_);
     statusBar()->addWidget(sleepWakeButton_);
-    auto panel = [this](const char* name, int width) {
-        auto* label = new QLabel(this);
-        label->setToolTip(name);
-        label->setMinimumWidth(width);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addWidget(label, width >= 140 ? 1 : 0);
-        return label;
-    };
+    auto panel = [this](const char* name, int width) { return AddStatusPanel(*this, name, width); };
     statusPanel_ = panel("Status", 140);
     elapsedPanel_ = panel("Elapsed Time", 80);
     depthPanel_ = panel("Depth", 80);
@@ -318,6 +314,7 @@ void DataWindow::UpdateTitles() {
     facts.portName = r.portName;
     facts.serialNumber = r.identified ? r.serialNumber : "";
     setWindowTitle(Q(DataWindowTitle(facts)));
+    if (terminal_) terminal_->setWindowTitle(Q(TerminalWindowTitle(facts)));
     app_.RebuildAllWindowMenus();
 }
 
@@ -325,6 +322,7 @@ WindowMenuSource DataWindow::MenuSource() const {
     WindowMenuSource source;
     source.slot = slot_;
     source.title = windowTitle().toStdString();
+    source.terminalOpen = terminal_ && terminal_->isVisible();
     return source;
 }
 
@@ -336,8 +334,11 @@ void DataWindow::BuildWindowMenu() {
         a->setCheckable(true);
         a->setChecked(e.checked);
         const int slot = e.slot;
-        connect(a, &QAction::triggered, this, [this, slot] {
-            if (DataWindow* w = app_.Window(slot)) {
+        const WindowKind kind = e.kind;
+        connect(a, &QAction::triggered, this, [this, slot, kind] {
+            if (DataWindow* w = app_.Window(slot); w && kind == WindowKind::kTerminal) {
+                w->ShowTerminal();
+            } else if (w) {
                 w->showNormal();
                 w->raise();
                 w->activateWindow();
@@ -520,6 +521,24 @@ void DataWindow::SaveCalibrationFile() {
         app_.prompter().ShowMessage("The calibration could not be written to " + path + ".");
     else
         app_.program().settings.CalFile = path;
+}
+
+void DataWindow::UpdateTerminal(int) {
+    if (terminal_) terminal_->UpdateTerminal(feetAction_->isChecked(), StatusText());
+}
+
+void DataWindow::ShowTerminal() {
+    if (!terminal_) {
+        QList<QMenu*> menus;  // the data window's commands, repeated
+        for (QAction* a : menuBar()->actions())
+            if (a->menu() && a->text() != "&Graph" && a->text() != "&Help") menus << a->menu();
+        terminal_ = new TerminalWindow(app_.program(), app_.prompter(), slot_, menus, this);
+        connect(terminal_, &TerminalWindow::Hidden, this, [this] { app_.RebuildAllWindowMenus(); });
+    }
+    terminal_->show();
+    terminal_->raise();
+    terminal_->activateWindow();
+    UpdateTitles();
 }
 
 void DataWindow::ShowInstrumentStatusWindow() {

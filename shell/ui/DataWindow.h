@@ -39,6 +39,7 @@ class FileHeaderForm;
 class InstrumentMessageWindow;
 class InstrumentStatusWindow;
 class LoggedDataWindow;
+class TerminalWindow;
 
 class DataWindow : public QMainWindow,
                    public DataWindowObserver,
@@ -93,6 +94,10 @@ class DataWindow : public QMainWindow,
     void ShowLinkStatus(int slot, int32_t state, const std::optional<std::string>& text) override;
     void ShowInstrumentMessage(int slot, const std::string& text) override;
     void EnableInputTimer(int slot) override;
+    void UpdateTerminal(int slot) override;
+    // The terminal of the window's connection, made when first shown.
+    void ShowTerminal();
+    TerminalWindow* terminal() const { return terminal_; }
     // ConnectionObserver
     void ShowWindowStatus(int slot, const std::string& text) override;
     void EnableCalibrationMenu(int slot, bool enabled) override;
@@ -195,6 +200,7 @@ class DataWindow : public QMainWindow,
     InstrumentStatusWindow* statusWindow_ = nullptr;
     FileHeaderForm* headerWindow_ = nullptr;
     LoggedDataWindow* loggedWindow_ = nullptr;
+    TerminalWindow* terminal_ = nullptr;
 };
 
 }  // namespace tidewell::ui
