@@ -15,13 +15,6 @@
 namespace tidewell::test {
 namespace {
 
-template <class T>
-T* Child(QWidget& form, const char* name) {
-    T* child = form.findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
 TEST(BatchForm, ConvertsTheFilteredFileAsTheBatchConversionDoes) {
     UiApplication();
     TempDir out;
