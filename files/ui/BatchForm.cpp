@@ -52,7 +52,8 @@ class BatchForm::RunWindow : public BatchObserver {
     void Begin(const std::string& caption) override {
         dialog_ = std::make_unique<QProgressDialog>(Q(caption), "Cancel", 0, 1000, &form_);
         dialog_->setWindowTitle(Q(caption));
-        dialog_->setWindowModality(Qt::WindowModal);
+        // Modal to the whole program: no window may close the form while it converts.
+        dialog_->setWindowModality(Qt::ApplicationModal);
         dialog_->setAutoClose(false);
         dialog_->setAutoReset(false);
         dialog_->setMinimumDuration(0);
