@@ -31,6 +31,7 @@
 #include "display/ui/GraphWidget.h"
 #include "files/FileLoaders.h"
 #include "files/FilePaths.h"
+#include "files/ui/BatchForm.h"
 #include "files/ui/FileHeaderForm.h"
 #include "instrument/Commands.h"
 #include "instrument/Connection.h"
@@ -167,6 +168,14 @@ void DataWindow::BuildMenus() {
     saveAsAction_ = file->addAction("Save &As...", [this] { Save(true); });
     closeFilesAction_ = file->addAction("&Close Files", [this] { CloseFiles(); });
     headerAction_ = file->addAction("File &Header", [this] { ShowFileHeader(); });
+    file->addAction("P&rocess Raw Data Files...", [this] {
+        auto* batch =
+            new BatchForm({app_.recordingSettings().header, &app_.tables(),
+                           app_.program().settings.OpenPath, record().Calibration().SourceFile()},
+                          app_.prompter(), app_.program().clock, this);
+        batch->setAttribute(Qt::WA_DeleteOnClose);
+        batch->show();
+    });
     file->addSeparator();
     file->addAction("&Preferences...", [this] { ShowPreferences(); });
     file->addSeparator();

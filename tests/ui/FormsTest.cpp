@@ -18,13 +18,6 @@
 namespace tidewell::test {
 namespace {
 
-template <class T>
-T* Child(QWidget& form, const char* name) {
-    T* child = form.findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
 void Shoot(QWidget& form, const QString& name) {
     form.show();
     SaveScreenshot(form, name);

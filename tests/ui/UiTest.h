@@ -44,6 +44,14 @@ void WhenModal(std::function<void(T*)> act) {
     timer->start(10);
 }
 
+// The child widget of that type and object name; a failure when there is none.
+template <class T>
+T* Child(QWidget& form, const char* name) {
+    T* child = form.findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
 // Writes the widget as build/screenshots/<name>.png.
 inline void SaveScreenshot(QWidget& widget, const QString& name) {
     const QString folder = QString(TIDEWELL_BIN_DIR) + "/../screenshots";
