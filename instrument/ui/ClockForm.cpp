@@ -67,6 +67,12 @@ ClockForm::ClockForm(ProgramState& program, Waiter& waiter, int slot, QWidget* p
     choices->addRow(manually_);
     choices->addRow(pickers);
     layout->addWidget(toSet);
+    connect(manually_, &QRadioButton::toggled, this, [this](bool manual) {
+        datePicker_->setEnabled(manual);
+        timePicker_->setEnabled(manual);
+    });
+    datePicker_->setEnabled(false);
+    timePicker_->setEnabled(false);
 
     auto* buttons = new QHBoxLayout;
     set_ = new QPushButton("Set Time", this);

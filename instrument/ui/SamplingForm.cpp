@@ -41,18 +41,28 @@ constexpr const char* kModeCaptions[] = {"bb only", "fl only", "time-share"};
 SamplingForm::SamplingForm(ProgramState& program, Waiter& waiter, int slot, QWidget* parent)
     : QDialog(parent), program_(program), waiter_(waiter), slot_(slot) {
     setWindowTitle(kSamplingDialogTitle);
-    auto* layout = new QVBoxLayout(this);
+    // timing and bursts on the left, the format, shutter and fluorescence on the right
+    auto* outer = new QVBoxLayout(this);
+    auto* columns = new QHBoxLayout;
+    auto* layout = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(layout);
+    columns->addLayout(right);
+    outer->addLayout(columns);
 
     auto* timing = new QFormLayout;
     period_ = NumberBox(this);
     rate_ = NumberBox(this);
     delay_ = NumberBox(this);
-    auto unit = [this](QLineEdit* box, const char* text) {
-        auto* row = new QHBoxLayout;
+    // a box and its unit, shown or hidden together
+    auto unit = [](QLineEdit* box, const char* text) {
+        auto* field = new QWidget(box->parentWidget());
+        auto* row = new QHBoxLayout(field);
+        row->setContentsMargins(0, 0, 0, 0);
         row->addWidget(box);
-        row->addWidget(new QLabel(text, this));
+        row->addWidget(new QLabel(text, field));
         row->addStretch();
-        return row;
+        return field;
     };
     timing->addRow("Sample Period:", unit(period_, "seconds"));
     timing->addRow("Sample Rate:", unit(rate_, "per second"));
@@ -95,7 +105,7 @@ SamplingForm::SamplingForm(ProgramState& program, Waiter& waiter, int slot, QWid
     decimal_ = new QRadioButton("Decimal", formatFrame_);
     format->addWidget(hex_);
     format->addWidget(decimal_);
-    layout->addWidget(formatFrame_);
+    right->addWidget(formatFrame_);
 
     shutterFrame_ = new QGroupBox("Shutter", this);
     auto* shutter = new QFormLayout(shutterFrame_);
@@ -109,7 +119,7 @@ SamplingForm::SamplingForm(ProgramState& program, Waiter& waiter, int slot, QWid
     shutter->addRow("Operate Time:", unit(shutterTime_, "seconds"));
     shutter->addRow(clockwise_);
     shutter->addRow(counterClockwise_);
-    layout->addWidget(shutterFrame_);
+    right->addWidget(shutterFrame_);
 
     for (size_t i = 0; i < flFrames_.size(); ++i) {
         flFrames_[i] = new QGroupBox(this);
@@ -118,11 +128,13 @@ SamplingForm::SamplingForm(ProgramState& program, Waiter& waiter, int slot, QWid
             flModes_[i][m] = new QRadioButton(kModeCaptions[m], flFrames_[i]);
             modes->addWidget(flModes_[i][m]);
         }
-        layout->addWidget(flFrames_[i]);
+        right->addWidget(flFrames_[i]);
     }
 
     nonvolatile_ = new QCheckBox("Make these settings nonvolatile", this);
-    layout->addWidget(nonvolatile_);
+    layout->addStretch();
+    right->addStretch();
+    outer->addWidget(nonvolatile_);
     auto* buttons = new QHBoxLayout;
     reload_ = new QPushButton("Reload", this);
     apply_ = new QPushButton("Apply", this);
@@ -134,7 +146,7 @@ SamplingForm::SamplingForm(ProgramState& program, Waiter& waiter, int slot, QWid
     buttons->addWidget(reload_);
     buttons->addWidget(apply_);
     buttons->addWidget(close);
-    layout->addLayout(buttons);
+    outer->addLayout(buttons);
     connect(reload_, &QPushButton::clicked, this, [this] { Reload(); });
     connect(apply_, &QPushButton::clicked, this, [this] { Apply(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
@@ -150,9 +162,9 @@ void SamplingForm::ShowFamily() {
     sleepWhenFull_->setVisible(vantor);
     powerUpStart_->setVisible(!single);
     warmupLabel_->setVisible(!single);
-    warmup_->setVisible(!single);
+    warmup_->parentWidget()->setVisible(!single);
     totalLabel_->setVisible(vantor);
-    total_->setVisible(vantor);
+    total_->parentWidget()->setVisible(vantor);
     formatFrame_->setVisible(single);
     shutterFrame_->setVisible(vantor && r.HasShutter());
     nonvolatile_->setVisible(!single);

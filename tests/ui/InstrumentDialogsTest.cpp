@@ -1,10 +1,11 @@
 // The instrument dialogs of a data window against a simulated Vantor-6 with a shutter: the
 // sampling set-up read, changed (with bb/fl sharing, so the period question comes) and read
-// back; the clock read; the reset dialog for the open port.
+// back; the clock read; a reset of the open port stopped.
 
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QRadioButton>
 
 #include "instrument/Sampling.h"
@@ -22,7 +23,7 @@
 namespace tidewell::test {
 namespace {
 
-TEST(InstrumentDialogs, SamplingIsAppliedAndReadBackTheClockIsRead) {
+TEST(InstrumentDialogs, SamplingIsAppliedAndReadBackTheClockReadAResetStopped) {
     UiApplication();
     MemorySettingsStore store;
     ScriptedPrompter prompter;
@@ -70,6 +71,19 @@ TEST(InstrumentDialogs, SamplingIsAppliedAndReadBackTheClockIsRead) {
         ui::ResetForm form(app.program(), app.waiter(), w->Slot(), w);
         form.show();
         SaveScreenshot(form, "reset");
+        form.findChild<QLineEdit*>()->setText("30");
+        // Stop in the progress window ends the break at once and asks nothing
+        QTimer::singleShot(300, &form, [&form] {
+            auto* progress = form.findChild<QProgressDialog*>();
+            ASSERT_NE(progress, nullptr);
+            EXPECT_EQ(progress->windowTitle(), "Resetting Vantor-6");
+            SaveScreenshot(*progress, "reset-progress");
+            progress->cancel();
+        });
+        const size_t asked = prompter.shown.size();
+        EXPECT_EQ(form.Reset(), ResetResult::kStopped);
+        EXPECT_EQ(prompter.shown.size(), asked);
+        EXPECT_FALSE(r.PortOpen());
     }
     w->CloseWithoutAsking();
 }
