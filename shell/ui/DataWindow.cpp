@@ -35,8 +35,11 @@
 #include "files/ui/FileHeaderForm.h"
 #include "instrument/Commands.h"
 #include "instrument/Connection.h"
+#include "instrument/ui/ClockForm.h"
 #include "instrument/ui/ConnectForm.h"
 #include "instrument/ui/LoggedDataWindow.h"
+#include "instrument/ui/ResetForm.h"
+#include "instrument/ui/SamplingForm.h"
 #include "instrument/ui/TerminalWindow.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsKeys.h"
@@ -187,6 +190,9 @@ void DataWindow::BuildMenus() {
     instrument->addSeparator();
     instrument->addAction("&Start / Stop", [this] { StartStop(); });
     instrument->addAction("S&leep / Wake", [this] { SleepWake(); });
+    instrument->addAction("Sampling &Options...", [this] { OpenInstrumentDialog<SamplingForm>(); });
+    instrument->addAction("Set &Date && Time...", [this] { OpenInstrumentDialog<ClockForm>(); });
+    instrument->addAction("&Reset...", [this] { OpenInstrumentDialog<ResetForm>(); });
     instrument->addSeparator();
     instrument->addAction("Instrument S&tatus", [this] { ShowInstrumentStatusWindow(); });
     instrument->addAction("Instrument &Messages", [this] { ShowMessagesWindow(); });
@@ -488,6 +494,13 @@ void DataWindow::StartStop() {
         acquisitionStart_ = 0;
     }
     SendCommand(app_.program(), stop ? "STOP" : "START", slot_);
+    RefreshWindow(slot_);
+}
+
+template <class Form>
+void DataWindow::OpenInstrumentDialog() {
+    Form form(app_.program(), app_.waiter(), slot_, this);
+    form.exec();
     RefreshWindow(slot_);
 }
 

@@ -123,6 +123,9 @@ class DataWindow : public QMainWindow,
     void DisconnectInstrument();
     void StartStop();
     void SleepWake();
+    // Sampling options, clock or reset, modal.
+    template <class Form>
+    void OpenInstrumentDialog();
     void NewFile();
     void Save(bool saveAs);
     void CloseFiles();
