@@ -12,24 +12,11 @@
 #include "stream/Clock.h"
 #include "support/TestSupport.h"
 #include "tests/integration/SimProcess.h"
+#include "tests/ui/DesktopTest.h"
 #include "tests/ui/UiTest.h"
 
 namespace tidewell::test {
 namespace {
-
-struct Desktop {
-    Desktop() : app(store, prompter, clock, Options()) { UiApplication(); }
-    static ui::DesktopOptions Options() {
-        ui::DesktopOptions o;
-        o.programFolder = std::string(TIDEWELL_BIN_DIR) + "/";
-        o.askReleaseNotes = false;
-        return o;
-    }
-    MemorySettingsStore store;
-    ScriptedPrompter prompter;
-    SystemClock clock;
-    ui::DesktopApp app;
-};
 
 TEST(DataWindow, AStoredRawFileShowsItsConvertedValues) {
     Desktop d;

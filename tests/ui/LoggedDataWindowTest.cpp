@@ -14,20 +14,16 @@
 #include "stream/Clock.h"
 #include "support/TestSupport.h"
 #include "tests/integration/SimProcess.h"
+#include "tests/ui/DesktopTest.h"
 #include "tests/ui/UiTest.h"
 
 namespace tidewell::test {
 namespace {
 
 TEST(LoggedDataWindow, ListsTheCastsAndDownloadsTheSelectedOneIntoItsFiles) {
-    UiApplication();
-    MemorySettingsStore store;
-    ScriptedPrompter prompter;
-    SystemClock clock;
-    ui::DesktopOptions options;
-    options.programFolder = std::string(TIDEWELL_BIN_DIR) + "/";
-    options.askReleaseNotes = false;
-    ui::DesktopApp app(store, prompter, clock, options);
+    Desktop d;
+    ui::DesktopApp& app = d.app;
+    ScriptedPrompter& prompter = d.prompter;
     Simulator sim({"--model", "vantor-4", "--casts", "3"});
     ASSERT_FALSE(sim.device().empty());
     ui::DataWindow* w = app.Start();
