@@ -104,6 +104,7 @@ void GraphModel::SetTitlesForType() {
 }
 
 void GraphModel::SetViewAgainstTime() {
+    EndVisibility();
     view_ = GraphView::AgainstTime;
     xCode_ = kAxisElapsedTime;
     xTitle_ = kElapsedTimeTitle;
@@ -111,6 +112,7 @@ void GraphModel::SetViewAgainstTime() {
 }
 
 void GraphModel::SetViewAgainstDepth() {
+    EndVisibility();
     view_ = GraphView::AgainstDepth;
     xCode_ = feet_ ? kAxisDepthFeet : kAxisDepthMetres;
     xTitle_ = feet_ ? kDepthFeetTitle : kDepthMetresTitle;
@@ -136,12 +138,23 @@ void GraphModel::ChangeDepthUnits(bool feet) {
     }
 }
 
-bool GraphModel::SetVisibilityView() {
-    if (type_ != kALumo) return false;
+bool GraphModel::SetVisibilityView(const VisibilityParameters& parameters) {
+    if (type_ != kALumo || values_.size() < 2) return false;
     SetViewAgainstTime();
     yTitle_ = kVisibilityTitle;
     y2Title_ = kAttenuationCoefficientTitle;
+    visibility_ = parameters;
+    distances_.clear();
+    for (double c : values_[1]) distances_.push_back(VisibilityFeet(c, parameters));
+    ShapeChanged();
     return true;
+}
+
+void GraphModel::EndVisibility() {
+    if (!visibility_) return;
+    visibility_.reset();
+    distances_.clear();
+    ShapeChanged();
 }
 
 void GraphModel::SetSigmaCorrected(bool corrected) {
@@ -209,6 +222,7 @@ void GraphModel::Append(double time, double depthMetres, const double* values,
     depth_.push_back(feet_ ? depthMetres * kFeetPerMetre : depthMetres);
     for (size_t t = 0; t < values_.size(); ++t) values_[t].push_back(Shown(values[t]));
     for (size_t t = 0; t < corrected_.size(); ++t) corrected_[t].push_back(Shown(corrected[t]));
+    if (visibility_) distances_.push_back(VisibilityFeet(values_[1].back(), *visibility_));
 }
 
 // Dropping a fifth at a time keeps the cost of moving the points rare.
@@ -224,6 +238,7 @@ void GraphModel::TrimIfFull(int64_t& dropped) {
     drop(depth_);
     for (auto& column : values_) drop(column);
     for (auto& column : corrected_) drop(column);
+    if (visibility_) drop(distances_);
     dropped += static_cast<int64_t>(k);
     rangesUpTo_ = 0;
 }
@@ -233,6 +248,7 @@ void GraphModel::Clear() {
     depth_.clear();
     for (auto& column : values_) column.clear();
     for (auto& column : corrected_) column.clear();
+    distances_.clear();
     startTime_ = 0;
     ShapeChanged();
 }
@@ -241,7 +257,19 @@ const std::vector<double>& GraphModel::XValues() const {
     return view_ == GraphView::AgainstDepth ? depth_ : time_;
 }
 
+std::optional<size_t> GraphModel::NearestPoint(double x) const {
+    std::optional<size_t> nearest;
+    double best = std::numeric_limits<double>::infinity();
+    const std::vector<double>& xs = XValues();
+    for (size_t i = 0; i < xs.size(); ++i) {
+        const double d = std::abs(xs[i] - x);
+        if (d < best) best = d, nearest = i;
+    }
+    return nearest;
+}
+
 const std::vector<double>& GraphModel::TraceValues(int trace) const {
+    if (visibility_ && trace == 0) return distances_;
     if (sigma_ && trace < static_cast<int>(corrected_.size())) return corrected_[trace];
     return values_[trace];
 }
@@ -265,15 +293,17 @@ void GraphModel::SetTraceName(int trace, const std::string& name) {
 }
 
 const std::string& GraphModel::TraceName(int trace) const {
-    static const std::string none;
+    static const std::string none, kavra = "Kavra";
+    if (visibility_ && trace == 0) return kavra;
     return trace >= 0 && trace < kMaxGraphTraces ? names_[trace] : none;
 }
 
 // ---- Limits and zoom
 
-// Columns: elapsed minutes, depth, every trace's values, then the corrected values.
+// Columns: elapsed minutes, depth, every trace's values, the corrected values, then the
+// visibility distances.
 const std::vector<GraphModel::Extremes>& GraphModel::ColumnExtremes() const {
-    const size_t columns = 2 + values_.size() + corrected_.size();
+    const size_t columns = 3 + values_.size() + corrected_.size();
     if (rangesUpTo_ == 0 || ranges_.size() != columns) {
         ranges_.assign(columns, {std::numeric_limits<double>::infinity(),
                                  -std::numeric_limits<double>::infinity()});
@@ -291,6 +321,7 @@ const std::vector<GraphModel::Extremes>& GraphModel::ColumnExtremes() const {
     grow(1, depth_);
     for (size_t t = 0; t < values_.size(); ++t) grow(2 + t, values_[t]);
     for (size_t t = 0; t < corrected_.size(); ++t) grow(2 + values_.size() + t, corrected_[t]);
+    grow(columns - 1, distances_);
     rangesUpTo_ = time_.size();
     return ranges_;
 }
@@ -311,8 +342,11 @@ AxisRange GraphModel::Range(GraphAxis axis) const {
         } else {
             for (int t = 0; t < TraceCount(); ++t) {
                 if (IsY2Trace(t) != (axis == GraphAxis::Y2) || !visible_[t]) continue;
-                bool corrected = sigma_ && t < static_cast<int>(corrected_.size());
-                take(corrected ? 2 + values_.size() + t : 2 + t);
+                const bool corrected = sigma_ && t < static_cast<int>(corrected_.size());
+                if (visibility_ && t == 0)
+                    take(columns.size() - 1);
+                else
+                    take(corrected ? 2 + values_.size() + t : 2 + t);
             }
         }
         if (data.min <= data.max) {

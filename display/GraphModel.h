@@ -12,6 +12,7 @@
 
 #include "calibration/CalibratedSample.h"
 #include "display/GraphDefaults.h"
+#include "display/Visibility.h"
 
 namespace tidewell {
 
@@ -80,9 +81,11 @@ class GraphModel {
     // changes when the units are already these.
     void ChangeDepthUnits(bool feet);
     bool DepthInFeet() const { return feet_; }
-    // The visibility view of a-Lumo data: the time view with visibility on Y. False (and
-    // nothing changes) for any other type.
-    bool SetVisibilityView();
+    // The visibility view of a-Lumo data: the time view with the visibility distance of each
+    // sample's attenuation (the Y2 values) on Y, its trace named "Kavra". False (and nothing
+    // changes) for any other type. Either other view ends it.
+    bool SetVisibilityView(const VisibilityParameters& parameters = {});
+    bool VisibilityShown() const { return visibility_.has_value(); }
 
     // Sigma-corrected or uncorrected values on the Y traces; a layout without the choice (the
     // Trevan-2) hides the option.
@@ -117,6 +120,8 @@ class GraphModel {
     const std::vector<double>& TraceValues(int trace) const;
     // The date value of the data set's first sample (0 before it).
     double StartTime() const { return startTime_; }
+    // The point whose X in the current view lies nearest to `x`; none while the graph is empty.
+    std::optional<size_t> NearestPoint(double x) const;
 
     // --- Look.
     const GraphDefaults& Defaults() const { return defaults_; }
@@ -150,6 +155,7 @@ class GraphModel {
     void Append(double time, double depthMetres, const double* values, const double* corrected);
     void TrimIfFull(int64_t& dropped);
     void SetTitlesForType();
+    void EndVisibility();
     void SaveForPrevious();
     AxisLimits& LimitsRef(GraphAxis axis);
     std::vector<GraphAxis> ZoomAxes() const;
@@ -174,6 +180,8 @@ class GraphModel {
     std::vector<double> depth_;                   // in the current units
     std::vector<std::vector<double>> values_;     // per trace
     std::vector<std::vector<double>> corrected_;  // per Y trace, with the sigma choice
+    std::optional<VisibilityParameters> visibility_;
+    std::vector<double> distances_;  // visibility per point, in the visibility view
     bool visible_[kMaxGraphTraces];
     std::string names_[kMaxGraphTraces];
 

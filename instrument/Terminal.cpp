@@ -144,11 +144,11 @@ TerminalUpdate UpdateTerminal(ProgramState& program, int slot, TerminalMode mode
     return update;
 }
 
-std::optional<std::string> ResponseText(ProgramState& program, int slot, size_t maxLength) {
+std::string ResponseText(ProgramState& program, int slot, size_t maxLength) {
     InstrumentRecord& r = program.Slot(slot);
     if (!r.PortOpen()) {
         r.unroutedText.clear();
-        return std::nullopt;
+        return "";
     }
     if (r.unroutedText.size() > maxLength) {
         const auto start = static_cast<size_t>(RoundToInt64(0.2 * static_cast<double>(maxLength)));

@@ -48,9 +48,9 @@ TerminalUpdate UpdateTerminal(ProgramState& program, int slot, TerminalMode mode
 
 // The slot's unrouted text as the response box shows it: while the port is open, the text cut
 // to start at round(0.2 x maxLength) when longer than `maxLength` (the slot keeps the cut text),
-// without a leading CR LF or CR. While the port is closed the unrouted text is emptied and
-// nothing is shown.
-std::optional<std::string> ResponseText(ProgramState& program, int slot, size_t maxLength);
+// without a leading CR LF or CR. While the port is closed the unrouted text is emptied, and so
+// is the box.
+std::string ResponseText(ProgramState& program, int slot, size_t maxLength);
 
 // The response box without its trailing sample line: empty when the whole text is one sample
 // line; cut before the CR that opens the last line when the text between the last two CRs is a

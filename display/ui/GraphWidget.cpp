@@ -122,6 +122,12 @@ GraphWidget::GraphWidget(GraphModel& model, QWidget* parent)
     connect(plot, &QCustomPlot::mouseWheel, this, [this](QWheelEvent* event) {
         ZoomByWheel(event->position(), event->angleDelta().y() / 120.0);
     });
+    plot->setMouseTracking(true);
+    connect(plot, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
+        const bool depth = model_.View() == GraphView::AgainstDepth;
+        emit pointerMoved(depth ? d_->plot->yAxis->pixelToCoord(event->position().y())
+                                : d_->plot->xAxis->pixelToCoord(event->position().x()));
+    });
     d_->plot->onResize = [this] {
         if (model_.View() == GraphView::AgainstDepth && d_->builtShape == model_.ShapeRevision())
             ThinDepthTraces(d_->plot->height());

@@ -55,6 +55,8 @@ class GraphWidget : public QWidget {
   signals:
     // The user zoomed with the mouse.
     void viewChanged();
+    // The mouse moved over the plot, to `x` in the model's X (minutes or depth).
+    void pointerMoved(double x);
 
   private:
     struct State;

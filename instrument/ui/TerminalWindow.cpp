@@ -122,20 +122,20 @@ void TerminalWindow::SetMode(TerminalMode mode) {
     modes_[static_cast<int>(mode)]->setChecked(true);
 }
 
-void TerminalWindow::UpdateTerminal(bool feet, const QString& status) {
+QString TerminalWindow::UpdateTerminal(bool feet, const QString& status) {
     statusPanel_->setText(status);
-    const std::optional<std::string> text =
-        tidewell::ResponseText(program_, slot_, kResponseBoxLength);
-    if (text && *text != response_) {
-        response_ = *text;
+    std::string text = tidewell::ResponseText(program_, slot_, kResponseBoxLength);
+    if (text != response_) {
+        response_ = std::move(text);
         ShowResponse();
     }
     const TerminalUpdate update = tidewell::UpdateTerminal(program_, slot_, Mode(), feet);
-    if (update.processed == 0) return;
+    if (update.processed == 0) return {};
     for (const std::string& block : update.blocks) AddLineToDataBox(block);
     depthPanel_->setText(Q(update.depthPanel));
     temperaturePanel_->setText(Q(update.temperaturePanel));
     voltagePanel_->setText(Q(update.voltagePanel));
+    return voltagePanel_->text();
 }
 
 void TerminalWindow::ShowResponse() {

@@ -36,7 +36,8 @@ class TerminalWindow : public QMainWindow {
 
     // Once per tick: the unrouted text into the response box, the queued lines into the data
     // box, the status panels. `feet`: the data window's depth unit; `status`: its status text.
-    void UpdateTerminal(bool feet, const QString& status);
+    // Returns the Voltage text, which the data window shows too ("" when no line came).
+    QString UpdateTerminal(bool feet, const QString& status);
 
     void ResponseAdd(const std::string& s);
     void ResponseClearLastLine();

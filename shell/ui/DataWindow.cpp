@@ -28,7 +28,9 @@
 #include "calibration/ui/BbParamsForm.h"
 #include "calibration/ui/SigmaParamsForm.h"
 #include "display/GraphPrint.h"
+#include "display/Spectrum.h"
 #include "display/ui/GraphWidget.h"
+#include "display/ui/SpectrumWindow.h"
 #include "files/FileLoaders.h"
 #include "files/FilePaths.h"
 #include "files/ui/BatchForm.h"
@@ -128,7 +130,9 @@ DataWindow::DataWindow(DesktopApp& app, int slot, const DataWindow* cascadeFrom)
     connect(sigmaButton_, &QRadioButton::toggled, this, [this](bool on) {
         graph_->SetSigmaCorrected(on);
         plot_->Redraw();
+        UpdateSpectrum();
     });
+    connect(plot_, &GraphWidget::pointerMoved, this, &DataWindow::FollowPointer);
 
     const bool sigma = ReadFlag(app.store(), keys::GraphSigma);
     (sigma ? sigmaButton_ : uncorrectedButton_)->setChecked(true);
@@ -228,10 +232,10 @@ void DataWindow::BuildMenus() {
     graph->addAction("&Previous", [this] { plot_->Previous(); });
     graph->addAction("&Full View", [this] { plot_->FullView(); });
     graph->addSeparator();
-    graph->addAction("Graph Against &Channel", [this] {
-        if (!HasSpectrumView(graph_->InstrumentType()))
-            app_.prompter().ShowMessage(kNoSpectralDataMessage);
-    });
+    graph->addAction("Graph Against &Channel", [this] { GraphAgainstChannel(); });
+    visibilityAction_ = graph->addAction("&Visibility (Kavra)", [this] { GraphVisibility(); });
+    connect(graph, &QMenu::aboutToShow, this,
+            [this] { visibilityAction_->setVisible(app_.program().settings.Kavra); });
     graph->addSeparator();
     printAction_ = graph->addAction("&Print...", QKeySequence::Print, [this] { PrintGraph(); });
     exportAction_ = graph->addAction("&Export Picture...", [this] { ExportGraph(); });
@@ -330,6 +334,8 @@ void DataWindow::UpdateTitles() {
     facts.serialNumber = r.identified ? r.serialNumber : "";
     setWindowTitle(Q(DataWindowTitle(facts)));
     if (terminal_) terminal_->setWindowTitle(Q(TerminalWindowTitle(facts)));
+    if (spectrum_)
+        spectrum_->setWindowTitle(Q(WindowDescription(facts) + " Spectrum" + kTitleSuffix));
     app_.RebuildAllWindowMenus();
 }
 
@@ -338,6 +344,7 @@ WindowMenuSource DataWindow::MenuSource() const {
     source.slot = slot_;
     source.title = windowTitle().toStdString();
     source.terminalOpen = terminal_ && terminal_->isVisible();
+    source.spectrumOpen = spectrum_ && spectrum_->isVisible();
     return source;
 }
 
@@ -353,6 +360,8 @@ void DataWindow::BuildWindowMenu() {
         connect(a, &QAction::triggered, this, [this, slot, kind] {
             if (DataWindow* w = app_.Window(slot); w && kind == WindowKind::kTerminal) {
                 w->ShowTerminal();
+            } else if (w && kind == WindowKind::kSpectrum) {
+                w->ShowSpectrum();
             } else if (w) {
                 w->showNormal();
                 w->raise();
@@ -372,6 +381,8 @@ void DataWindow::ShowLinkStatus(int, int32_t state, const std::optional<std::str
     if ((state == kLinkSampling || state == kLinkStarting) && acquisitionStart_ == 0)
         acquisitionStart_ = app_.program().Now();
     UpdatePanels();
+    // the terminal is fed only while the port is open: its response box empties with the port
+    if (!record().PortOpen()) UpdateTerminal(slot_);
 }
 
 void DataWindow::ShowInstrumentMessage(int, const std::string& text) {
@@ -410,6 +421,7 @@ void DataWindow::RecordingOpened(const RecordingWindow&) {
     loadedFile_.clear();
     graph_->Clear();
     plot_->Redraw();
+    UpdateSpectrum();
     UpdateControls();
     UpdateTitles();
 }
@@ -546,7 +558,9 @@ void DataWindow::SaveCalibrationFile() {
 }
 
 void DataWindow::UpdateTerminal(int) {
-    if (terminal_) terminal_->UpdateTerminal(feetAction_->isChecked(), StatusText());
+    if (!terminal_) return;
+    const QString voltage = terminal_->UpdateTerminal(feetAction_->isChecked(), StatusText());
+    if (!voltage.isEmpty()) voltagePanel_->setText(voltage);
 }
 
 void DataWindow::ShowTerminal() {
@@ -561,6 +575,55 @@ void DataWindow::ShowTerminal() {
     terminal_->raise();
     terminal_->activateWindow();
     UpdateTitles();
+}
+
+void DataWindow::GraphAgainstChannel() {
+    if (HasSpectrumView(graph_->InstrumentType()))
+        ShowSpectrum();
+    else
+        app_.prompter().ShowMessage(kNoSpectralDataMessage);
+}
+
+void DataWindow::ShowSpectrum() {
+    if (!spectrum_) {
+        spectrum_ = new SpectrumWindow(this);
+        connect(spectrum_, &SpectrumWindow::Hidden, this, [this] { app_.RebuildAllWindowMenus(); });
+    }
+    spectrum_->show();
+    spectrum_->raise();
+    spectrum_->activateWindow();
+    UpdateSpectrum();
+    UpdateTitles();
+}
+
+void DataWindow::FollowPointer(double x) {
+    if (loadedFile_.empty() || !spectrum_ || !spectrum_->isVisible()) return;
+    pointerPoint_ = graph_->NearestPoint(x);
+    UpdateSpectrum();
+}
+
+// Live data show their newest sample; a loaded file the point under the mouse.
+void DataWindow::UpdateSpectrum() {
+    if (!spectrum_ || !spectrum_->isVisible()) return;
+    const size_t n = graph_->PointCount();
+    size_t point = n > 0 ? n - 1 : 0;
+    if (!loadedFile_.empty() && pointerPoint_ && *pointerPoint_ < n) point = *pointerPoint_;
+    std::vector<double> wavelengths;
+    const CalibrationDataClass& cal = record().Calibration();
+    for (int c = 0; c < graph_->Layout().yTraces; ++c) wavelengths.push_back(cal.lambda(c));
+    spectrum_->Show(SpectrumAt(*graph_, point, wavelengths));
+}
+
+void DataWindow::GraphVisibility() {
+    const AppSettings& s = app_.program().settings;
+    if (!graph_->SetVisibilityView(
+            {s.KavraX, s.KavraCThreshold, s.KavraInherentC, s.KavraVertical})) {
+        app_.prompter().ShowMessage(kKavraOnlyALumoMessage);
+        return;
+    }
+    viewTimeAction_->setChecked(true);
+    NameChannelBoxes();
+    plot_->Redraw();
 }
 
 void DataWindow::ShowInstrumentStatusWindow() {
@@ -624,6 +687,7 @@ void DataWindow::RedrawIfChanged() {
         graph_->AddPoints(pending_);
         pending_.clear();
         UpdatePanels();
+        UpdateSpectrum();
     }
     if (isVisible() && !isMinimized() && plot_->NeedsRedraw()) plot_->Redraw();
 }
@@ -663,6 +727,7 @@ void DataWindow::SetView() {
         graph_->SetViewAgainstTime();
     else
         graph_->SetViewAgainstDepth();
+    NameChannelBoxes();
     plot_->Redraw();
 }
 
@@ -714,8 +779,12 @@ class DataWindow::GraphLoadSink : public LoadSink {
     void Clear() override { w_.graph_->Clear(); }
     void SetInstrumentType(int type) override { w_.FollowInstrumentType(type); }
     void SetChannelNames(const std::vector<std::string>& names) override {
-        for (size_t i = 0; i < names.size() && static_cast<int>(i) < w_.graph_->TraceCount(); ++i)
-            w_.graph_->SetTraceName(static_cast<int>(i), names[i]);
+        // an a-Lumo's Y2 trace is its measured coefficient, its third channel ("k(...)")
+        const bool aLumo = w_.graph_->InstrumentType() == kALumo;
+        for (int t = 0; t < w_.graph_->TraceCount(); ++t) {
+            const size_t channel = aLumo && w_.graph_->IsY2Trace(t) ? 2 : static_cast<size_t>(t);
+            if (channel < names.size()) w_.graph_->SetTraceName(t, names[channel]);
+        }
         w_.NameChannelBoxes();
     }
     bool AgainstDepth() const override { return w_.graph_->View() == GraphView::AgainstDepth; }
@@ -824,6 +893,8 @@ void DataWindow::OpenFileWith(
     LoadContext context{app_.prompter(), sink, s.Sigma, s.bbPrefs, &sink.cancel};
     const LoadReport report = OpenFile(r.recording, path, "", context);
     if (report.opened) loadedFile_ = path;
+    pointerPoint_.reset();
+    UpdateSpectrum();
     UpdateControls();
     UpdateTitles();
 }
@@ -895,6 +966,7 @@ void DataWindow::closeEvent(QCloseEvent* event) {
     redrawTimer_->stop();
     WriteGeometry();
     if (messagesWindow_) messagesWindow_->close();
+    if (spectrum_) spectrum_->close();
     event->accept();
     app_.WindowUnloaded(this);
 }

@@ -30,7 +30,8 @@ class QTimer;
 
 namespace tidewell {
 class GraphWidget;
-}
+class SpectrumWindow;
+}  // namespace tidewell
 
 namespace tidewell::ui {
 
@@ -98,6 +99,15 @@ class DataWindow : public QMainWindow,
     // The terminal of the window's connection, made when first shown.
     void ShowTerminal();
     TerminalWindow* terminal() const { return terminal_; }
+    // The graph against channel: the spectrum window for the multi-channel models, which
+    // follows the newest live sample or, for a loaded file, the point under the mouse.
+    void GraphAgainstChannel();
+    void ShowSpectrum();
+    SpectrumWindow* spectrum() const { return spectrum_; }
+    // The spectrum of the graph's point nearest to `x` (minutes or depth, as the view has it).
+    void FollowPointer(double x);
+    // The visibility view of a-Lumo data, with the Kavra settings.
+    void GraphVisibility();
     // ConnectionObserver
     void ShowWindowStatus(int slot, const std::string& text) override;
     void EnableCalibrationMenu(int slot, bool enabled) override;
@@ -143,6 +153,7 @@ class DataWindow : public QMainWindow,
     void FollowInstrumentType(int type);
     void NameChannelBoxes();
     void SetView();
+    void UpdateSpectrum();
     void PrintGraph();
     void ExportGraph();
     // Stored files and calibrations.
@@ -188,6 +199,7 @@ class DataWindow : public QMainWindow,
     QAction* viewTimeAction_ = nullptr;
     QAction* viewDepthAction_ = nullptr;
     QAction* feetAction_ = nullptr;
+    QAction* visibilityAction_ = nullptr;
     QAction* calibrationMenuAction_ = nullptr;
     QAction* saveCalAction_ = nullptr;
     QRadioButton* sigmaButton_ = nullptr;
@@ -204,6 +216,8 @@ class DataWindow : public QMainWindow,
     FileHeaderForm* headerWindow_ = nullptr;
     LoggedDataWindow* loggedWindow_ = nullptr;
     TerminalWindow* terminal_ = nullptr;
+    SpectrumWindow* spectrum_ = nullptr;
+    std::optional<size_t> pointerPoint_;  // the point under the mouse
 };
 
 }  // namespace tidewell::ui

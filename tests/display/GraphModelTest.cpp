@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "display/AxisTitles.h"
+#include "display/Spectrum.h"
+#include "display/Visibility.h"
 #include "stream/Models.h"
 
 namespace tidewell {
@@ -247,6 +249,83 @@ TEST(GraphPoints, EachTypeGraphsItsQuantitiesAndFailedValuesAreGaps) {
     EXPECT_EQ(graph.Range(GraphAxis::Y), (AxisRange{0.25 - 0.0075, 0.5 + 0.0075}));
     graph.SetTraceVisible(0, false);
     EXPECT_EQ(graph.Range(GraphAxis::Y), (AxisRange{0.25 - 0.0125, 0.25 + 0.0125}));
+}
+
+TEST(GraphVisibility, DistancesByTheContrastLawAndTheKavraTrace) {
+    const VisibilityParameters horizontal;  // X 2.7, threshold .02, inherent contrast .2
+    VisibilityParameters vertical;
+    vertical.vertical = true;
+    VisibilityParameters noContrast, noX = vertical;
+    noContrast.inherentContrast = 0.02;
+    noX.x = 0;
+    const double none = std::nan("");
+    struct Case {
+        double c;
+        const VisibilityParameters& p;
+        double feet;  // ln(C0 / Ct) / alpha in metres, times 39.37 / 12
+    } cases[] = {
+        {1, horizontal, 7.5543979259312986},
+        {2, horizontal, 3.7771989629656493},
+        {1, vertical, 5.512668756760678},  // alpha = c + c / X
+        {0, horizontal, none},
+        {-1, horizontal, none},
+        {1, noContrast, none},
+        {1, noX, none},
+    };
+    for (const auto& c : cases) {
+        const double feet = VisibilityFeet(c.c, c.p);
+        EXPECT_TRUE(std::isnan(c.feet) ? std::isnan(feet) : std::abs(feet - c.feet) < 1e-12)
+            << c.c << " gives " << feet;
+    }
+    // the view puts the distance of each sample's attenuation on Y, the points to come too
+    GraphModel graph = SingleChannelGraph();
+    CalibratedSample s = SingleSample(1);
+    s.sigmaK = 1;
+    graph.AddPoint(s);
+    ASSERT_TRUE(graph.SetVisibilityView());
+    s.sigmaK = 2;
+    graph.AddPoint(s);
+    EXPECT_EQ(graph.View(), GraphView::AgainstTime);
+    EXPECT_EQ(graph.Title(GraphAxis::Y), "Visibility Distance (ft)");
+    EXPECT_EQ(graph.Title(GraphAxis::Y2), "Attenuation Coefficient (/m)");
+    EXPECT_EQ(graph.TraceName(0), "Kavra");
+    EXPECT_EQ(graph.TraceValues(0), (std::vector<double>{7.5543979259312986, 3.7771989629656493}));
+    EXPECT_NEAR(graph.Range(GraphAxis::Y).upper, 7.5543979259312986 + 0.03 * 3.7771989629656493,
+                1e-12);
+    graph.SetViewAgainstTime();  // another view ends it
+    EXPECT_EQ(graph.TraceValues(0), (std::vector<double>{2, 2}));
+    EXPECT_EQ(graph.TraceName(0), "");
+}
+
+TEST(Spectrum, OnePointOfTheScatteringTracesByWavelength) {
+    GraphModel graph;
+    graph.SetInstrumentType(kVantor2);  // two scattering channels and one more
+    graph.SetTraceName(0, "bb(700)");   // a name's wavelength comes before the calibration's
+    CalibratedSample s;
+    for (int i = 0; i < 3; ++i) {
+        s.valid[i] = true;
+        s.bb[i] = 0.1 * (i + 1);
+        s.bbCorrected[i] = 0.2 * (i + 1);
+    }
+    s.time = 45000.5;
+    graph.AddPoint(s);
+    s.time += 1 / 1440.0;
+    s.valid[0] = false;  // no value: left out
+    graph.AddPoint(s);
+    const double calibration[] = {412, 470, 532};
+    Spectrum first = SpectrumAt(graph, 0, calibration);
+    EXPECT_EQ(first.wavelengths, (std::vector<double>{470, 700}));
+    EXPECT_EQ(first.values, (std::vector<double>{0.4, 0.2}));  // sigma-corrected, as shown
+    EXPECT_EQ(SpectrumLabel(first.time), "2023-03-15 12:00:00");
+    graph.SetViewAgainstTime();
+    EXPECT_EQ(graph.NearestPoint(0.7), 1u);  // minutes
+    Spectrum second = SpectrumAt(graph, *graph.NearestPoint(0.7), calibration);
+    EXPECT_EQ(second.wavelengths, (std::vector<double>{470}));
+    EXPECT_EQ(SpectrumLabel(second.time), "2023-03-15 12:01:00");
+    EXPECT_TRUE(SpectrumAt(graph, 2, calibration).values.empty());
+    const Spectrum* both[] = {&first, &second};
+    EXPECT_EQ(WavelengthRange(both), (AxisRange{460, 710}));
+    EXPECT_EQ(ValueRange(both, {false, -1, 1}), (AxisRange{-1, 1}));
 }
 
 }  // namespace

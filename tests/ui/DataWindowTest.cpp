@@ -1,11 +1,14 @@
 // Data windows as a user drives them: a stored raw file opened into a window, a window
-// connected to a simulated instrument, the limit of six windows.
+// connected to a simulated instrument, the limit of six windows, the spectrum and visibility
+// views of stored files.
 
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <QTest>
 #include <tuple>
 
+#include "display/ui/SpectrumWindow.h"
 #include "settings/SettingsStore.h"
 #include "shell/ui/DataWindow.h"
 #include "shell/ui/DesktopApp.h"
@@ -64,6 +67,47 @@ TEST(DataWindow, ASeventhWindowIsRefused) {
     EXPECT_EQ(d.app.NewWindow(), nullptr);
     EXPECT_EQ(d.prompter.shown.back(), "Cannot open more than 6 windows.");
     EXPECT_EQ(d.app.Windows().size(), 6u);
+}
+
+TEST(DataWindow, SpectrumOfThePointUnderTheMouseAndVisibilityOfALumoData) {
+    Desktop d;
+    ui::DataWindow* w = d.app.Start();
+    w->OpenDataFile(DataPath("batch/vantor6.dat"), "");
+    const GraphModel& graph = w->graph();
+    ASSERT_EQ(graph.PointCount(), 4u);
+    w->GraphAgainstChannel();
+    QPointer<SpectrumWindow> spectrum = w->spectrum();
+    ASSERT_TRUE(spectrum);
+    EXPECT_TRUE(d.app.MenuSources()[0].spectrumOpen);
+    // the first row: bb .04 to .24 at the wavelengths its channels are named with
+    w->FollowPointer(graph.XValues()[0]);
+    EXPECT_EQ(spectrum->Current().wavelengths, (std::vector<double>{412, 440, 470, 532, 595, 660}));
+    EXPECT_EQ(spectrum->Current().values, (std::vector<double>{.04, .08, .12, .16, .2, .24}));
+    spectrum->Capture();
+    w->FollowPointer(graph.XValues()[3]);
+    EXPECT_EQ(spectrum->Current().values, std::vector<double>(6, .004));
+    ASSERT_EQ(spectrum->Captured().size(), 1u);
+    EXPECT_EQ(SpectrumLabel(spectrum->Captured()[0].time), "1970-01-01 12:00:00");
+    spectrum->SetScale({false, 0, 0.3});
+    SaveScreenshot(*spectrum, "spectrum");
+    w->GraphVisibility();
+    EXPECT_EQ(d.prompter.shown.back(), kKavraOnlyALumoMessage);
+
+    ui::DataWindow* a = d.app.NewWindow();
+    a->OpenDataFile(DataPath("batch/alumo.dat"), "");
+    a->GraphAgainstChannel();
+    EXPECT_EQ(d.prompter.shown.back(), kNoSpectralDataMessage);
+    a->GraphVisibility();
+    EXPECT_EQ(a->graph().Title(GraphAxis::Y), "Visibility Distance (ft)");
+    EXPECT_EQ(a->graph().Title(GraphAxis::Y2), "Attenuation Coefficient (/m)");
+    // an attenuation of 2.772589 /m: ln(.2 / .02) / 2.772589 m
+    EXPECT_NEAR(a->graph().TraceValues(0)[0], 2.7246728, 1e-6);
+    EXPECT_TRUE(a->VsTime());
+    QApplication::processEvents();  // the channel switches show on the next pass
+    SaveScreenshot(*a, "kavra");
+
+    w->CloseWithoutAsking();  // its spectrum window closes with it
+    EXPECT_TRUE(!spectrum || !spectrum->isVisible());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "shell/ui/DataWindow.h"
 #include "shell/ui/DesktopApp.h"
 #include "stream/Clock.h"
+#include "stream/LinkState.h"
 #include "support/TestSupport.h"
 #include "tests/integration/SimProcess.h"
 #include "tests/ui/DesktopTest.h"
@@ -58,6 +59,8 @@ TEST(TerminalWindow, TypedIdShowsAndParsesTheIdentification) {
     QTest::keyClick(command, 'X');
     EXPECT_EQ(command->text(), "");
     EXPECT_EQ(prompter.shown.back(), kNoConnectionForCommands);
+    r.link.state = kLinkNoConnection;  // as a disconnection leaves it: the response box empties
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t->ResponseText().isEmpty(); }, 5000));
     w->CloseWithoutAsking();
 }
 

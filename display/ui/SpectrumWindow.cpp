@@ -1,0 +1,161 @@
+#include "display/ui/SpectrumWindow.h"
+
+#include <qcustomplot.h>
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "display/AxisTitles.h"
+
+namespace tidewell {
+
+namespace {
+
+constexpr int kWavelengthAxisCode = 18;
+
+// The colours of the kept spectra, in turn; the current one is drawn in black.
+const QColor kCaptureColours[] = {QColor(31, 119, 180), QColor(214, 39, 40),   QColor(44, 160, 44),
+                                  QColor(255, 127, 14), QColor(148, 103, 189), QColor(140, 86, 75)};
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+struct SpectrumWindow::Plot {
+    QCustomPlot* plot = nullptr;
+};
+
+SpectrumWindow::SpectrumWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window), plot_(std::make_unique<Plot>()) {
+    auto* layout = new QVBoxLayout(this);
+    QCustomPlot* plot = plot_->plot = new QCustomPlot(this);
+    plot->setMinimumSize(420, 300);
+    plot->xAxis->setLabel(Q(AxisTitle(kWavelengthAxisCode)));
+    plot->yAxis->setLabel(kBackscatteringTitle);
+    plot->legend->setVisible(true);
+    plot->legend->setBrush(QColor(255, 255, 255, 220));
+    plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    layout->addWidget(plot, 1);
+
+    auto* buttons = new QHBoxLayout;
+    captureButton_ = new QPushButton("Capture", this);
+    auto* clear = new QPushButton("Clear Captures", this);
+    auto* scale = new QPushButton("Scale...", this);
+    connect(captureButton_, &QPushButton::clicked, this, &SpectrumWindow::Capture);
+    connect(clear, &QPushButton::clicked, this, &SpectrumWindow::ClearCaptures);
+    connect(scale, &QPushButton::clicked, this, &SpectrumWindow::ChooseScale);
+    buttons->addWidget(captureButton_);
+    buttons->addWidget(clear);
+    buttons->addStretch();
+    buttons->addWidget(scale);
+    layout->addLayout(buttons);
+    resize(560, 420);
+    Draw();
+}
+
+SpectrumWindow::~SpectrumWindow() = default;
+
+void SpectrumWindow::Show(const Spectrum& spectrum) {
+    current_ = spectrum;
+    Draw();
+}
+
+void SpectrumWindow::Capture() {
+    if (current_.values.empty()) return;
+    captured_.push_back(current_);
+    Draw();
+}
+
+void SpectrumWindow::ClearCaptures() {
+    captured_.clear();
+    Draw();
+}
+
+void SpectrumWindow::SetScale(const SpectrumScale& scale) {
+    scale_ = scale;
+    Draw();
+}
+
+void SpectrumWindow::ChooseScale() {
+    SpectrumScaleDialog dialog(scale_, this);
+    if (dialog.exec() == QDialog::Accepted) SetScale(dialog.Scale());
+}
+
+void SpectrumWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    emit Hidden();
+}
+
+void SpectrumWindow::Draw() {
+    QCustomPlot* plot = plot_->plot;
+    plot->clearGraphs();
+    std::vector<const Spectrum*> all;
+    auto add = [&](const Spectrum& s, const QColor& colour, const QString& name) {
+        QCPGraph* graph = plot->addGraph();
+        graph->setData(QVector<double>(s.wavelengths.begin(), s.wavelengths.end()),
+                       QVector<double>(s.values.begin(), s.values.end()), true);
+        graph->setPen(QPen(colour, 1.5));
+        graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, colour, colour, 6));
+        graph->setName(name);
+        all.push_back(&s);
+    };
+    for (size_t i = 0; i < captured_.size(); ++i)
+        add(captured_[i], kCaptureColours[i % std::size(kCaptureColours)],
+            Q(SpectrumLabel(captured_[i].time)));
+    if (!current_.values.empty())
+        add(current_, Qt::black, Q(SpectrumLabel(current_.time)) + " (current)");
+    const AxisRange x = WavelengthRange(all), y = ValueRange(all, scale_);
+    plot->xAxis->setRange(x.lower, x.upper);
+    plot->yAxis->setRange(y.lower, y.upper);
+    plot->legend->setVisible(!all.empty());
+    captureButton_->setEnabled(!current_.values.empty());
+    plot->replot();
+}
+
+SpectrumScaleDialog::SpectrumScaleDialog(const SpectrumScale& scale, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle("Scale");
+    auto* layout = new QFormLayout(this);
+    automatic_ = new QCheckBox("Automatic", this);
+    automatic_->setChecked(scale.automatic);
+    layout->addRow(automatic_);
+    for (QDoubleSpinBox** box : {&min_, &max_}) {
+        *box = new QDoubleSpinBox(this);
+        (*box)->setDecimals(6);
+        (*box)->setRange(-1000, 1000);
+        (*box)->setSingleStep(0.001);
+    }
+    min_->setValue(scale.min);
+    max_->setValue(scale.max);
+    layout->addRow("Minimum", min_);
+    layout->addRow("Maximum", max_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ok_ = buttons->button(QDialogButtonBox::Ok);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(automatic_, &QCheckBox::toggled, this, &SpectrumScaleDialog::Check);
+    for (QDoubleSpinBox* box : {min_, max_})
+        connect(box, &QDoubleSpinBox::valueChanged, this, &SpectrumScaleDialog::Check);
+    layout->addRow(buttons);
+    Check();
+}
+
+SpectrumScale SpectrumScaleDialog::Scale() const {
+    return {automatic_->isChecked(), min_->value(), max_->value()};
+}
+
+void SpectrumScaleDialog::Check() {
+    const bool fixed = !automatic_->isChecked();
+    min_->setEnabled(fixed);
+    max_->setEnabled(fixed);
+    ok_->setEnabled(!fixed || max_->value() > min_->value());
+}
+
+}  // namespace tidewell
