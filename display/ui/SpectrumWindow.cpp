@@ -39,9 +39,17 @@ SpectrumWindow::SpectrumWindow(QWidget* parent)
     plot->setMinimumSize(420, 300);
     plot->xAxis->setLabel(Q(AxisTitle(kWavelengthAxisCode)));
     plot->yAxis->setLabel(kBackscatteringTitle);
-    plot->legend->setVisible(true);
-    plot->legend->setBrush(QColor(255, 255, 255, 220));
-    plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    // the legend goes below the plot, where it hides no point
+    plot->axisRect()->insetLayout()->take(plot->legend);
+    plot->axisRect()->insetLayout()->simplify();
+    auto* below = new QCPLayoutGrid;
+    plot->plotLayout()->addElement(1, 0, below);
+    plot->plotLayout()->setRowStretchFactor(1, 0.001);
+    below->setMargins(QMargins(5, 0, 5, 5));
+    below->addElement(0, 0, plot->legend);
+    plot->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    plot->legend->setWrap(3);
+    plot->legend->setBorderPen(Qt::NoPen);
     layout->addWidget(plot, 1);
 
     auto* buttons = new QHBoxLayout;
