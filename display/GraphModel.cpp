@@ -63,6 +63,7 @@ void GraphModel::SetInstrumentType(int type) {
 }
 
 void GraphModel::SetLayout(const GraphLayout& layout) {
+    EndVisibility();
     layout_ = layout;
     layout_.yTraces = std::clamp(layout.yTraces, 0, kMaxGraphTraces);
     layout_.y2Traces = std::clamp(layout.y2Traces, 0, kMaxGraphTraces - layout_.yTraces);
