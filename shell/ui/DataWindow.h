@@ -34,6 +34,7 @@ class GraphWidget;
 
 namespace tidewell::ui {
 
+class CalibrationWindow;
 class DesktopApp;
 class FileHeaderForm;
 class InstrumentMessageWindow;
@@ -98,6 +99,8 @@ class DataWindow : public QMainWindow,
     // The terminal of the window's connection, made when first shown.
     void ShowTerminal();
     TerminalWindow* terminal() const { return terminal_; }
+    // The calibration window of the window's calibration, made when first shown.
+    CalibrationWindow* ShowCalibrationWindow();
     // ConnectionObserver
     void ShowWindowStatus(int slot, const std::string& text) override;
     void EnableCalibrationMenu(int slot, bool enabled) override;
@@ -204,6 +207,7 @@ class DataWindow : public QMainWindow,
     FileHeaderForm* headerWindow_ = nullptr;
     LoggedDataWindow* loggedWindow_ = nullptr;
     TerminalWindow* terminal_ = nullptr;
+    CalibrationWindow* calibrationWindow_ = nullptr;
 };
 
 }  // namespace tidewell::ui
