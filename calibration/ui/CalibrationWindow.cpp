@@ -230,9 +230,12 @@ template <class Exchange>
 auto CalibrationWindow::Exchanging(Exchange exchange) {
     ConnectionContext ctx = connection_;
     ctx.observer = this;
+    // nothing is edited while the instrument is being talked to
+    tree_->setEnabled(false);
     for (QPushButton* b : buttons_) b->setEnabled(false);
     const auto result = exchange(ctx);
     for (QPushButton* b : buttons_) b->setEnabled(true);
+    tree_->setEnabled(true);
     return result;
 }
 

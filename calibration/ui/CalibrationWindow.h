@@ -74,7 +74,8 @@ class CalibrationWindow : public QWidget, public ConnectionObserver {
     void FieldEdited(QTreeWidgetItem* item, int column);
     void ChooseOther();
     void ChooseMerge();
-    // The engine's exchanges with this window as their observer; the buttons are off meanwhile.
+    // The engine's exchanges with this window as their observer; the rows and buttons are off
+    // meanwhile.
     template <class Exchange>
     auto Exchanging(Exchange exchange);
 
