@@ -629,11 +629,23 @@ std::string CalibrationDataClass::CalFileText() const {
 
 bool CalibrationDataClass::SaveCopyToFile(const std::string& calFile) {
     const std::string text = CalFileText();
-    FilePtr file(std::fopen(calFile.c_str(), "wb"));
+    // written beside the file and renamed onto it when complete, so that a failed write leaves
+    // the file as it was
+    const std::string partial = calFile + ".tmp";
+    FilePtr file(std::fopen(partial.c_str(), "wb"));
     if (!file) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    const int writeError = errno;
     const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) return false;
+    const int closeError = errno;
+    std::error_code ec;
+    if (written && closed) std::filesystem::rename(partial, calFile, ec);
+    if (!written || !closed || ec) {
+        const int error = !written ? writeError : !closed ? closeError : ec.value();
+        std::filesystem::remove(partial, ec);
+        errno = error;
+        return false;
+    }
     savedCopy_ = calFile;
     return true;
 }
@@ -642,6 +654,10 @@ bool CalibrationDataClass::SaveAsFile(const std::string& calFile) {
     if (!SaveCopyToFile(calFile)) return false;
     sourceFile_ = calFile;
     return true;
+}
+
+std::string UnusableCalibrationText(const std::string& path, const std::string& why) {
+    return "The calibration file " + path + " cannot be used: " + why + ".";
 }
 
 std::string LoadUsableCalibration(const std::string& path, const SigmaParams& params,

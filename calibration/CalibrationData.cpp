@@ -28,7 +28,7 @@ std::string CalibrationDataClass::SavedFile() const {
     return sourceFile_;
 }
 
-std::string CalibrationDataClass::ChangedDescription() const {
+std::string ChangeWords(int32_t bits) {
     static const struct {
         int32_t bit;
         const char* word;
@@ -49,11 +49,15 @@ std::string CalibrationDataClass::ChangedDescription() const {
     };
     std::string text;
     for (const auto& w : kWords) {
-        if (!(Changed & w.bit)) continue;
+        if (!(bits & w.bit)) continue;
         if (!text.empty()) text += ", ";
         text += w.word;
     }
     return text;
+}
+
+std::string CalibrationDataClass::ChangedDescription() const {
+    return ChangeWords(Changed);
 }
 
 // --- Channel map.

@@ -291,8 +291,9 @@ class CalibrationDataClass {
     bool ParseLineIntoCalClass(std::string_view line, std::string& section);
     // The bytes SaveCopyToFile writes.
     std::string CalFileText() const;
-    // Writes the calibration to a file and remembers the file as the saved copy. False when
-    // the file could not be written.
+    // Writes the calibration to a file (under the name + ".tmp" until complete) and remembers
+    // the file as the saved copy. False, with errno telling why, when the file could not be
+    // written; the file is then as it was.
     bool SaveCopyToFile(const std::string& calFile);
     // SaveCopyToFile, then the file becomes SourceFile (the caller makes it the program's
     // current calibration file).
@@ -335,6 +336,10 @@ class CalibrationDataClass {
     std::shared_ptr<const OpticalInputs> opticalInputs_;
 };
 
+// The words of CalChange bits in their fixed order, joined by ", " ("mu, gain" for 5); bits
+// without a word are left out.
+std::string ChangeWords(int32_t bits);
+
 // Loads a calibration file for work with it (recording, converting, showing): "" when it holds a
 // calibration of one of the seven models, else why it cannot serve ("no such file", "the file
 // could not be read", "a binary calibration image of ...", "unknown instrument type", "not a
@@ -342,5 +347,9 @@ class CalibrationDataClass {
 std::string LoadUsableCalibration(const std::string& path, const SigmaParams& params,
                                   const SigmaTables& tables, Prompter& prompter,
                                   CalibrationDataClass& calibration);
+
+// "The calibration file " + path + " cannot be used: " + why + ".", the message for a file that
+// LoadUsableCalibration refused.
+std::string UnusableCalibrationText(const std::string& path, const std::string& why);
 
 }  // namespace tidewell

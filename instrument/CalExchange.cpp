@@ -305,6 +305,15 @@ bool ReadCalFromInstrument(ConnectionContext& ctx, int slot) {
     return r.calibrationLoaded;
 }
 
+std::shared_ptr<CalibrationDataClass> ReadCalibrationAside(ConnectionContext& ctx, int slot) {
+    InstrumentRecord& r = ctx.program.Slot(slot);
+    const std::shared_ptr<CalibrationDataClass> kept = r.calibration;
+    const bool read = ReadFamilyCalibration(ctx, slot);
+    std::shared_ptr<CalibrationDataClass> other = r.calibration;
+    r.calibration = kept;
+    return read ? other : nullptr;
+}
+
 bool SendToVN(ConnectionContext& ctx, int slot, const CalibrationDataClass& cal) {
     ProgramState& program = ctx.program;
     RegisterCalibrationReplyHandlers(program.replyHandlers);
@@ -335,15 +344,11 @@ bool SendToVN(ConnectionContext& ctx, int slot, const CalibrationDataClass& cal)
         return breakOff();
     }
 
-    // read it back into a calibration of its own; the slot keeps the one it had
     std::shared_ptr<CalibrationDataClass> readBack;
     for (;;) {
         Status(ctx, slot, kComparingStatus, kRetrievingStatus);
-        const std::shared_ptr<CalibrationDataClass> kept = r.calibration;
-        const bool read = ReadFamilyCalibration(ctx, slot);
-        readBack = r.calibration;
-        r.calibration = kept;
-        if (read) break;
+        readBack = ReadCalibrationAside(ctx, slot);
+        if (readBack) break;
         if (program.prompter.Ask(kReadBackFailedQuestion, {"Try Again", "Cancel"}) != 1)
             return breakOff();
     }

@@ -8,6 +8,7 @@
 // read by the reply handlers registered here for the outstanding command. Every wait has a
 // limit, and ends when the port closes or a cancel is requested.
 
+#include <memory>
 #include <string>
 
 #include "calibration/CalibrationData.h"
@@ -86,6 +87,11 @@ bool ReadCalFromXLumo(ConnectionContext& ctx, int slot);
 // the whole text for the Vantor and Trevan-2 instruments (a Vantor whose firmware does not
 // answer it is read per channel), the binary image for the single-channel models.
 bool ReadCalFromInstrument(ConnectionContext& ctx, int slot);
+
+// The instrument's calibration, read as ReadCalFromInstrument reads it but into a calibration of
+// its own: the slot keeps its calibration and its calibration-loaded flag. Null when the read
+// failed.
+std::shared_ptr<CalibrationDataClass> ReadCalibrationAside(ConnectionContext& ctx, int slot);
 
 // Sends a calibration to a Vantor instrument channel by channel, reads it back and compares,
 // and offers to store it in the instrument's nonvolatile memory. True when it was sent and

@@ -26,6 +26,7 @@
 #include <atomic>
 
 #include "calibration/ui/BbParamsForm.h"
+#include "calibration/ui/CalibrationWindow.h"
 #include "calibration/ui/SigmaParamsForm.h"
 #include "display/GraphPrint.h"
 #include "display/Spectrum.h"
@@ -205,6 +206,7 @@ void DataWindow::BuildMenus() {
 
     QMenu* calibration = menuBar()->addMenu("&Calibration");
     calibrationMenuAction_ = calibration->menuAction();
+    calibration->addAction("&View / Edit Calibration...", [this] { ShowCalibrationWindow(); });
     calibration->addAction("&Load Calibration File...", [this] { LoadCalibrationFile(); });
     saveCalAction_ =
         calibration->addAction("&Save Calibration As...", [this] { SaveCalibrationFile(); });
@@ -345,6 +347,7 @@ WindowMenuSource DataWindow::MenuSource() const {
     source.title = windowTitle().toStdString();
     source.terminalOpen = terminal_ && terminal_->isVisible();
     source.spectrumOpen = spectrum_ && spectrum_->isVisible();
+    source.calibrationOpen = calibrationWindow_ && calibrationWindow_->isVisible();
     return source;
 }
 
@@ -362,6 +365,8 @@ void DataWindow::BuildWindowMenu() {
                 w->ShowTerminal();
             } else if (w && kind == WindowKind::kSpectrum) {
                 w->ShowSpectrum();
+            } else if (w && kind == WindowKind::kCalibration) {
+                w->ShowCalibrationWindow();
             } else if (w) {
                 w->showNormal();
                 w->raise();
@@ -404,6 +409,7 @@ void DataWindow::EnableCalibrationMenu(int, bool enabled) {
 
 void DataWindow::RefreshWindow(int) {
     if (record().identified) FollowInstrumentType(record().instrumentType);
+    if (calibrationWindow_) calibrationWindow_->Refresh();
     UpdateControls();
     UpdateTitles();
 }
@@ -547,14 +553,22 @@ void DataWindow::LoadCalibrationFile() {
 }
 
 void DataWindow::SaveCalibrationFile() {
-    CalibrationDataClass& cal = record().Calibration();
-    const std::string path = app_.prompter().AskSavePath(
-        "Save As", WithoutExtension(cal.SavedFile()) + ".cal", "Calibration File (*.cal)|*.cal");
-    if (path.empty()) return;
-    if (!cal.SaveAsFile(path))
-        app_.prompter().ShowMessage("The calibration could not be written to " + path + ".");
-    else
-        app_.program().settings.CalFile = path;
+    SaveCalibrationAs(record().Calibration(), app_.program().settings, app_.prompter());
+    if (calibrationWindow_) calibrationWindow_->Refresh();
+}
+
+CalibrationWindow* DataWindow::ShowCalibrationWindow() {
+    if (!calibrationWindow_) {
+        calibrationWindow_ = new CalibrationWindow(connection_, slot_, this);
+        connect(calibrationWindow_, &CalibrationWindow::Hidden, this,
+                [this] { app_.RebuildAllWindowMenus(); });
+    }
+    calibrationWindow_->Refresh();
+    calibrationWindow_->show();
+    calibrationWindow_->raise();
+    calibrationWindow_->activateWindow();
+    app_.RebuildAllWindowMenus();
+    return calibrationWindow_;
 }
 
 void DataWindow::UpdateTerminal(int) {
@@ -838,8 +852,7 @@ bool DataWindow::LoadCalibration(const std::string& file) {
     const std::string why =
         LoadUsableCalibration(file, s.Sigma, app_.tables(), app_.prompter(), *calibration);
     if (!why.empty()) {
-        app_.prompter().ShowMessage("The calibration file " + file + " cannot be used: " + why +
-                                    ".");
+        app_.prompter().ShowMessage(UnusableCalibrationText(file, why));
         return false;
     }
     record().calibration = calibration;

@@ -35,6 +35,7 @@ class SpectrumWindow;
 
 namespace tidewell::ui {
 
+class CalibrationWindow;
 class DesktopApp;
 class FileHeaderForm;
 class InstrumentMessageWindow;
@@ -108,6 +109,8 @@ class DataWindow : public QMainWindow,
     void FollowPointer(double x);
     // The visibility view of a-Lumo data, with the Kavra settings.
     void GraphVisibility();
+    // The calibration window of the window's calibration, made when first shown.
+    CalibrationWindow* ShowCalibrationWindow();
     // ConnectionObserver
     void ShowWindowStatus(int slot, const std::string& text) override;
     void EnableCalibrationMenu(int slot, bool enabled) override;
@@ -218,6 +221,7 @@ class DataWindow : public QMainWindow,
     TerminalWindow* terminal_ = nullptr;
     SpectrumWindow* spectrum_ = nullptr;
     std::optional<size_t> pointerPoint_;  // the point under the mouse
+    CalibrationWindow* calibrationWindow_ = nullptr;
 };
 
 }  // namespace tidewell::ui

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "calibration/CalibrationData.h"
+#include "calibration/CalibrationFields.h"
 #include "stream/Models.h"
 #include "support/TestSupport.h"
 
@@ -526,6 +527,47 @@ TEST(CalibrationWhole, ChangedDescription) {
         CalibrationDataClass cal;
         cal.Changed = c.changed;
         EXPECT_EQ(cal.ChangedDescription(), c.words) << c.changed;
+    }
+}
+
+// An edited field is stored only when the text is a value of it, and marks its group only when
+// the value changed.
+TEST(CalibrationFieldEdits, StoreValuesOfTheFieldAndMarkTheirGroup) {
+    struct Case {
+        int type;
+        const char* section;
+        const char* name;
+        const char* text;
+        bool stored;
+        const char* shown;  // the field's text afterwards
+        int32_t changed;
+    } cases[] = {
+        {kVantor2, "Channel 2", "Gain 3", "12.3456789", true, "12.345679", kChangedGain},
+        {kVantor6, "Channel 7", "Mu", "0.5", true, ".5", kChangedFluorescenceMu},
+        {kVantor6, "Channel 1", "Gain 1", "1", true, "1", 0},
+        {kVantor6, "Channel 1", "Offset 2", "40000", false, "0", 0},
+        {kVantor6, "Channel 1", "Lambda", "4.5", false, "0", 0},
+        {kVantor6, "Channel 1", "Mu", "abc", false, "0", 0},
+        {kVantor6, "Channel 1", "MuGain", "2", false, "1", 0},
+        {kVantor6, "General", "CalTime", "01/1/10 00:00:00", true, "01/01/10 00:00:00",
+         kChangedIdentification},
+        {kVantor6, "General", "CalTime", "soon", false, "", 0},
+        {kALumo, "Attenuation", "TrAir", "123456", true, "123456", kChangedAttenuation},
+        {kTrevan2, "Depth", "TP0", "7", true, "7", kChangedDepth},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + " " + c.name + " " + c.text);
+        CalibrationDataClass cal;
+        cal.DeviceType = c.type;
+        const auto fields = CalibrationFields(c.type);
+        const auto f = std::find_if(fields.begin(), fields.end(), [&](const CalField& x) {
+            return x.section == c.section && x.name == c.name;
+        });
+        ASSERT_NE(f, fields.end());
+        ScriptedPrompter p;
+        EXPECT_EQ(EditCalField(cal, *f, c.text, p), c.stored);
+        EXPECT_EQ(f->text(cal), c.shown);
+        EXPECT_EQ(cal.Changed, c.changed);
     }
 }
 
