@@ -135,7 +135,7 @@ TEST(Record, EveryModelRecordsWhatTheInstrumentSent) {
         const std::string& dir = dirs[static_cast<size_t>(model)];
         const TidewellRun& run = *runs[static_cast<size_t>(model)];
         ASSERT_EQ(status[static_cast<size_t>(model)], 0) << run.err;
-        // the samples counted are the rows written, none seen while connecting
+        // the closing line counts the rows written
         EXPECT_GT(SamplesRecorded(run.out), 20) << run.out;
         EXPECT_EQ(SamplesRecorded(run.out), DatRowCount(ReadFileBytes(dir + "/rec.dat")));
         EXPECT_EQ(run.out.rfind("Recorded " + dir + "/rec.raw and " + dir + "/rec.dat: lines ", 0),
@@ -245,6 +245,7 @@ TEST(Record, AnUnpluggedInstrumentEndsTheRecordingWithEverythingReadSaved) {
     EXPECT_GT(CountSampleLines(data), 10);
     EXPECT_NE(ReadFileBytes(tx).find(data), std::string::npos);
     EXPECT_EQ(DatRowCount(ReadFileBytes(base + ".dat")), CountSampleLines(data));
+    EXPECT_EQ(SamplesRecorded(run.out), CountSampleLines(data)) << run.out;
 }
 
 TEST(Record, WithReconnectARepluggedInstrumentGoesOnIntoTheSameFiles) {
