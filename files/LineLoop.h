@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "files/LineReader.h"
+#include "stream/LineCounts.h"
 
 namespace tidewell {
 
@@ -24,16 +25,15 @@ struct ConversionControl {
     const std::atomic<int>* cancel = nullptr;
 };
 
-// What became of the work, beyond its error number.
-struct ConversionReport {
-    int64_t lines = 0;       // lines read
-    int64_t rows = 0;        // lines that gave a row (or a point)
+// What became of the work, beyond its error number: the lines read, those that gave a row (or
+// a point) as samples, and the losses.
+struct ConversionReport : LineCounts {
     bool cancelled = false;  // the cancel flag ended it (a conversion then puts nothing in place)
 };
 
 // What the handler made of a line.
 enum class LineStep {
-    kSkipped,  // not a row: a message, a header line, a bad checksum
+    kSkipped,  // not a row: a message, a header line, a bad checksum (counted by its kind)
     kUsed,     // counted as a row
     kStop,     // the work ends here, without a row for this line
 };
@@ -65,8 +65,12 @@ void ForEachLine(LineReader& reader, const ConversionControl& control, Conversio
         ++report.lines;
         const LineStep step = handle(line);
         if (step == LineStep::kStop) break;
-        if (step == LineStep::kUsed) ++report.rows;
+        if (step == LineStep::kUsed)
+            ++report.samples;
+        else if (line.size() < LineReader::kMaxLineBytes)  // a cut line counts as over-long
+            report.CountNonSample(line);
     }
+    report.overLong = reader.CutLines();
     // A cancel that came while the last read waited (a signal, say) still cancels.
     if (CancelRequested(control.cancel)) report.cancelled = true;
     if (control.progress) control.progress(reader.Position(), range);

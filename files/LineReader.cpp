@@ -23,6 +23,7 @@ bool LineReader::Open(const std::string& path) {
     errorNumber_ = 0;
     errorText_.clear();
     readFailed_ = false;
+    cutLines_ = 0;
     errno = 0;
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) {
@@ -119,6 +120,7 @@ bool LineReader::Next(std::string_view& line) {
                 line = std::string_view(data + begin_, kMaxLineBytes);
                 begin_ += kMaxLineBytes;
                 skipping_ = true;
+                ++cutLines_;
                 return true;
             }
             if (atEnd_) {

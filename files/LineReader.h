@@ -17,11 +17,13 @@
 #include <string>
 #include <string_view>
 
+#include "stream/LineCounts.h"
+
 namespace tidewell {
 
 class LineReader {
   public:
-    static constexpr size_t kMaxLineBytes = 1 << 20;
+    static constexpr size_t kMaxLineBytes = kLongestLineBytes;
 
     LineReader() = default;
     ~LineReader() { Close(); }
@@ -44,6 +46,8 @@ class LineReader {
 
     int ErrorNumber() const { return errorNumber_; }
     const std::string& ErrorText() const { return errorText_; }
+    // Lines cut for their length since Open.
+    int64_t CutLines() const { return cutLines_; }
     // A read failed before the end of the file.
     bool ReadFailed() const { return readFailed_; }
 
@@ -70,6 +74,7 @@ class LineReader {
     bool readFailed_ = false;
     size_t nextCr_ = kUnknown;  // where Find last found a CR (end_: none before end_)
     size_t nextLf_ = kUnknown;
+    int64_t cutLines_ = 0;
     int errorNumber_ = 0;
     std::string errorText_;
 };

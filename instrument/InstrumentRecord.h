@@ -16,6 +16,7 @@
 #include "files/Recording.h"
 #include "instrument/SerialPortIo.h"
 #include "stream/BlockReceiver.h"
+#include "stream/LineCounts.h"
 #include "stream/LineCutter.h"
 #include "stream/LinkState.h"
 #include "stream/Models.h"
@@ -131,6 +132,9 @@ struct InstrumentRecord {
     SampleRecord lastSample;     // the last decoded sample
     HeaderRecord header;         // from the last H packet
     bool tickRunning = false;    // a tick of this slot is under way (no tick inside a tick)
+    // The lines routed and their losses; its samples are the rows written to the calibrated
+    // recording file (live or from a cast).
+    LineCounts lineCounts;
 
     // --- Block transfer.
     bool blockTransfer = false;

@@ -98,6 +98,7 @@ void ReadPortInput(ProgramState& program, int slot) {
 bool RouteLine(ProgramState& program, int slot, const std::string& line) {
     InstrumentRecord& r = program.Slot(slot);
     r.terminalQueue.Add(line);
+    ++r.lineCounts.lines;
     const LineKind kind = ClassifyLine(line);
     switch (kind) {
         case kDPacket:
@@ -127,6 +128,10 @@ bool RouteLine(ProgramState& program, int slot, const std::string& line) {
             r.lastLineTime = program.Now();
             break;
         default:
+            if (line.size() > kLongestLineBytes)
+                ++r.lineCounts.overLong;
+            else
+                r.lineCounts.CountNonSample(line);
             return false;
     }
     r.unroutedText.clear();
@@ -188,6 +193,7 @@ void ProcessQueuedSamples(ProgramState& program, int slot) {
             const std::string line = r.dataQueue.GetNext();
             if (DecodeAndConvert(line, context, r.converted, r.instrumentType, r.lastSample)) {
                 WriteDatRow(r.recording.files.datFile, r.converted, r.instrumentType, includeBeta);
+                ++r.lineCounts.samples;
             }
         }
         return;
@@ -206,6 +212,7 @@ void ProcessQueuedSamples(ProgramState& program, int slot) {
         ConvertSample(record, context, r.converted);
         if (r.converted.time == 0) r.converted.time = program.Now();
         WriteDatRow(r.recording.files.datFile, r.converted, r.instrumentType, includeBeta);
+        if (files.datFile.IsOpen()) ++r.lineCounts.samples;
         for (const SampleSink& sink : r.sampleSinks) sink(slot, r.converted, record);
         ++r.sampleCount;
     }

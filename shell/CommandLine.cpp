@@ -23,6 +23,11 @@ CommandLineFiles SplitCommandLine(std::string_view commandLine) {
             std::string(TrimBlanks(commandLine.substr(semicolon + 1)))};
 }
 
+bool IsConversionCommandLine(std::string_view commandLine) {
+    return commandLine.find(';') != std::string_view::npos ||
+           FileExists(SplitCommandLine(commandLine).rawPath);
+}
+
 std::string CommandLineOutputName(const std::string& rawPath) {
     return WithoutExtension(FileNamePart(rawPath)) + ".dat";
 }

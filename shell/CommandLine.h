@@ -20,6 +20,10 @@ struct CommandLineFiles {
 // raw file.
 CommandLineFiles SplitCommandLine(std::string_view commandLine);
 
+// The program's own command line, for its silent conversion: one that holds ";" or names an
+// existing file. Anything else is a mistyped subcommand and is told so.
+bool IsConversionCommandLine(std::string_view commandLine);
+
 // The calibrated file's name: the raw file's name without its folder and its extension, then
 // ".dat" (a relative name, so that it lands in the current folder).
 std::string CommandLineOutputName(const std::string& rawPath);

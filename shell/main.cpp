@@ -25,20 +25,21 @@ int main(int argc, char* argv[]) {
             int one = 1;
             return tidewell::ui::RunDesktop(one, argv, launch);
         }
-        if (const Subcommand* sub = FindSubcommand(argv[1])) {
+        if (const Subcommand* sub = FindSubcommand(word)) {
             QCoreApplication app(argc, argv);
             CliContext ctx{std::vector<std::string>(argv + 2, argv + argc), std::cin, std::cout,
                            std::cerr, isatty(STDERR_FILENO) != 0};
             return sub->run(ctx);
         }
-        if (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+        if (word == "--help" || word == "-h") {
             PrintUsage(std::cout);
             return 0;
         }
         // The program's own command line, "RAWFILE;CALFILE": convert and end, no window.
-        QCoreApplication app(argc, argv);
         std::string commandLine = argv[1];
         for (int i = 2; i < argc; ++i) commandLine += std::string(" ") + argv[i];
+        if (!tidewell::IsConversionCommandLine(commandLine)) return UnknownCommand(word, std::cerr);
+        QCoreApplication app(argc, argv);
         tidewell::QtSettingsStore store;
         return tidewell::RunCommandLineConversion(commandLine, store, std::cerr);
     }

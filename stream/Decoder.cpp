@@ -1,5 +1,7 @@
 #include "stream/Decoder.h"
 
+#include <iterator>
+
 #include "stream/Models.h"
 #include "stream/NumberText.h"
 #include "stream/TextHelpers.h"
@@ -50,6 +52,24 @@ LineKind KindOfPacketLetter(char letter) {
     }
 }
 
+constexpr const char* kKindNames[] = {
+    "other",
+    "D packet",
+    "T packet",
+    "H packet",
+    "V packet",
+    "A packet",
+    "C packet",
+    "I packet",
+    "single-channel decimal",
+    "single-channel decimal, long",
+    "single-channel decimal, prefixed",
+    "ratio decimal",
+    "ratio decimal, prefixed",
+    "two-channel decimal, long",
+    "two-channel decimal, short",
+};
+
 std::string_view AfterFirstComma(std::string_view line) {
     const size_t comma = line.find(',');
     return comma == std::string_view::npos ? std::string_view{} : line.substr(comma + 1);
@@ -96,6 +116,16 @@ int TypeByHighestReference(std::string_view line) {
 }
 
 }  // namespace
+
+const char* LineKindName(LineKind kind) {
+    const auto k = static_cast<size_t>(kind);
+    return k < std::size(kKindNames) ? kKindNames[k] : kKindNames[0];
+}
+
+bool IsDamagedPacket(std::string_view line) {
+    return line.size() >= 2 && line[0] == '*' && KindOfPacketLetter(line[1]) != kOtherLine &&
+           !ChecksumOk(line);
+}
 
 LineKind ClassifyLine(std::string_view line) {
     if (!line.empty() && line[0] == '*' && ChecksumOk(line))

@@ -13,6 +13,10 @@ namespace tidewell {
 // The kind of a line: a star packet by its letter when its checksum is good, otherwise a
 // decimal line by its number of commas.
 LineKind ClassifyLine(std::string_view line);
+// A short name of each kind ("D packet", "ratio decimal", ...) for people reading output.
+const char* LineKindName(LineKind kind);
+// A star packet of a known letter whose checksum fails: a packet damaged on its way.
+bool IsDamagedPacket(std::string_view line);
 
 // Sets record.instrumentType to `instrumentType` and decodes the line into the record by its
 // kind, writing only the fields the line carries. True when the record now holds a sample.

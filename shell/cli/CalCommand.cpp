@@ -23,6 +23,12 @@ namespace tidewell::cli {
 namespace {
 
 constexpr const char* kUsage = "Usage: tidewell cal show FILE\n       tidewell cal save IN OUT\n";
+constexpr const char* kHelp =
+    "\n"
+    "show prints the calibration in FILE (.cal or the older .ini) as one JSON object, with the\n"
+    "values derived from it. save reads IN and writes it to OUT in the current .cal layout\n"
+    "(under a temporary name, renamed when complete). Exit status 0 on success, 1 when a file\n"
+    "could not be read or written, 2 for a usage error.\n";
 
 // Messages of the core go to stderr; there is no one to answer questions.
 class StderrPrompter : public SilentPrompter {
@@ -225,6 +231,16 @@ int Save(CliContext& ctx) {
 
 int RunCal(CliContext& ctx) {
     const auto& a = ctx.args;
+    if (WantsHelp(a)) {
+        ctx.out << kUsage << kHelp;
+        return 0;
+    }
+    for (const std::string& word : a) {
+        if (word.size() > 1 && word[0] == '-') {
+            ctx.err << "cal: unknown option \"" << word << "\"\n" << kUsage;
+            return 2;
+        }
+    }
     if (a.size() == 2 && a[0] == "show") return Show(ctx);
     if (a.size() == 3 && a[0] == "save") return Save(ctx);
     ctx.err << kUsage;

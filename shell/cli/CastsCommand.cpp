@@ -123,7 +123,7 @@ std::string DirectoryJson(const CastDirectory& d) {
         const CastEntry& e = d.entries()[static_cast<size_t>(i)];
         return JsonObject()
             .Int("number", e.Number())
-            .Int("size", e.Size())
+            .Int("samples", e.Size())
             .Str("line", e.text)
             .Text();
     };
@@ -286,11 +286,9 @@ int RunCastsAction(CliContext& ctx, const CastsOptions& o) {
 }  // namespace
 
 int RunCasts(CliContext& ctx) {
-    for (const std::string& a : ctx.args) {
-        if (a == "--help" || a == "-h") {
-            ctx.out << Help();
-            return 0;
-        }
+    if (WantsHelp(ctx.args)) {
+        ctx.out << Help();
+        return 0;
     }
     CastsOptions options;
     std::string error;

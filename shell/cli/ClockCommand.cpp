@@ -58,12 +58,6 @@ std::string WithConnectHelp(const char* help) {
     return text;
 }
 
-bool WantsHelp(const CliContext& ctx) {
-    for (const std::string& a : ctx.args)
-        if (a == "--help" || a == "-h") return true;
-    return false;
-}
-
 std::string ClockJson(ProgramState& program, const InstrumentRecord& r) {
     const double now = program.Now();
     return JsonObject()
@@ -101,7 +95,7 @@ bool ReadClockSetting(const std::string& text, CalendarTime& t) {
 }  // namespace
 
 int RunClock(CliContext& ctx) {
-    if (WantsHelp(ctx)) {
+    if (WantsHelp(ctx.args)) {
         ctx.out << WithConnectHelp(kClockHelp);
         return 0;
     }
@@ -160,7 +154,7 @@ int RunClock(CliContext& ctx) {
 }
 
 int RunSleep(CliContext& ctx) {
-    if (WantsHelp(ctx)) {
+    if (WantsHelp(ctx.args)) {
         ctx.out << WithConnectHelp(kSleepHelp);
         return 0;
     }
@@ -214,7 +208,7 @@ class TerminalResetView : public ResetView {
 }  // namespace
 
 int RunReset(CliContext& ctx) {
-    if (WantsHelp(ctx)) {
+    if (WantsHelp(ctx.args)) {
         ctx.out << kResetHelp;
         return 0;
     }

@@ -168,6 +168,22 @@ class TerminalProgress : public ConvertFilesObserver {
     bool shown_ = false;
 };
 
+// Collects what became of each file's lines for the summary, and passes the progress on.
+class FileCounts : public ConvertFilesObserver {
+  public:
+    explicit FileCounts(ConvertFilesObserver* progress) : progress_(progress) {}
+    void Progress(const ConvertFilesProgress& p) override {
+        if (progress_ != nullptr) progress_->Progress(p);
+    }
+    void FileDone(size_t index, int error, const ConversionReport& report) override {
+        if (error == 0 && !report.cancelled) done.push_back({index, report});
+    }
+    std::vector<std::pair<size_t, LineCounts>> done;  // the files converted, in list order
+
+  private:
+    ConvertFilesObserver* progress_;
+};
+
 // The conversion's messages, each on a line of its own below the progress.
 class Messages : public StreamPrompter {
   public:
@@ -189,12 +205,9 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 int RunConvert(CliContext& ctx) {
-    for (const std::string& a : ctx.args) {
-        if (a == "--") break;
-        if (a == "--help" || a == "-h") {
-            ctx.out << kUsage << kHelp;
-            return 0;
-        }
+    if (WantsHelp(ctx.args)) {
+        ctx.out << kUsage << kHelp;
+        return 0;
     }
     ConvertOptions o;
     if (!ParseOptions(ctx.args, o, ctx.err)) {
@@ -271,12 +284,19 @@ int RunConvert(CliContext& ctx) {
     }
     if (refused) return 1;
 
-    const ConvertFilesResult result = ConvertFiles(
-        files, options, messages, ctx.errIsTerminal ? &progress : nullptr, &interrupt.Flag());
+    FileCounts counts(ctx.errIsTerminal ? &progress : nullptr);
+    const ConvertFilesResult result =
+        ConvertFiles(files, options, messages, &counts, &interrupt.Flag());
 
     progress.ClearLine();
     if (interrupt.Signalled())
         ctx.err << "convert: interrupted; the files not finished were not written\n";
+    for (const auto& [index, lines] : counts.done) {
+        const FileConversion& file = files[index];
+        ctx.out << file.output << ": " << LineCountsText(lines) << "\n";
+        if (lines.samples == 0)
+            ctx.err << "convert: warning: " << file.input << " gave no sample\n";
+    }
     ctx.out << "Converted " << result.converted << " of " << files.size() << " files\n";
     return result.failed == 0 && !result.cancelled ? 0 : 1;
 }

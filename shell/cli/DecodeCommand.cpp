@@ -18,6 +18,19 @@ namespace tidewell::cli {
 namespace {
 
 constexpr const char* kUsage = "Usage: tidewell decode [--type CODE|MODEL] [--guess] [FILE|-]\n";
+constexpr const char* kHelp =
+    "\n"
+    "Decodes each line of FILE (standard input without one, or with \"-\") as the program\n"
+    "decodes instrument lines, and prints one JSON object per line: its number, its kind as a\n"
+    "number and as a name (\"kindName\"), whether it is a sample, and the decoded record (and\n"
+    "the header record of an H packet). The record holds what the line carries: counts and\n"
+    "codes as sent, the instrument clock in seconds (\"time\") and hundredths\n"
+    "(\"subSecond\"), temperature in degrees Celsius and voltage in volts where the line's kind\n"
+    "scales them (V packets carry both unscaled).\n"
+    "\n"
+    "  --type CODE|MODEL  the instrument the lines come from (0-7, or vantor-6 ... trevan-2);\n"
+    "                     it decides how numeric lines of no known kind are read\n"
+    "  --guess            add the instrument type each line most likely came from\n";
 // Longer lines keep their first bytes: no instrument line comes near this, and a file of
 // binary garbage without line ends must not grow one line without limit.
 constexpr size_t kMaxLineBytes = 64 * 1024;
@@ -143,7 +156,10 @@ class LineDecoder {
         const bool sample = DecodeLine(line_, options_.instrumentType, record);
         const LineKind kind = ClassifyLine(line_);
         JsonObject o;
-        o.Int("line", lineNumber_).Int("kind", kind).Bool("sample", sample);
+        o.Int("line", lineNumber_)
+            .Int("kind", kind)
+            .Str("kindName", LineKindName(kind))
+            .Bool("sample", sample);
         if (options_.guess) o.Int("guess", GuessInstrumentType(line_));
         o.Raw("record", RecordJson(record));
         if (kind == kHPacket) {
@@ -168,6 +184,10 @@ class LineDecoder {
 }  // namespace
 
 int RunDecode(CliContext& ctx) {
+    if (WantsHelp(ctx.args)) {
+        ctx.out << kUsage << kHelp;
+        return 0;
+    }
     DecodeOptions options;
     if (!ParseOptions(ctx.args, options, ctx.err)) {
         ctx.err << kUsage;

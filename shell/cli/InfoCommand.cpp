@@ -17,6 +17,11 @@ namespace tidewell::cli {
 namespace {
 
 constexpr const char* kUsage = "Usage: tidewell info FILE...\n";
+constexpr const char* kHelp =
+    "\n"
+    "Prints, for each file, one JSON object: what its header says (model, serial number,\n"
+    "configuration, file type) and what its contents show (\"kind\"). Exit status 0 when every\n"
+    "file could be read, 1 when not, 2 for a usage error.\n";
 
 // The system's description of why the file cannot be read, or "" when it can.
 std::string UnreadableReason(const std::string& path) {
@@ -33,12 +38,28 @@ std::string UnreadableReason(const std::string& path) {
 }  // namespace
 
 int RunInfo(CliContext& ctx) {
-    if (ctx.args.empty()) {
+    if (WantsHelp(ctx.args)) {
+        ctx.out << kUsage << kHelp;
+        return 0;
+    }
+    std::vector<std::string> paths;
+    bool onlyFiles = false;
+    for (const std::string& a : ctx.args) {
+        if (!onlyFiles && a == "--") {
+            onlyFiles = true;
+        } else if (!onlyFiles && a.size() > 1 && a[0] == '-') {
+            ctx.err << "info: unknown option \"" << a << "\"\n" << kUsage;
+            return 2;
+        } else {
+            paths.push_back(a);
+        }
+    }
+    if (paths.empty()) {
         ctx.err << "info: no file given\n" << kUsage;
         return 2;
     }
     int status = 0;
-    for (const auto& path : ctx.args) {
+    for (const auto& path : paths) {
         if (const std::string reason = UnreadableReason(path); !reason.empty()) {
             ctx.err << OpenErrorText(path, reason) << '\n';
             status = 1;

@@ -69,7 +69,12 @@ constexpr const char* kHelp =
     "Messages are printed on stderr; the exit status is 0 when the recording was saved, 1 when\n"
     "the instrument could not be connected, the link was lost (without --reconnect) or the files\n"
     "not written, 2 for a usage error. A failed write or save ends the recording; a temporary\n"
-    "file that could not be saved is kept, and its path is printed.\n";
+    "file that could not be saved is kept, and its path is printed.\n"
+    "\n"
+    "The status line on stderr shows the link state, the samples written to BASE.dat, the lines\n"
+    "lost (packets with a bad checksum, lines of no known kind, lines over 1 MiB) and the last\n"
+    "calibrated values (bb or c, in 1/m). When the files are saved, one line on stdout says\n"
+    "which, with the lines read, the samples written and the lines lost.\n";
 
 struct RecordOptions {
     ConnectOptions connect;
@@ -168,16 +173,19 @@ CliPrompter::Answer RecordAnswers(bool sleepOnExit) {
     };
 }
 
-// The status: link state, samples received and the last calibrated values.
+// The status: link state, samples recorded, lines lost and the last calibrated values.
 std::string StatusLine(const InstrumentRecord& r) {
+    const LineCounts& n = r.lineCounts;
     std::string s = LinkStatusText(r.link.state, r.link.countdown).value_or("");
-    s += "  samples " + PlainInt(r.sampleCount);
+    s += "  " + PlainInt(n.samples) + " samples  lines lost: " + PlainInt(n.badChecksums) +
+         " bad checksum, " + PlainInt(n.unknownKind) + " unknown, " + PlainInt(n.overLong) +
+         " over-long";
     const int scattering = ScatteringChannelCount(r.instrumentType);
-    if (r.sampleCount > 0 && scattering > 0) {
-        s += "  bb";
+    if (n.samples > 0 && scattering > 0) {
+        s += "  bb (1/m)";
         for (int c = 0; c < scattering; ++c) s += " " + FormatSignificant(r.converted.bb[c], 4);
-    } else if (r.sampleCount > 0 && IsTrevan(r.instrumentType)) {
-        s += "  c";
+    } else if (n.samples > 0 && IsTrevan(r.instrumentType)) {
+        s += "  c (1/m)";
         for (int c = 0; c < AttenuationChannelCount(r.instrumentType); ++c)
             s += " " + FormatSignificant(r.converted.attenuation[c], 4);
     }
@@ -222,15 +230,20 @@ class Recorder {
         files.rawName = raw;
         files.datName = dat;
         files.unnamed = false;
+        r.lineCounts = {};  // what came while connecting is no part of the recording
         SendCommand(session_.program(), "START", kSlot);
 
         const int status = Record();
         Stop();
         const int saved = Save();
+        const LineCounts inFiles = r.lineCounts;  // what the saved files hold
         ShowStatus(true);
         DisconnectCommand(session_.connection(), kSlot);
         r.SyncRecordingWindow();
         CloseDataFiles(r.recording, true, session_.recording());
+        if (saved == 1)
+            ctx_.out << "Recorded " << raw << " and " << dat << ": " << LineCountsText(inFiles)
+                     << "\n";
         return saved == 1 && status == 0 ? 0 : 1;
     }
 
@@ -277,17 +290,22 @@ class Recorder {
                (session_.program().Now() - start) * kSecondsPerDay >= o_.duration;
     }
 
-    // While it lives the recording files are held aside, open: what passes on the line while
-    // connecting again (the identification, a calibration read anew) is no part of the
-    // recording.
+    // While it lives the recording files are held aside, open, and so are the line counts:
+    // what passes on the line while connecting again (the identification, a calibration read
+    // anew) is no part of the recording.
     struct FilesAside {
-        DataFileState& files;
+        InstrumentRecord& r;
         DataFileWriter raw, dat;
-        explicit FilesAside(DataFileState& f)
-            : files(f), raw(std::move(f.rawFile)), dat(std::move(f.datFile)) {}
+        LineCounts counts;
+        explicit FilesAside(InstrumentRecord& record)
+            : r(record),
+              raw(std::move(record.recording.files.rawFile)),
+              dat(std::move(record.recording.files.datFile)),
+              counts(record.lineCounts) {}
         ~FilesAside() {
-            files.rawFile = std::move(raw);
-            files.datFile = std::move(dat);
+            r.recording.files.rawFile = std::move(raw);
+            r.recording.files.datFile = std::move(dat);
+            r.lineCounts = counts;
         }
     };
 
@@ -320,7 +338,7 @@ class Recorder {
             if (InstrumentSession::StopRequested() || !PortExists(probe, again.port)) continue;
             bool connected = false;
             {
-                FilesAside aside(r.recording.files);
+                FilesAside aside(r);
                 connected = session_.Connect(again);
             }
             if (!connected) {
@@ -386,11 +404,9 @@ class Recorder {
 }  // namespace
 
 int RunRecord(CliContext& ctx) {
-    for (const std::string& a : ctx.args) {
-        if (a == "--help" || a == "-h") {
-            ctx.out << kHelp;
-            return 0;
-        }
+    if (WantsHelp(ctx.args)) {
+        ctx.out << kHelp;
+        return 0;
     }
     RecordOptions options;
     std::string error;

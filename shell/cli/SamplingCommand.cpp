@@ -327,17 +327,17 @@ std::string SamplingJson(InstrumentRecord& r) {
     const unsigned families = FamiliesOf(r);
     JsonObject o;
     o.Str("model", r.modelName).Str("serial", r.serialNumber);
-    o.Num("period", p.period).Num("rate", p.period > 0 ? 1 / p.period : 0.0f);
-    o.Int("startDelay", p.startDelay);
+    o.Num("periodSeconds", p.period).Num("samplesPerSecond", p.period > 0 ? 1 / p.period : 0.0f);
+    o.Int("startDelaySeconds", p.startDelay);
     if (families & kVantor) o.Bool("sleepWhenMemoryFull", p.sleepWhenMemoryFull);
     if (families & (kVantor | kTrevan)) o.Bool("startOnPowerUp", p.startOnPowerUp);
-    o.Bool("burstMode", p.burstMode).Int("burstWarmup", p.burstWarmup);
-    o.Int("burstLength", p.burstLength).Num("burstInterval", p.burstInterval);
-    if (families & kVantor) o.Num("totalDuration", p.totalDuration);
+    o.Bool("burstMode", p.burstMode).Int("burstWarmupSeconds", p.burstWarmup);
+    o.Int("burstLengthSeconds", p.burstLength).Num("burstIntervalMinutes", p.burstInterval);
+    if (families & kVantor) o.Num("totalDurationHours", p.totalDuration);
     if (families & kSingle) o.Str("dataFormat", p.hexadecimalFormat ? "hex" : "decimal");
     if (families & kShutter) {
         o.Bool("shutterEnabled", p.shutterEnabled).Bool("shutterAutomatic", p.shutterAutomatic);
-        o.Num("shutterOperateTime", p.shutterOperateTime);
+        o.Num("shutterOperateSeconds", p.shutterOperateTime);
         o.Str("shutterDirection", p.shutterCounterClockwise ? "ccw" : "cw");
     }
     const std::vector<int> channels = FluorescenceChannels(r.Calibration(), r.instrumentType);
@@ -346,7 +346,7 @@ std::string SamplingJson(InstrumentRecord& r) {
             const int mode = p.fluorescenceMode[i];
             return JsonObject()
                 .Int("channel", channels[static_cast<size_t>(i)])
-                .Int("wavelength", r.Calibration().lambda(channels[static_cast<size_t>(i)] - 1))
+                .Int("wavelengthNm", r.Calibration().lambda(channels[static_cast<size_t>(i)] - 1))
                 .Str("mode", mode >= 0 && mode < 3 ? kModeNames[mode] : "")
                 .Text();
         };
@@ -392,11 +392,9 @@ int RunSamplingAction(CliContext& ctx, const SamplingOptions& o) {
 }  // namespace
 
 int RunSampling(CliContext& ctx) {
-    for (const std::string& a : ctx.args) {
-        if (a == "--help" || a == "-h") {
-            ctx.out << Help();
-            return 0;
-        }
+    if (WantsHelp(ctx.args)) {
+        ctx.out << Help();
+        return 0;
     }
     SamplingOptions options;
     std::string error;

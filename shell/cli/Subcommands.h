@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "stream/LineCounts.h"
+
 namespace tidewell::cli {
 
 struct CliContext {
@@ -31,6 +33,17 @@ const std::vector<Subcommand>& AllSubcommands();
 
 // Usage text of every subcommand, for `tidewell help`.
 void PrintUsage(std::ostream& out);
+
+// "--help" or "-h" among the words before a "--": the subcommand prints its help on the output
+// and ends with 0.
+bool WantsHelp(const std::vector<std::string>& args);
+
+// "lines 1024, samples 1000, lost 22 (bad checksums 2, no known kind 20, over-long 0)".
+std::string LineCountsText(const LineCounts& counts);
+
+// The first word is neither a subcommand nor a file to convert: says so on `err`, with the list
+// of subcommands; the exit status.
+int UnknownCommand(const std::string& word, std::ostream& err);
 
 // The subcommands themselves.
 int RunCal(CliContext& ctx);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "ProgramRun.h"
 #include "settings/AppSettings.h"
+#include "shell/cli/Subcommands.h"
 #include "support/TestSupport.h"
 
 namespace tidewell {
@@ -114,6 +116,51 @@ TEST(CommandLine, MissingFilesAndBadCalibrationsWriteNothing) {
         EXPECT_EQ(run.err, c.err) << c.line;
         EXPECT_TRUE(std::filesystem::is_empty(work.path())) << c.line;
     }
+}
+
+// Every subcommand answers --help with its usage on stdout, and an option it does not know with
+// exit status 2, the option named and the usage on stderr, before touching any file or port.
+TEST(CommandLine, HelpAndUnknownOptionsOfEverySubcommand) {
+    const std::map<std::string, std::vector<std::string>> before = {
+        {"cal", {"show"}},
+        {"casts", {"list", "--port", "/dev/null"}},
+        {"clock", {"get", "--port", "/dev/null"}},
+        {"convert", {"--decimal"}},
+        {"decode", {}},
+        {"help", {}},
+        {"info", {}},
+        {"record", {"--port", "/dev/null", "--out", "x"}},
+        {"reset", {"--port", "/dev/null"}},
+        {"sampling", {"get", "--port", "/dev/null"}},
+        {"sleep", {"--port", "/dev/null"}},
+    };
+    for (const cli::Subcommand& sub : cli::AllSubcommands()) {
+        if (sub.run == nullptr) continue;  // the desktop program's own
+        ASSERT_TRUE(before.count(sub.name)) << sub.name;
+        const auto help = test::RunSubcommand(sub.run, {"--help"});
+        EXPECT_EQ(help.status, 0) << sub.name;
+        EXPECT_EQ(help.out.rfind("Usage: tidewell ", 0), 0u) << sub.name;
+        EXPECT_EQ(help.err, "") << sub.name;
+
+        std::vector<std::string> args = before.at(sub.name);
+        args.push_back("--no-such-option");
+        const auto wrong = test::RunSubcommand(sub.run, args);
+        EXPECT_EQ(wrong.status, 2) << sub.name;
+        EXPECT_EQ(wrong.out, "") << sub.name;
+        EXPECT_NE(wrong.err.find("--no-such-option"), std::string::npos) << wrong.err;
+        EXPECT_NE(wrong.err.find("Usage: tidewell "), std::string::npos) << wrong.err;
+    }
+    EXPECT_EQ(test::RunSubcommand(cli::FindSubcommand("help")->run, {"convert"}).out,
+              test::RunSubcommand(cli::RunConvert, {"--help"}).out);
+
+    // A first word that is no subcommand, holds no ";" and names no file is a mistake.
+    TempDir work, config;
+    const auto run = RunTidewell({"convrt", "x.raw"}, work.path(), config.path());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("tidewell: unknown command \"convrt\"\n", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("  tidewell convert "), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::is_empty(work.path()));
 }
 
 }  // namespace

@@ -23,6 +23,12 @@ using test::RunTidewell;
 using test::TempDir;
 using test::WithoutRunDetails;
 
+// The summary's last line, after the lines of each file.
+std::string LastLine(const std::string& out) {
+    const size_t end = out.rfind('\n', out.size() < 2 ? 0 : out.size() - 2);
+    return end == std::string::npos ? out : out.substr(end + 1);
+}
+
 // A work folder with the batch test files and a configuration folder with matching settings.
 struct Workspace {
     TempDir work;
@@ -43,7 +49,9 @@ TEST(ConvertCommand, WritesWhatTheBatchConversionWrites) {
     Workspace w;
     const auto run = w.Run({"--cal", "vantor6.cal", "vantor6.raw"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "Converted 1 of 1 files\n");
+    EXPECT_EQ(run.out,
+              "vantor6.dat: lines 30, samples 4, lost 4 (bad checksums 1, no known kind 3, "
+              "over-long 0)\nConverted 1 of 1 files\n");
     EXPECT_EQ(run.err, "");
     const std::string dat = ReadFileBytes(w.work.File("vantor6.dat"));
     EXPECT_EQ(WithoutRunDetails(dat),
@@ -55,7 +63,15 @@ TEST(ConvertCommand, WritesWhatTheBatchConversionWrites) {
     const auto dec = w.Run(
         {"--decimal", "--housekeeping", "--out", "dec", "vantor6.raw", "alumo.raw", "trevan2.raw"});
     EXPECT_EQ(dec.status, 0);
-    EXPECT_EQ(dec.out, "Converted 3 of 3 files\n");
+    EXPECT_EQ(dec.out,
+              "dec/vantor6.dec: lines 30, samples 4, lost 4 (bad checksums 1, no known kind 3, "
+              "over-long 0)\n"
+              "dec/alumo.dec: lines 18, samples 5, lost 2 (bad checksums 1, no known kind 1, "
+              "over-long 0)\n"
+              "dec/trevan2.dec: lines 13, samples 0, lost 1 (bad checksums 0, no known kind 1, "
+              "over-long 0)\n"
+              "Converted 3 of 3 files\n");
+    EXPECT_EQ(dec.err, "convert: warning: trevan2.raw gave no sample\n");
     EXPECT_EQ(ReadFileBytes(w.work.File("dec/vantor6.dec")),
               ReadFileBytes(DataPath("batch/vantor6-housekeeping.dec")));
     EXPECT_EQ(ReadFileBytes(w.work.File("dec/alumo.dec")),
@@ -81,7 +97,7 @@ TEST(ConvertCommand, OneJobAndTwoJobsWriteTheSameBytes) {
         args.insert(args.end(), inputs.begin(), inputs.end());
         const auto run = w.Run(args);
         EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, "Converted 8 of 8 files\n");
+        EXPECT_EQ(LastLine(run.out), "Converted 8 of 8 files\n");
         for (int i = 0; i < 8; ++i)
             written[jobs - 1] += WithoutRunDetails(
                 ReadFileBytes(w.work.File(out + "/cast" + std::to_string(i) + ".dat")));
@@ -96,7 +112,7 @@ TEST(ConvertCommand, ABadFileIsReportedAndTheRestConverted) {
         const auto run = w.Run({"--jobs", jobs, "--cal", "alumo.cal", "--force", "--overwrite",
                                 "clumo.raw", "missing.raw", "alumo.raw", "gone.raw"});
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.out, "Converted 2 of 4 files\n");
+        EXPECT_EQ(LastLine(run.out), "Converted 2 of 4 files\n");
         EXPECT_EQ(run.err,
                   "Error opening missing.raw: No such file or directory.\n"
                   "Error opening gone.raw: No such file or directory.\n");
@@ -171,7 +187,7 @@ TEST(ConvertCommand, OverwriteAndForceLiftTheirRefusals) {
 
     const auto forced = w.Run({"--cal", "vantor6.cal", "--force", "trevan2.raw"});
     EXPECT_EQ(forced.status, 0);
-    EXPECT_EQ(forced.out, "Converted 1 of 1 files\n");
+    EXPECT_EQ(LastLine(forced.out), "Converted 1 of 1 files\n");
     EXPECT_TRUE(std::filesystem::exists(w.work.File("trevan2.dat")));
 }
 
@@ -211,7 +227,7 @@ TEST(ConvertCommand, ASignalLeavesNoPartialOutput) {
     if (!waitFor(exited)) kill(pid, SIGKILL);  // a hung conversion fails the test, not the run
     const auto run = test::FinishTidewell(pid, io.File("out"), io.File("err"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "Converted 0 of 1 files\n");
+    EXPECT_EQ(LastLine(run.out), "Converted 0 of 1 files\n");
     EXPECT_EQ(run.err, "convert: interrupted; the files not finished were not written\n");
     EXPECT_EQ(ReadFileBytes(w.work.File("pipe.dat")), "older");
     EXPECT_FALSE(std::filesystem::exists(w.work.File("pipe.dat.tmp")));
@@ -225,7 +241,7 @@ TEST(ConvertCommand, ProgressOnlyOnATerminal) {
         const auto run = test::RunSubcommand(
             cli::RunConvert, {"--decimal", "--overwrite", dir.File("c.raw")}, "", terminal);
         EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, "Converted 1 of 1 files\n");
+        EXPECT_EQ(LastLine(run.out), "Converted 1 of 1 files\n");
         if (terminal) {
             const std::string start = "\rConverting: 0 of 1 files done, 0%\r";
             EXPECT_EQ(run.err.substr(0, start.size()), start);

@@ -6,6 +6,7 @@
 
 #include "ProgramRun.h"
 #include "shell/cli/Subcommands.h"
+#include "stream/Decoder.h"
 #include "support/TestSupport.h"
 
 namespace tidewell::cli {
@@ -27,7 +28,8 @@ std::vector<std::string> Lines(const std::string& text) {
 // The start of an output line up to its record's instrument type.
 std::string Head(int line, int kind, bool sample, int type) {
     return "{\"line\": " + std::to_string(line) + ", \"kind\": " + std::to_string(kind) +
-           ", \"sample\": " + (sample ? "true" : "false") +
+           ", \"kindName\": \"" + LineKindName(static_cast<LineKind>(kind)) +
+           "\", \"sample\": " + (sample ? "true" : "false") +
            ", \"record\": {\"instrumentType\": " + std::to_string(type) + ",";
 }
 
@@ -50,7 +52,8 @@ TEST(DecodeCommand, GoldenOutput) {
 TEST(DecodeCommand, ExactLineForAHandWorkedPacket) {
     const ProgramRun r = Decode({"--guess", "-"}, std::string(kHandD) + "\n");
     EXPECT_EQ(r.out,
-              "{\"line\": 1, \"kind\": 1, \"sample\": true, \"guess\": 0, \"record\": "
+              "{\"line\": 1, \"kind\": 1, \"kindName\": \"D packet\", \"sample\": true, \"guess\": "
+              "0, \"record\": "
               "{\"instrumentType\": 7, \"time\": 5678, \"subSecond\": 0, \"dayFraction\": 0, "
               "\"centiseconds\": 0, \"tailCode\": 60, \"depthCounts\": -1, \"temperature\": 20, "
               "\"voltage\": 0, \"voltage2\": 0, \"auxByte\": 0, "

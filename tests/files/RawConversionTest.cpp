@@ -289,7 +289,7 @@ TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
                                                                {900 * line, size + 128},
                                                                {size, size + 128}}));
     EXPECT_EQ(report.lines, 1000);
-    EXPECT_EQ(report.rows, 1000);
+    EXPECT_EQ(report.samples, 1000);
     EXPECT_FALSE(report.cancelled);
 
     // The Cancel button (here: the progress call at line 300) stops after the next line; the
@@ -309,9 +309,32 @@ TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
               0);
     EXPECT_TRUE(report.cancelled);
     EXPECT_EQ(report.lines, 301);
-    EXPECT_EQ(report.rows, 301);
+    EXPECT_EQ(report.samples, 301);
     EXPECT_FALSE(std::filesystem::exists(part));
     EXPECT_EQ(ReadFileBytes(dir.File("c.dat")), "older");
+}
+
+// Every line is counted, and each one lost by why: the file's header block and packets of known
+// kinds are no loss.
+TEST(RawConversion, CountsLinesSamplesAndLosses) {
+    TempDir dir;
+    const std::string good = "*D0000A8C003E807D00BB80FA01388177002BC03201111111100C89600FF";
+    const std::string damaged = good.substr(0, 58) + "00";
+    WriteFileBytes(dir.File("l.raw"), "[Header]\r\nFileType=raw\r\n[EndHeader]\r\n" + good + "\r" +
+                                          damaged + "\rVantor-6 ready\r>\r\r*Q0012\r" +
+                                          std::string(LineReader::kMaxLineBytes + 9, 'x') + "\r" +
+                                          good);
+    ScriptedPrompter prompter;
+    ConversionReport report;
+    ASSERT_EQ(ConvertRawToDat(dir.File("l.raw"), dir.File("l.dat"),
+                              test::LoadCalibration(DataPath("batch/vantor6.cal")),
+                              test::HandHeaderSettings(), 0, prompter, {}, &report),
+              0);
+    EXPECT_EQ(report.lines, 11);
+    EXPECT_EQ(report.samples, 2);
+    EXPECT_EQ(report.badChecksums, 1);
+    EXPECT_EQ(report.unknownKind, 3);
+    EXPECT_EQ(report.overLong, 1);
 }
 
 // Random bytes, long lines without ends and stray packets never crash a conversion, and what

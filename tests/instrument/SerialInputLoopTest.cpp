@@ -97,6 +97,10 @@ TEST_F(InputLoop, RoutingByLineKind) {
               (std::vector<std::string>{info, header, bad, "prompt>", DPacket(5)}));
     // the information packet is never data; a bad checksum goes to the terminal only
     EXPECT_EQ(Drain(r.dataQueue), std::vector<std::string>{DPacket(5)});
+    // and each is counted as the loss it is
+    EXPECT_EQ(r.lineCounts.lines, 5);
+    EXPECT_EQ(r.lineCounts.badChecksums, 1);
+    EXPECT_EQ(r.lineCounts.unknownKind, 1);
     EXPECT_EQ(r.header.time, 1234);
     EXPECT_EQ(r.lastLineTime, now);
     // the data line was routed last, so nothing is left unrouted

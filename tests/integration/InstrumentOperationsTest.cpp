@@ -257,8 +257,8 @@ TEST_F(HeadlessOperations, SamplingClockAndCastsHeadless) {
         << err;
     EXPECT_NE(err.find(std::string(kTimeSharePeriodQuestion) + " [Yes]"), std::string::npos);
     EXPECT_NE(err.find("sampling: --period 0.2 was sent as 0.3\n"), std::string::npos) << err;
-    EXPECT_NE(out.find("\"period\": 0.3, "), std::string::npos) << out;
-    EXPECT_NE(out.find("\"channel\": 7, \"wavelength\": 470, \"mode\": \"share\""),
+    EXPECT_NE(out.find("\"periodSeconds\": 0.3, "), std::string::npos) << out;
+    EXPECT_NE(out.find("\"channel\": 7, \"wavelengthNm\": 470, \"mode\": \"share\""),
               std::string::npos)
         << out;
 

@@ -82,9 +82,15 @@ std::string AfterText(const std::string& err, const std::string& lead) {
     return err.substr(from, err.find('\n', from) - from);
 }
 
-int64_t SamplesOnStatus(const std::string& err) {
-    const size_t at = err.rfind("samples ");
-    return at == std::string::npos ? -1 : static_cast<int64_t>(ReadDecimal(err.substr(at + 8)));
+// The calibrated rows of a file (its "[Data]" line not counted).
+int64_t DatRowCount(const std::string& dat) {
+    return static_cast<int64_t>(CutAtReturns(DatRows(dat)).size()) - 1;
+}
+
+// The samples that the closing line on stdout counts.
+int64_t SamplesRecorded(const std::string& out) {
+    const std::string after = AfterText(out, ", samples ");
+    return after.empty() ? -1 : static_cast<int64_t>(ReadDecimal(after));
 }
 
 TEST(Record, EveryModelRecordsWhatTheInstrumentSent) {
@@ -129,7 +135,12 @@ TEST(Record, EveryModelRecordsWhatTheInstrumentSent) {
         const std::string& dir = dirs[static_cast<size_t>(model)];
         const TidewellRun& run = *runs[static_cast<size_t>(model)];
         ASSERT_EQ(status[static_cast<size_t>(model)], 0) << run.err;
-        EXPECT_GT(SamplesOnStatus(run.err), 20) << run.err;
+        // the closing line counts the rows written
+        EXPECT_GT(SamplesRecorded(run.out), 20) << run.out;
+        EXPECT_EQ(SamplesRecorded(run.out), DatRowCount(ReadFileBytes(dir + "/rec.dat")));
+        EXPECT_EQ(run.out.rfind("Recorded " + dir + "/rec.raw and " + dir + "/rec.dat: lines ", 0),
+                  0u)
+            << run.out;
 
         const std::string raw = ReadFileBytes(dir + "/rec.raw");
         EXPECT_NE(raw.find("\r\nDeviceType=" + ModelName(model) + "\r\n"), std::string::npos);
@@ -214,11 +225,6 @@ bool SimSent(TidewellRun& run, const std::string& txLog, int count, const QElaps
     return false;
 }
 
-// The calibrated rows of a file (its "[Data]" line not counted).
-int64_t DatRowCount(const std::string& dat) {
-    return static_cast<int64_t>(CutAtReturns(DatRows(dat)).size()) - 1;
-}
-
 TEST(Record, AnUnpluggedInstrumentEndsTheRecordingWithEverythingReadSaved) {
     TestApplication();
     TempDir temp;
@@ -239,6 +245,7 @@ TEST(Record, AnUnpluggedInstrumentEndsTheRecordingWithEverythingReadSaved) {
     EXPECT_GT(CountSampleLines(data), 10);
     EXPECT_NE(ReadFileBytes(tx).find(data), std::string::npos);
     EXPECT_EQ(DatRowCount(ReadFileBytes(base + ".dat")), CountSampleLines(data));
+    EXPECT_EQ(SamplesRecorded(run.out), CountSampleLines(data)) << run.out;
 }
 
 TEST(Record, WithReconnectARepluggedInstrumentGoesOnIntoTheSameFiles) {

@@ -186,7 +186,7 @@ void RunRawToDat(benchmark::State& state, const std::string& raw, const std::str
     SilentPrompter quiet;
     ConversionReport report;
     for (auto _ : state) ConvertRawToDat(raw, out, cal, settings, 0, quiet, {}, &report);
-    state.SetItemsProcessed(state.iterations() * report.rows);
+    state.SetItemsProcessed(state.iterations() * report.samples);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(raw)));
 }
 
@@ -212,7 +212,7 @@ void BM_RawToDecVantor6(benchmark::State& state) {
     for (auto _ : state)
         ConvertRawToDecimal(raw, Folder().File("vantor6-1M.dec"), state.range(1) != 0, quiet, {},
                             &report);
-    state.SetItemsProcessed(state.iterations() * report.rows);
+    state.SetItemsProcessed(state.iterations() * report.samples);
 }
 
 // Second argument: with the beta columns (34 numbers a row, the default) or without (18).
