@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "calibration/CalibrationData.h"
@@ -16,22 +17,24 @@
 
 namespace tidewell {
 
-namespace {
-
-// Reads a text file line by line. CR LF, LF and a lone CR each end a line. A line longer than
-// kMaxLine keeps its first kMaxLine bytes: no calibration line comes near that, and a file that
-// is not text must not take all memory.
-class LineReader {
+// Reads text line by line from `read` (which fills a buffer and says how many bytes it gave, 0
+// at the end). CR LF, LF and a lone CR each end a line. A line longer than kMaxLine keeps its
+// first kMaxLine bytes: no calibration line comes near that, and a file that is not text must
+// not take all memory.
+class CalLineReader {
   public:
     static constexpr size_t kMaxLine = 1 << 20;
+    using Read = std::function<size_t(char* to, size_t most)>;
 
-    explicit LineReader(std::FILE* file) : file_(file) {}
+    explicit CalLineReader(Read read) : read_(std::move(read)) {}
+    explicit CalLineReader(std::FILE* file)
+        : CalLineReader([file](char* to, size_t most) { return std::fread(to, 1, most, file); }) {}
     bool Next(std::string& line) {
         line.clear();
         bool any = false;
         for (;;) {
             if (pos_ == size_) {
-                size_ = std::fread(buffer_, 1, sizeof buffer_, file_);
+                size_ = read_(buffer_, sizeof buffer_);
                 pos_ = 0;
                 if (size_ == 0) return any;
             }
@@ -50,12 +53,14 @@ class LineReader {
     }
 
   private:
-    std::FILE* file_;
+    Read read_;
     char buffer_[65536];
     size_t pos_ = 0;
     size_t size_ = 0;
     bool afterCR_ = false;
 };
+
+namespace {
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -254,7 +259,7 @@ int PeekCalFile(const std::string& path, std::string& serial, Prompter& prompter
         return BinaryImageType(bytes);
     }
     int type = kVantor6;
-    LineReader lines(file.get());
+    CalLineReader lines(file.get());
     std::string line, section, key, value;
     while (lines.Next(line)) {
         if (SplitCalLine(line, section, key, value) != CalLineKind::Key) continue;
@@ -455,23 +460,46 @@ CalibrationDataClass::FileRead CalibrationDataClass::ReadCalFile(const std::stri
                                                                  Prompter& prompter) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return FileRead::kNotRead;
-    Clear();
-    Comment.clear();
-    // a file that names no type is a Vantor-6; so is one that cannot be opened
-    DeviceType = kVantor6;
     std::string error;
     FilePtr file = OpenForReading(path, error);
     if (!file) {
+        // a file that cannot be opened leaves a cleared Vantor-6
+        StartReading();
         prompter.ShowMessage("Error opening file: " + error + ".\r" + path);
         return FileRead::kNotRead;
     }
-    LineReader lines(file.get());
+    return ReadCalLines(CalLineReader(file.get()), params, tables, prompter);
+}
+
+CalibrationDataClass::FileRead CalibrationDataClass::ReadCalText(std::string_view text,
+                                                                 const SigmaParams& params,
+                                                                 const SigmaTables& tables,
+                                                                 Prompter& prompter) {
+    return ReadCalLines(CalLineReader([text](char* to, size_t most) mutable {
+                            const size_t n = text.copy(to, most);
+                            text.remove_prefix(n);
+                            return n;
+                        }),
+                        params, tables, prompter);
+}
+
+void CalibrationDataClass::StartReading() {
+    Clear();
+    Comment.clear();
+    // a file that names no type is a Vantor-6
+    DeviceType = kVantor6;
+}
+
+CalibrationDataClass::FileRead CalibrationDataClass::ReadCalLines(CalLineReader&& lines,
+                                                                  const SigmaParams& params,
+                                                                  const SigmaTables& tables,
+                                                                  Prompter& prompter) {
+    StartReading();
     std::string line, section;
     bool values = false;
     while (lines.Next(line)) values |= ParseLineIntoCalClass(line, section);
     Changed = 0;
     NameAttenuationChannels();
-    file.reset();
     if (DeviceType == kVantor6) ApplyDefaultChannelMap();
     CheckAndUpdateAll(params, tables, prompter);
     return values ? FileRead::kValues : FileRead::kNoValues;

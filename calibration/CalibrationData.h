@@ -42,6 +42,9 @@ enum CalChange : int32_t {
     kChangedConfiguration = 32768,
 };
 
+// Cuts a calibration file's text into lines (CalFile.cpp).
+class CalLineReader;
+
 // The source file name a merged calibration carries.
 inline constexpr const char* kMultipleSources = "[multiple sources]";
 
@@ -98,6 +101,10 @@ class CalibrationDataClass {
     // SetSourceFile, telling what the file held: it succeeds unless the result is kNotRead.
     FileRead ReadSourceFile(const std::string& path, const SigmaParams& params,
                             const SigmaTables& tables, Prompter& prompter);
+    // Reads a calibration from the text of a calibration file, as ReadSourceFile reads the file
+    // (never kNotRead); SourceFile stays as it was.
+    FileRead ReadCalText(std::string_view text, const SigmaParams& params,
+                         const SigmaTables& tables, Prompter& prompter);
     // Names the source without loading anything (a calibration applied by a batch run).
     void SetSourceFileName(const std::string& path) { sourceFile_ = path; }
     // The last file SaveCopyToFile wrote, when it still exists; else SourceFile.
@@ -314,6 +321,10 @@ class CalibrationDataClass {
 
     FileRead ReadCalFile(const std::string& path, const SigmaParams& params,
                          const SigmaTables& tables, Prompter& prompter);
+    // Clears everything a file sets, before it is read.
+    void StartReading();
+    FileRead ReadCalLines(CalLineReader&& lines, const SigmaParams& params,
+                          const SigmaTables& tables, Prompter& prompter);
     void UpdateChannelMap();
     void ApplyDefaultChannelMap();
     void NameAttenuationChannels();

@@ -21,12 +21,7 @@ class Exchange : public ConnectionTest {
     // values brought up to date.
     CalibrationDataClass AsFileHoldsIt(const CalibrationDataClass& cal) {
         CalibrationDataClass read;
-        std::string section;
-        const std::string text = cal.CalFileText();
-        size_t start = 0;
-        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-            read.ParseLineIntoCalClass(std::string_view(text).substr(start, end - start), section);
-        read.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
+        read.ReadCalText(cal.CalFileText(), program.settings.Sigma, ctx.tables, prompter);
         return read;
     }
 

@@ -8,7 +8,7 @@
 #include "files/FilePaths.h"
 #include "instrument/CastTransfer.h"
 #include "settings/SettingsKeys.h"
-#include "tests/instrument/AnsweringInstrument.h"
+#include "tests/instrument/FakeInstrument.h"
 #include "tools/packets/PacketBuilder.h"
 
 namespace tidewell::test {
@@ -53,7 +53,7 @@ class CastsTest : public Answering {
     }
     // After "DOWNLOAD,<n>" the pieces go out one per tick.
     void SendOnDownload(int64_t number, std::vector<std::string> pieces) {
-        Answer("DOWNLOAD," + std::to_string(number) + "\r", "");
+        Answer("DOWNLOAD," + std::to_string(number), "");
         downloads[number] = std::move(pieces);
     }
     void Tick() {
@@ -98,7 +98,7 @@ constexpr const char* kListing =
 
 TEST_F(CastsTest, DirectoryListedAtTheFirstLook) {
     Connect(kTrevan2);
-    Answer("DIR\r", kListing);
+    Answer("DIR", kListing);
     CastDirectory d;
     EXPECT_EQ(LoadCastDirectory(transfer, 0, d), DirectoryResult::kLoaded);
     EXPECT_EQ(log.statuses, std::vector<std::string>{" Loaded"});
@@ -113,7 +113,7 @@ TEST_F(CastsTest, DirectoryListedAtTheFirstLook) {
 TEST_F(CastsTest, AnEarlierAnswerBeforeTheHeadingEndsNoListing) {
     Connect(kALumo);
     // an erase's answer, then a listing that ends with the prompt
-    Answer("DIR\r", "Log erased\r\n>\r\nCast Duration\r\n7 x 40\r\n>\r\n");
+    Answer("DIR", "Log erased\r\n>\r\nCast Duration\r\n7 x 40\r\n>\r\n");
     CastDirectory d;
     EXPECT_EQ(LoadCastDirectory(transfer, 0, d), DirectoryResult::kLoaded);
     ASSERT_EQ(d.entries().size(), 1u);
@@ -122,7 +122,7 @@ TEST_F(CastsTest, AnEarlierAnswerBeforeTheHeadingEndsNoListing) {
 
 TEST_F(CastsTest, NoDirectoryWithinTwentySeconds) {
     Connect(kVantor6);
-    Answer("DIR\r", "'Cast  Duration\r\n'1 a 5\r\n");  // never ends
+    Answer("DIR", "'Cast  Duration\r\n'1 a 5\r\n");  // never ends
     const double start = clock.Now();
     CastDirectory d;
     EXPECT_EQ(LoadCastDirectory(transfer, 0, d), DirectoryResult::kTimedOut);
@@ -283,7 +283,7 @@ std::vector<CastEntry> Listed() {
 
 TEST_F(CastsTest, DeleteOneCast) {
     Connect(kTrevan2);
-    Answer("DELCAST2\r", "Cast 2 deleted\r\n>\r\n");
+    Answer("DELCAST2", "Cast 2 deleted\r\n>\r\n");
     std::vector<bool> selected = {false, true, false};
     EXPECT_EQ(DeleteCasts(transfer, 0, Listed(), selected), DeleteResult::kDeleted);
     EXPECT_EQ(prompter.shown, std::vector<std::string>{"Permanently delete cast 2?"});
@@ -308,11 +308,11 @@ TEST_F(CastsTest, DeletingEveryCastClearsTheLogWithAYes) {
         Port().written.clear();
         prompter.shown.clear();
         for (int n = 1; n <= 3; ++n)
-            Answer("DELCAST" + std::to_string(n) + "\r",
+            Answer("DELCAST" + std::to_string(n),
                    "Cast " + std::to_string(n) + " deleted\r\n>\r\n");
-        Answer("CLEARLOG\r", "!Type Y for yes to erase all casts\r\n");
+        Answer("CLEARLOG", "!Type Y for yes to erase all casts\r\n");
         double yes = 0;
-        Answer("Y\r", c.answer);
+        Answer("Y", c.answer);
         onTick = [&] {
             if (yes == 0 && Port().written.find("Y\r") != std::string::npos) yes = clock.Now();
         };
@@ -329,7 +329,7 @@ TEST_F(CastsTest, DeletingEveryCastClearsTheLogWithAYes) {
 
 TEST_F(CastsTest, DeleteStopsAtAMissingOrSilentCast) {
     Connect(kTrevan2);
-    Answer("DELCAST1\r", "No cast 1\r\n>\r\n");
+    Answer("DELCAST1", "No cast 1\r\n>\r\n");
     std::vector<bool> selected = {true, false, false};
     EXPECT_EQ(DeleteCasts(transfer, 0, Listed(), selected), DeleteResult::kFailed);
     EXPECT_TRUE(selected[0]);
@@ -360,7 +360,7 @@ TEST_F(CastsTest, NothingDeletedWithoutSelectionOrConsent) {
 
 TEST_F(CastsTest, EraseClearsTheLogAndListsAgain) {
     Connect(kALumo);
-    Answer("DIR\r", "Log erased\r\n>\r\n'Cast Duration\r\n'Free memory: 9 bytes\r\n");
+    Answer("DIR", "Log erased\r\n>\r\n'Cast Duration\r\n'Free memory: 9 bytes\r\n");
     CastDirectory d;
     prompter.answers = {0, 1};
     EXPECT_FALSE(EraseCasts(transfer, 0, d));

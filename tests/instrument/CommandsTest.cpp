@@ -9,7 +9,9 @@ namespace {
 
 using Commands = EngineTest;
 
-// Every row of the command table, per family. The queue holds "old" before each command.
+// How each kind of command reaches the port (queued, replacing the queue, written at once or
+// not at all), per family, with its argument, and the link states it moves to; the commands
+// the operations send are checked with them. The queue holds "old" before each command.
 TEST_F(Commands, CommandTable) {
     struct Case {
         const char* command;
@@ -22,46 +24,27 @@ TEST_F(Commands, CommandTable) {
         int32_t stateAfter;
     } cases[] = {
         {"ID", "", kVantor6, kLinkStopped, "ID\r", "", "ID", kLinkStopped},
-        {"VER", "", kALumo, kLinkStopped, "oldVER\r", "", "VER", kLinkStopped},
         {"ver", "x", kALumo, kLinkStopped, "oldverx\r", "", "VER", kLinkStopped},
-        {"sendcal", "", kVantor6, kLinkStopped, "oldsendcal\r", "", "SENDCAL", kLinkStopped},
         {"START", "1", kVantor6, kLinkStopped, "oldSTART,01\r", "", "START", kLinkStartPending},
         {"STARTNOLOG", "", kVantor2, kLinkStopped, "oldSTART,0\r", "", "STARTNOLOG",
          kLinkStartPending},
         {"START", "1", kALumo, kLinkStopped, "oldSTART\r", "", "START", kLinkStartPending},
-        {"START", "", kTrevan2, kLinkStopped, "oldSTART\r", "", "START", kLinkStartPending},
         {"STOP", "", kCLumo, kLinkSampling, "oldSTOP\r", "", "STOP", kLinkStopPending},
         {"SETSLEEP", "", kVantor6, kLinkStopped, "oldSLEEP\r", "", "SETSLEEP", kLinkStopped},
         {"SETSLEEP", "", kVantor6, kLinkSleeping, "\r\r", "", "SETSLEEP", kLinkSleeping},
         {"PERIOD", "5", kXLumo, kLinkStopped, "oldPERIOD,5\r", "", "PERIOD", kLinkStopped},
-        {"Burstcycle", "2", kXLumo, kLinkStopped, "oldBurstcycle,2\r", "", "BURSTCYCLE",
-         kLinkStopped},
-        {"STARTDELAY", "9", kTrevan2, kLinkStopped, "oldSTARTDELAY,9\r", "", "STARTDELAY",
-         kLinkStopped},
         {"SETPERIOD", "5", kALumo, kLinkStopped, "oldPERIOD5\r", "", "SETPERIOD", kLinkStopped},
         {"SETPERIOD", "10", kVantor4, kLinkStopped, "old", "\r\nLOG,10\r", "SETPERIOD",
-         kLinkStopped},
-        {"SETPERIOD", "2", kTrevan2, kLinkStopped, "old", "\r\nLOG,2\r", "SETPERIOD", kLinkStopped},
-        {"SETDELAY", "30", kCLumo, kLinkStopped, "oldSTARTDELAY 30\r", "", "SETDELAY",
          kLinkStopped},
         {"SETDELAY", "30", kVantor6, kLinkStopped, "old", "\r\nLOG,,30\r\n", "SETDELAY",
          kLinkStopped},
         {"GETSAMPLEPARAMS", "", kALumo, kLinkStopped, "oldDATAFORMAT\rPERIOD\rSTARTDELAY\rBURST\r",
          "", "GETSAMPLEPARAMS", kLinkStopped},
-        {"GETSAMPLEPARAMS", "", kTrevan2, kLinkStopped, "oldLOG\r", "", "GETSAMPLEPARAMS",
-         kLinkStopped},
-        {"LOG", ",1", kVantor6, kLinkStopped, "LOG,1\r\n", "", "LOG", kLinkStopped},
-        {"GETTIME", "", kVantor6, kLinkStopped, "oldTIME\r", "", "GETTIME", kLinkStopped},
         {"TIME", "", kVantor6, kLinkStopped, "old", "", "TIME", kLinkStopped},
-        {"SETDATE", "07/22/10 14:05:00\r", kALumo, kLinkStopped, "TIME,07/22/10 14:05:00\r\r", "",
-         "SETDATE", kLinkStopped},
         {"CLEARSAMPLE", "", kVantor6, kLinkStopped, "oldX\r", "", "CLEARSAMPLE", kLinkStopped},
-        {"CLEARSAMPLE", "", kALumo, kLinkStopped, "old\r", "", "CLEARSAMPLE", kLinkStopped},
         {"CLEARSAMPLE", "", kTrevan2, kLinkStopped, "old", "", "CLEARSAMPLE", kLinkStopped},
         {"GETRAWSAMPLE", "", kVantor4, kLinkStopped, "oldC\r", "", "GETRAWSAMPLE", kLinkStopped},
-        {"GETRAWSAMPLE", "", kCLumo, kLinkStopped, "old\r", "", "GETRAWSAMPLE", kLinkStopped},
         {"SETGAIN", "3", kVantor6, kLinkStopped, "oldgain,0,3\r", "", "SETGAIN", kLinkStopped},
-        {"SETGAIN", "3", kALumo, kLinkStopped, "oldgain3\r", "", "SETGAIN", kLinkStopped},
         {"FL", "", kVantor6, kLinkStopped, "oldFL\r", "", "FL", kLinkStopped},
         {"FL", "", kALumo, kLinkStopped, "old", "", "", kLinkStopped},
         // fluorescence channels follow the scattering ones: 7 and 8 on a Vantor-6, 3 on a
@@ -71,19 +54,8 @@ TEST_F(Commands, CommandTable) {
         {"FL1", "1", kVantor2, kLinkStopped, "oldFL3,1\r", "", "FL1", kLinkStopped},
         {"FL2", "1", kVantor2, kLinkStopped, "old", "", "", kLinkStopped},
         {"FL1", "1", kVantor4, kLinkStopped, "old", "", "", kLinkStopped},
-        {"FL1", "1", kTrevan2, kLinkStopped, "old", "", "", kLinkStopped},
-        {"DIR", "", kTrevan2, kLinkStopped, "oldDIR\r", "", "DIR", kLinkStopped},
-        {"CLEARLOGCOMMAND", "", kVantor6, kLinkStopped, "oldCLEARLOG\r", "", "CLEARLOGCOMMAND",
-         kLinkStopped},
         {"DELCAST", "3", kTrevan2, kLinkStopped, "oldDELCAST3\r", "", "DELCAST", kLinkDeletingCast},
-        {"DOWNLOAD", "3", kTrevan2, kLinkStopped, "DOWNLOAD,3\r", "", "DOWNLOAD", kLinkStopped},
-        {"DUMPCFG", "", kXLumo, kLinkStopped, "DUMPCFG\r\n", "", "DUMPCFG", kLinkStopped},
-        {"CCL", "1", kVantor6, kLinkStopped, "old", "CCL,1\r", "CCL", kLinkStopped},
-        {"CCF", "2", kVantor6, kLinkStopped, "old", "CCF,2\r", "CCF", kLinkStopped},
-        {"gcf", "", kVantor6, kLinkStopped, "old", "GCF\r", "GCF", kLinkStopped},
-        {"MAKEINI", "", kVantor6, kLinkStopped, "old", "MAKEINI\r", "MAKEINI", kLinkStopped},
         {"storeccl", "", kVantor6, kLinkStopped, "oldstoreccl\r", "", "STORECCL", kLinkStopped},
-        {"STOREGCF", "", kVantor4, kLinkStopped, "oldSTOREGCF\r", "", "STOREGCF", kLinkStopped},
         {"STORECCL", "", kTrevan2, kLinkStopped, "old", "", "", kLinkStopped},
         {"\r\n", "", kCLumo, kLinkStopped, "\r\r", "", "\r\n", kLinkStopped},
         // an instrument of no known family gets only what every family gets

@@ -47,6 +47,8 @@ class FakeInstrument {
     // ...); "" for an empty line. A word without an answer gets `otherwise`.
     std::map<std::string, std::function<std::string(const std::string& line)>> answers;
     std::string otherwise = ">\r\n";
+    // Answers go by whole command lines ("DELCAST2") instead of first words.
+    bool wholeLines = false;
     // Sees every write before the lines are cut (binary blocks); returns true to take it whole.
     std::function<bool(std::string_view bytes)> raw;
     bool silent = false;
@@ -84,13 +86,27 @@ class FakeInstrument {
             partial_.clear();
             heard.push_back(line);
             if (silent) continue;
-            auto it = answers.find(Word(line));
+            auto it = answers.find(wholeLines ? line : Word(line));
             port_.Feed(it != answers.end() ? it->second(line) : otherwise);
         }
     }
 
     FakeSerialPort& port_;
     std::string partial_;
+};
+
+// The engine's fixture with an instrument that answers only the command lines given answers,
+// and each with the text given.
+class Answering : public EngineTest {
+  protected:
+    Answering() {
+        instrument.otherwise.clear();
+        instrument.wholeLines = true;
+    }
+    void Answer(const std::string& line, std::string reply) {
+        instrument.Answer(line, std::move(reply));
+    }
+    FakeInstrument instrument{Port()};
 };
 
 // The engine's fixture with a connection context whose waits also run timed events.

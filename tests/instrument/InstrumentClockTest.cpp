@@ -3,7 +3,7 @@
 
 #include "instrument/InstrumentClock.h"
 #include "stream/DateValue.h"
-#include "tests/instrument/AnsweringInstrument.h"
+#include "tests/instrument/FakeInstrument.h"
 
 namespace tidewell::test {
 namespace {
@@ -72,7 +72,7 @@ TEST_F(ClockExchange, OffsetFromTheLastReplyLineAgainstTheEndOfSending) {
         SCOPED_TRACE(ModelName(type));
         clock.Set(July22(k140500));
         Connect(type);
-        Answer("TIME\r", "07/22/10 14:05:01\r\n07/22/10 14:05:03\r\n>\r\n");
+        Answer("TIME", "07/22/10 14:05:01\r\n07/22/10 14:05:03\r\n>\r\n");
         ASSERT_TRUE(ReadInstrumentClock(program, waiter, 0));
         EXPECT_NEAR(Slot().clockOffset * kDay, type == kVantor6 ? 3 : 3 - 0.2, 1e-4);
         EXPECT_TRUE(Slot().timeReceived);
@@ -91,7 +91,7 @@ TEST_F(ClockExchange, ClockSetAheadByTheTimeItsTextTakes) {
         EXPECT_EQ(Slot().lastCommand, "SETDATE");
     }
     // the instrument's answer with its new time gives the offset
-    Answer("TIME,07/22/10 14:04:59\r", "07/22/10 14:04:59\r\n>\r\n");
+    Answer("TIME,07/22/10 14:04:59", "07/22/10 14:04:59\r\n>\r\n");
     waiter.WaitUntil([this] { return Slot().timeReceived; }, 1);
     // sent in three ticks: the last at 14:04:59.5
     EXPECT_NEAR(Slot().clockOffset * kDay, -0.5, 1e-4);
@@ -176,11 +176,11 @@ using Sleep = Answering;
 
 TEST_F(Sleep, ConfirmedOrNot) {
     Connect(kTrevan2);
-    Answer("SLEEP\r", "Sleeping\r\n");
+    Answer("SLEEP", "Sleeping\r\n");
     EXPECT_TRUE(SleepInstrument(program, waiter, 0));
     EXPECT_EQ(Slot().link.state, kLinkSleeping);
     Connect(kVantor6);
-    Answer("SLEEP\r", "");
+    Answer("SLEEP", "");
     EXPECT_FALSE(SleepInstrument(program, waiter, 0));
 }
 

@@ -4,7 +4,7 @@
 
 #include "instrument/Commands.h"
 #include "instrument/Sampling.h"
-#include "tests/instrument/AnsweringInstrument.h"
+#include "tests/instrument/FakeInstrument.h"
 
 namespace tidewell::test {
 namespace {
@@ -269,7 +269,7 @@ using SamplingExchange = Answering;
 
 TEST_F(SamplingExchange, LoadAndApplyOnASingleChannelInstrument) {
     Connect(kALumo);
-    Answer("BURST\r",
+    Answer("BURST",
            "Data format: hex\r\nSample rate: 2\r\nStart delay: 0\r\nBurst mode: off\r\n"
            "Burst warmup time: 0\r\nBurst length: 10\r\nBurst cycle: 60\r\n");
     ASSERT_TRUE(LoadSampleParams(program, waiter, 0));
@@ -289,8 +289,8 @@ TEST_F(SamplingExchange, LoadAndApplyOnASingleChannelInstrument) {
 
 TEST_F(SamplingExchange, AVantorWithFluorescenceChannelsIsAskedForTheirModes) {
     Connect(kVantor6).Calibration().DeviceType = kVantor6;
-    Answer("LOG\r", "Sample period: 1\r\nTotal duration: 0\r\n");
-    Answer("FL\r", "FL1: 2\r\nFL2: 1\r\n>\r\n");
+    Answer("LOG", "Sample period: 1\r\nTotal duration: 0\r\n");
+    Answer("FL", "FL1: 2\r\nFL2: 1\r\n>\r\n");
     ASSERT_TRUE(LoadSampleParams(program, waiter, 0));
     EXPECT_EQ(Slot().sampling.fluorescenceMode[0], 2);
     EXPECT_EQ(Slot().sampling.fluorescenceMode[1], 1);

@@ -19,6 +19,7 @@
 #include "stream/Decoder.h"
 #include "stream/Models.h"
 #include "tests/instrument/TestApplication.h"
+#include "tools/sim/BuiltInCalibrations.h"
 
 namespace tidewell::test {
 
@@ -82,80 +83,19 @@ inline std::string ModelOption(int model) {
     return kNames[model];
 }
 
-// The calibration an instrument of each model holds in these tests, dated `calTime`. The
-// single-channel serial numbers are of the form the binary image carries ("B", four hexadecimal
-// digits, year and month), so that the identification and the image agree.
+// The calibration an instrument of each model holds in these tests: the simulator's own, dated
+// `calTime`. The single-channel serial numbers take the form their binary image carries ("B",
+// four hexadecimal digits, year and month), so that the identification and the image agree.
 inline CalibrationDataClass ModelCalibration(int model, double calTime) {
-    CalibrationDataClass cal;
-    cal.DeviceType = model;
-    static const char* kSerials[] = {"VN6-2201",  "V4-2202",   "V2-2203", "B00680101",
-                                     "B00420901", "B00550503", "C2-2207"};
-    cal.Serial = kSerials[model];
-    cal.Label = "Integration";
-    cal.Config = "T0";
+    CalibrationDataClass cal = sim::BuiltInCalibration(model);
     cal.CalTime = calTime;
-    cal.CalTemp = 19.5f;
-    cal.MaxDepth = 600;
-    cal.DepthCal = 0.0125f;
-    cal.DepthOff = -2.25f;
-    SilentPrompter quiet;
-    auto scattering = [&](int c, const std::string& name, double mu) {
-        cal.SetName(c, name);
-        const double gains[5] = {1, 10.05, 100.4, 1003, 10020};
-        for (int g = 1; g <= 5; ++g) cal.SetGain(c, g, gains[g - 1]);
-        cal.SetMu(c, 0, mu);
-        cal.SetSigma(c, 1, 0.045, quiet);
-        cal.SetBeta2bb(c, 1.08);
-        cal.SetBTempCoeff(c, -0.0011);
-        cal.SetBDeltaLambda(c, 20);
-    };
-    if (IsVantorFamily(model)) {
-        static const int kLambdas[6] = {412, 440, 488, 510, 532, 650};
-        const int b = ScatteringChannelCount(model);
-        for (int c = 0; c < b; ++c)
-            scattering(c, "bb(" + std::to_string(kLambdas[c]) + ")", 1.5e-6 * (c + 2));
-        for (int c = b; c < ChannelCount(model); ++c) {
-            scattering(c, c == b ? "FL(470)" : "FL(532)", 0.0125);
-            cal.SetBeta2bb(c, 1);
-        }
-        // a Vantor-6 calibration with offsets is longer than the 200 reply lines kept, and
-        // could only be read per channel
-        if (model != kVantor6) {
-            cal.SetDarkOffset(0, 2, 4);
-            cal.SetNomOffset(1, 3, -6);
-        }
-    } else if (IsSingleChannel(model)) {
-        scattering(0, "bb(700)", 1.25e-5);
-        for (int g = 1; g <= 5; ++g) cal.SetDarkOffset(0, g, static_cast<int16_t>(g - 3));
-        cal.SetKLambda(0, 532);
-        cal.SetKDeltaLambda(0, 10);
-        cal.SetTrNought(0, 120);
-        cal.SetTrPure(0, 31000);
-        cal.SetKDepthCoeff(0, 0, 0.05f);
-        cal.SetKDepthThresh(0, 0, 20000);
-        const std::string k = "532";
-        cal.SetName(1, (model == kCLumo ? "c(" : "a(") + k + ")");
-        cal.SetName(2, "k(" + k + ")");
-    } else {
-        cal.MaxDepth = 3000;
-        cal.kp1 = 0.0125f;
-        cal.kp2 = -3.5f;
-        cal.P0 = 10.1325f;
-        cal.TP0 = 21000;
-        cal.kD1 = 0.99f;
-        for (int c = 0; c < 2; ++c) {
-            const int lambda = c == 0 ? 532 : 650;
-            cal.SetName(c, "c(" + std::to_string(lambda) + ")");
-            cal.SetKLambda(c, static_cast<int16_t>(lambda));
-            cal.SetKDeltaLambda(c, 10);
-            cal.SetKL(c, 0.25f);
-            cal.SetKS0(c, 120);
-            cal.SetKR0(c, -80);
-            cal.SetKkT(c, 0, 3);
-            cal.SetKkT(c, 1, 0.05);
-            cal.SetKTau0(c, 0.9);
-            cal.SetKTPW(c, 20);
-        }
+    static const char* kImageSerials[] = {"B00680101", "B00420901", "B00550503"};
+    if (IsSingleChannel(model)) cal.Serial = kImageSerials[model - kALumo];
+    // offsets go through the dumps and uploads (a Vantor-6 with them would need more reply
+    // lines than are kept)
+    if (IsVantorFamily(model) && model != kVantor6) {
+        cal.SetDarkOffset(0, 2, 4);
+        cal.SetNomOffset(1, 3, -6);
     }
     cal.Changed = 0;
     return cal;
@@ -177,24 +117,12 @@ inline std::vector<std::string> CutAtReturns(const std::string& text) {
     return lines;
 }
 
-// Sample lines of a text: packets and decimal data lines.
+// Sample lines of a text: every line the decoder takes for a sample.
 inline int CountSampleLines(const std::string& text) {
     int n = 0;
     for (const std::string& line : CutAtReturns(text)) {
-        switch (ClassifyLine(line)) {
-            case kDPacket:
-            case kTPacket:
-            case kAPacket:
-            case kCPacket:
-            case kSingleDecimalLine:
-            case kSingleDecimalLongLine:
-            case kTwoChannelLongLine:
-            case kTwoChannelShortLine:
-                ++n;
-                break;
-            default:
-                break;
-        }
+        const int kind = ClassifyLine(line);
+        n += kind != kOtherLine && kind != kHPacket && kind != kIPacket;
     }
     return n;
 }

@@ -97,24 +97,6 @@ TEST(SimSampling, EveryModelsLinesDecodeToTheSamplesMeant) {
     }
 }
 
-TEST(SimSampling, SamplesComeAtThePeriodOnTheInstrumentClock) {
-    SimOptions o = Driver::Model(kALumo);
-    o.period = 0.25;
-    o.streaming = true;
-    Driver d(o);
-    d.Wait(10.0);
-    const auto& samples = d.sim.liveSamples();
-    ASSERT_EQ(samples.size(), 41u);  // 0, .25, ... 10 s
-    for (size_t i = 1; i < samples.size(); ++i)
-        EXPECT_EQ(samples[i].hundredths - samples[i - 1].hundredths, 25);
-    // the single-channel clock counts from 1980; the Vantor's from 1970
-    EXPECT_NEAR(samples[0].Seconds() / 86400.0 + kEpoch1980, kTestClock, 1e-6);
-    // a new period takes effect on the next sample
-    d.Command("PERIOD,2", 0);
-    d.Wait(10.0);
-    EXPECT_EQ(samples.size(), 46u);
-}
-
 TEST(SimSampling, StartDelayAndShutterMessagesComeFirst) {
     SimOptions o = Driver::Model(kVantor6);
     o.shutter = true;
@@ -143,25 +125,6 @@ TEST(SimSampling, StartDelayAndShutterMessagesComeFirst) {
     EXPECT_TRUE(SampleLinesOf(d.Wait(5)).empty());
 }
 
-TEST(SimSampling, SleepsUntilACarriageReturn) {
-    SimOptions o = Driver::Model(kVantor4);
-    o.streaming = true;
-    Driver d(o);
-    d.Wait(2.5);
-    EXPECT_EQ(CutLines(d.Send("SLEEP\r", 5)), std::vector<std::string>{"Sleeping"});
-    // a sleeping Vantor gets one character per tick; only the carriage return wakes it
-    EXPECT_EQ(d.Send("I", 0.05) + d.Send("D", 0.05), "");
-    EXPECT_TRUE(d.sim.asleep());
-    EXPECT_EQ(CutLines(d.Send("\r")), (std::vector<std::string>{"Turning on", "VN4 ready"}));
-    EXPECT_FALSE(d.sim.sampling());
-    EXPECT_EQ(CutLines(d.Send("\r")), std::vector<std::string>{">"});
-
-    SimOptions asleep = Driver::Model(kTrevan2);
-    asleep.asleep = true;
-    Driver t(asleep);
-    EXPECT_EQ(t.Send("ID\r"), "Turning on\r\nTrevan-2 woke\r\n");
-}
-
 TEST(SimSampling, FaultsAreCountedInTheTruth) {
     SimOptions o = Driver::Model(kCLumo);
     o.streaming = true;
@@ -185,72 +148,6 @@ TEST(SimSampling, FaultsAreCountedInTheTruth) {
     EXPECT_EQ(t.lines[kCPacket], 12);
     EXPECT_EQ(good, 12);
     EXPECT_NE(t.Text().find("C=12\n"), std::string::npos);
-}
-
-TEST(SimSampling, AtTheWrongRateItHearsNothingAndSendsNoise) {
-    SimOptions o = Driver::Model(kVantor6);
-    o.streaming = true;
-    Driver d(o);
-    d.sim.SetLineBaud(9600);
-    const std::string noise = d.Send("ID\r", 3.0);
-    ASSERT_FALSE(noise.empty());
-    for (char c : noise) EXPECT_TRUE(c == '\r' || static_cast<unsigned char>(c) >= 0x80);
-    for (const std::string& l : CutLines(noise)) EXPECT_EQ(ClassifyLine(l), kOtherLine);
-    // at its own rate it answers again; BAUD moves it to another rate after the reply
-    d.sim.SetLineBaud(19200);
-    d.Command("STOP");
-    EXPECT_EQ(d.Command("BAUD,38400"), std::vector<std::string>{"Baud rate 38400"});
-    EXPECT_EQ(d.sim.baud(), 38400);
-    EXPECT_EQ(d.Send("\r"), "");
-    d.sim.SetLineBaud(38400);
-    EXPECT_EQ(d.Command(""), std::vector<std::string>{">"});
-    EXPECT_EQ(d.Command("BAUD,14400")[0], "Invalid baud rate");
-}
-
-TEST(SimSampling, SilentInstrumentSendsNothing) {
-    SimOptions o = Driver::Model(kVantor6);
-    o.silent = true;
-    o.streaming = true;
-    Driver d(o);
-    EXPECT_EQ(d.Send("ID\r", 5), "");
-}
-
-TEST(SimSampling, BreakResetsWhateverItWasDoing) {
-    SimOptions o = Driver::Model(kALumo);
-    o.streaming = true;
-    Driver d(o);
-    d.Wait(1.5);
-    d.sim.Break(d.now);
-    EXPECT_EQ(CutLines(d.sim.TakeOutput()), (std::vector<std::string>{"", "Reset", "a-Lumo woke"}));
-    EXPECT_FALSE(d.sim.sampling());
-    EXPECT_EQ(d.Wait(3), "");
-}
-
-TEST(SimSampling, GarbageInputNeverBreaksIt) {
-    for (int model = kVantor6; model <= kTrevan2; ++model) {
-        SimOptions o = Driver::Model(model);
-        o.casts = 2;
-        Driver d(o);
-        uint32_t r = 12345u + static_cast<uint32_t>(model);
-        std::string out;
-        for (int i = 0; i < 3000; ++i) {
-            r = r * 1664525u + 1013904223u;
-            std::string chunk;
-            for (int k = 0; k < 8; ++k) {
-                r = r * 1664525u + 1013904223u;
-                // mostly command letters, digits, commas and carriage returns
-                static const char kAlphabet[] =
-                    "IDVERSTOPLGCFDUMW0123456789,,\r\r\r\n\x01\x06\x15 ";
-                chunk += (r >> 24) < 240 ? kAlphabet[(r >> 8) % (sizeof kAlphabet - 1)]
-                                         : static_cast<char>(r >> 16);
-            }
-            d.sim.Receive(chunk, d.now);
-            d.now += 0.01;
-            d.sim.AdvanceTo(d.now);
-            out += d.sim.TakeOutput();
-        }
-        EXPECT_FALSE(out.empty()) << ModelName(model);
-    }
 }
 
 }  // namespace
