@@ -147,7 +147,6 @@ TEST(Record, EveryModelRecordsWhatTheInstrumentSent) {
         const std::string cal =
             model == kXLumo ? calFiles[static_cast<size_t>(model)] : TemporaryCalibration(dir);
         ASSERT_FALSE(cal.empty());
-        QDir().mkpath(QString::fromStdString(dir + "/converted"));
         TidewellRun convert(
             dir, {"convert", "--cal", cal, "--out", dir + "/converted", dir + "/rec.raw"});
         ASSERT_EQ(convert.Finish(clock, clock.elapsed() + 20000), 0) << convert.err;
