@@ -26,8 +26,6 @@ InputTimer::InputTimer(ProgramState& program, int slot) : program_(program), slo
 }
 
 void InputTimer::Tick() {
-    const InstrumentRecord& r = program_.Slot(slot_);
-    queuedBefore_ = r.dataQueue.size();
     const auto begin = std::chrono::steady_clock::now();
     ProcessSerialInputTimer_Timer(program_, slot_);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
@@ -72,9 +70,12 @@ void InputTimer::TickWithin(int milliseconds) {
 void InputTimer::PlanNextTick() {
     if (!onDemand_) return;
     const InstrumentRecord& r = program_.Slot(slot_);
-    const int queued = r.dataQueue.size();
-    const bool underWay = (r.PortOpen() && !r.outputQueue.empty()) || r.receiving ||
-                          (queued > 0 && queued < queuedBefore_) || (busy_ && busy_());
+    const DataFileState& files = r.recording.files;
+    // a line that is no sample ends a tick's conversion: the lines after it wait for the next
+    const bool converting = r.dataQueue.size() > 0 && files.shownRawFile.empty() &&
+                            files.shownDatFile.empty() && (r.downloading || r.calibrationLoaded);
+    const bool underWay =
+        (r.PortOpen() && !r.outputQueue.empty()) || r.receiving || converting || (busy_ && busy_());
     if (underWay) {
         TickWithin(kInputTimerMilliseconds);
         return;
@@ -82,7 +83,6 @@ void InputTimer::PlanNextTick() {
     // the time-driven rules: the silence rule while connected, and the flush of recorded data
     double due =
         r.PortOpen() ? NoDataRuleDue(r.link, r.lastReceiveTime, r.lastSendComplete) : INFINITY;
-    const DataFileState& files = r.recording.files;
     if ((files.rawFile.IsOpen() || files.datFile.IsOpen()) && r.lastReceiveTime >= files.flushedAt)
         due = std::min(due, files.flushedAt + kFlushSeconds / 86400.0);
     if (!std::isfinite(due)) return;

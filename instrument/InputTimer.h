@@ -38,7 +38,6 @@ class InputTimer {
     QTimer timer_;
     bool onDemand_ = false;
     std::function<bool()> busy_;
-    int queuedBefore_ = 0;  // the data queue's size when the last tick began
     QMetaObject::Connection aboutToBlock_;
 };
 
