@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <ostream>
 
@@ -222,7 +223,7 @@ void InstrumentSession::RunEvents(double seconds) {
     QTimer limit;
     limit.setSingleShot(true);
     if (seconds < 0) seconds = 0;
-    limit.start(static_cast<int>(std::min(seconds, 3600.0) * 1000));
+    limit.start(static_cast<int>(std::ceil(std::min(seconds, 3600.0) * 1000)));
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
