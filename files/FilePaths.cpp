@@ -110,6 +110,13 @@ bool CanWriteFile(const std::string& path, int& errorNumber, std::string& errorT
     return true;
 }
 
+std::string MakeFolder(const std::string& path) {
+    std::error_code ec;
+    fs::create_directories(fs::path(path), ec);
+    if (!ec && !FolderExists(path)) ec = std::make_error_code(std::errc::not_a_directory);
+    return ec ? "Cannot make the folder " + path + ": " + SystemErrorText(ec.value()) + "." : "";
+}
+
 void DeleteFileQuietly(const std::string& path) {
     if (!FileExists(path)) return;  // never a folder
     std::error_code ec;

@@ -37,6 +37,9 @@ bool CopyFileOver(const std::string& from, const std::string& to, int& errorNumb
 // Whether `path` can be written: makes its folder when missing, then creates and removes the
 // partial name there. On failure returns false with the system's error number and text.
 bool CanWriteFile(const std::string& path, int& errorNumber, std::string& errorText);
+// Makes the folder and any missing parent. "" when the folder is there afterwards, else what is
+// told: "Cannot make the folder " + path + ": " + the system's description + ".".
+std::string MakeFolder(const std::string& path);
 // Deletes a file (never a folder), ignoring errors.
 void DeleteFileQuietly(const std::string& path);
 

@@ -7,7 +7,17 @@ namespace tidewell {
 QtSerialPortIo::QtSerialPortIo() : port_(std::make_unique<QSerialPort>()) {
     // reported at once from inside the read or write that met the failure
     QObject::connect(port_.get(), &QSerialPort::errorOccurred,
-                     [this](QSerialPort::SerialPortError error) { NoteLinkError(error); });
+                     [this](QSerialPort::SerialPortError error) {
+                         NoteLinkError(error);
+                         if (onInput_ && !linkError_.empty()) onInput_();
+                     });
+    QObject::connect(port_.get(), &QSerialPort::readyRead, [this] {
+        if (onInput_) onInput_();
+    });
+}
+
+void QtSerialPortIo::SetInputHandler(std::function<void()> onInput) {
+    onInput_ = std::move(onInput);
 }
 
 QtSerialPortIo::~QtSerialPortIo() {

@@ -29,6 +29,7 @@ class QtSerialPortIo : public SerialPortIo {
     std::string ErrorText() const override { return errorText_; }
     bool AlreadyOpen() const override { return alreadyOpen_; }
     std::string LinkError() const override { return linkError_; }
+    void SetInputHandler(std::function<void()> onInput) override;
 
   private:
     bool Apply(const PortSettings& s);
@@ -41,6 +42,7 @@ class QtSerialPortIo : public SerialPortIo {
     std::string errorText_;
     bool alreadyOpen_ = false;
     std::string linkError_;
+    std::function<void()> onInput_;
 };
 
 }  // namespace tidewell

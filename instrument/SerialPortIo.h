@@ -1,10 +1,12 @@
 #pragma once
-// The serial port of one connection, as the program uses it: polled, never event-driven. Every
-// read takes all the text that has arrived; writes go out in the order given. The desktop
+// The serial port of one connection, as the program uses it: read by the tick, which takes all
+// the text that has arrived (the port only says when there is some); writes go out in the
+// order given. The desktop
 // program uses QtSerialPortIo; tests use a fake that records what was written and hands out
 // scripted input.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,6 +61,10 @@ class SerialPortIo {
     // Why the open link broke (the device vanished, the line hung up, a read or write failed);
     // "" while it holds. Open starts afresh. A broken port stays open until it is closed.
     virtual std::string LinkError() const = 0;
+    // Called from the event loop when input has arrived or the link failed, so that a program
+    // that sleeps while the line is quiet knows when to read. Ports without an event loop
+    // never call it.
+    virtual void SetInputHandler(std::function<void()> /*onInput*/) {}
 };
 
 }  // namespace tidewell

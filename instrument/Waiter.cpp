@@ -1,13 +1,17 @@
 #include "instrument/Waiter.h"
 
 #include <QCoreApplication>
-#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 namespace tidewell {
 
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
+constexpr int kPassMilliseconds = 50;
 
 bool Holds(const std::function<bool()>& f) {
     return f && f();
@@ -23,12 +27,22 @@ WaitResult Waiter::Pause(double seconds, const std::function<bool()>& cancelled)
 WaitResult EventLoopWaiter::WaitUntil(const std::function<bool()>& done, double limitSeconds,
                                       const std::function<bool()>& cancelled) {
     const double start = clock_.Now();
+    struct Depth {
+        int& depth;
+        explicit Depth(int& d) : depth(d) { ++depth; }
+        ~Depth() { --depth; }
+    } depth(depth_);
+    QTimer pass;
+    pass.start(kPassMilliseconds);
     for (;;) {
         if (Holds(done)) return WaitResult::kDone;
         if (Holds(cancelled)) return WaitResult::kCancelled;
-        if ((clock_.Now() - start) * kSecondsPerDay >= limitSeconds) return WaitResult::kTimedOut;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QThread::msleep(static_cast<unsigned long>(sleepMilliseconds_));
+        const double left = limitSeconds - (clock_.Now() - start) * kSecondsPerDay;
+        if (left <= 0) return WaitResult::kTimedOut;
+        // the limit itself wakes the loop when it comes before the next pass
+        if (left * 1000 < kPassMilliseconds)
+            pass.start(std::max(1, static_cast<int>(std::ceil(left * 1000))));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 

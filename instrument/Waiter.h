@@ -33,18 +33,20 @@ class Waiter {
     WaitResult Pause(double seconds, const std::function<bool()>& cancelled = {});
 };
 
-// Processes the application's events (timers, so every window's tick) with a short sleep
-// between passes, and reads the time from the clock.
+// Runs the application's event loop (so every window's tick), sleeping until an event comes,
+// and reads the time from the clock. The conditions are looked at after every event, and every
+// 50 ms for those that only time makes true.
 class EventLoopWaiter : public Waiter {
   public:
-    explicit EventLoopWaiter(const Clock& clock, int sleepMilliseconds = 5)
-        : clock_(clock), sleepMilliseconds_(sleepMilliseconds) {}
+    explicit EventLoopWaiter(const Clock& clock) : clock_(clock) {}
     WaitResult WaitUntil(const std::function<bool()>& done, double limitSeconds,
                          const std::function<bool()>& cancelled = {}) override;
+    // A wait is under way.
+    bool Waiting() const { return depth_ > 0; }
 
   private:
     const Clock& clock_;
-    int sleepMilliseconds_;
+    int depth_ = 0;
 };
 
 // Runs `tick` once per pass (normally every window's tick) and then moves the clock on by one

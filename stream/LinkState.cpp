@@ -1,5 +1,7 @@
 #include "stream/LinkState.h"
 
+#include <limits>
+
 #include "stream/NumberText.h"
 #include "stream/TextHelpers.h"
 
@@ -85,6 +87,17 @@ bool ApplyNoDataRule(LinkState& link, double now, double lastReceive, double las
         return true;
     }
     return false;
+}
+
+double NoDataRuleDue(const LinkState& link, double lastReceive, double lastSendComplete) {
+    if (link.previousState == kLinkStopPending && link.state == kLinkSampling) {
+        return lastSendComplete + 4 * kSecond;
+    }
+    if (link.state == kLinkNoData || link.state == kLinkSleeping ||
+        link.state == kLinkNoConnection) {
+        return std::numeric_limits<double>::infinity();
+    }
+    return lastReceive + 11 * kSecond;
 }
 
 std::optional<std::string> LinkStatusText(int32_t state, int16_t countdown) {

@@ -57,6 +57,10 @@ std::string InstrumentMessageText(std::string_view serialNumber, std::string_vie
 // previousState then takes the state.
 bool ApplyNoDataRule(LinkState& link, double now, double lastReceive, double lastSendComplete,
                      bool force);
+// When ApplyNoDataRule will next change the state if no text comes meanwhile (a date-time
+// value); +infinity when it never will. A program that does not look at the state every few
+// milliseconds looks at it again then.
+double NoDataRuleDue(const LinkState& link, double lastReceive, double lastSendComplete);
 
 // The status text of a state: "Starting:" with the countdown and " s" while starting; nothing
 // for a cast being deleted (the status keeps what it showed) and for codes outside the table.

@@ -2,6 +2,7 @@
 // directory, `download` transfers casts into raw and calibrated files as the transfer window
 // does, `delete` removes casts from a Trevan-2, `erase` clears the log of any other instrument.
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -38,7 +39,7 @@ constexpr const char* kHelp =
     "  --casts N,N...   the casts to download or delete, by number\n"
     "  --all            every cast of the directory\n"
     "  --out BASE       the path and name start of the files (\"/data/run\" gives\n"
-    "                   /data/run3.raw)\n"
+    "                   /data/run3.raw; the folder is made when missing)\n"
     "  --no-dat         raw files only\n"
     "  --skip-existing  leave out the casts already downloaded: their .raw file (and .dat,\n"
     "                   unless --no-dat) is there and the .raw holds the cast's end\n"
@@ -224,6 +225,12 @@ int RunCastsAction(CliContext& ctx, const CastsOptions& o) {
                           text.rfind("Do you really wish to erase", 0) == 0;
         return ours ? (o.yes ? 1 : 2) : 2;
     });
+    // the folder of the files is made before the instrument is connected
+    const std::string folder = std::filesystem::path(o.base).parent_path().string();
+    if (const std::string problem = folder.empty() ? "" : MakeFolder(folder); !problem.empty()) {
+        ctx.err << "casts: " << problem << "\n";
+        return 1;
+    }
     InstrumentSession session(ctx, prompter);
     if (!session.Connect(o.connect)) return 1;
     InstrumentRecord& r = session.record();

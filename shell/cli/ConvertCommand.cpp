@@ -37,7 +37,7 @@ constexpr const char* kHelp =
     "                  does not fit (refused without it)\n"
     "  --decimal       raw decimal files, no calibration needed\n"
     "  --housekeeping  with --decimal: the housekeeping columns too\n"
-    "  --out DIR       write the outputs in DIR (which must exist)\n"
+    "  --out DIR       write the outputs in DIR (made when missing)\n"
     "  --jobs N        convert N files at once (default: one per core)\n"
     "  --overwrite     replace outputs that exist (refused without it)\n"
     "\n"
@@ -219,10 +219,6 @@ int RunConvert(CliContext& ctx) {
     CancelOnSignals interrupt;
     TerminalProgress progress(ctx.err);
     Messages messages(ctx.err, ctx.errIsTerminal ? &progress : nullptr);
-    if (!o.outDir.empty() && !FolderExists(o.outDir)) {
-        messages.ShowMessage(kNoDestinationFolderMessage);
-        return 1;
-    }
     const OutputKind kind = o.decimal ? OutputKind::kDecimal : OutputKind::kCalibrated;
 
     ConvertFilesOptions options;
@@ -283,6 +279,11 @@ int RunConvert(CliContext& ctx) {
         }
     }
     if (refused) return 1;
+    if (const std::string problem = o.outDir.empty() ? "" : MakeFolder(o.outDir);
+        !problem.empty()) {
+        ctx.err << "convert: " << problem << "\n";
+        return 1;
+    }
 
     FileCounts counts(ctx.errIsTerminal ? &progress : nullptr);
     const ConvertFilesResult result =

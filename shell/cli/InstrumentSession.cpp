@@ -1,10 +1,15 @@
 #include "shell/cli/InstrumentSession.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <ostream>
 
@@ -20,39 +25,62 @@ namespace tidewell::cli {
 namespace {
 
 std::atomic<bool> gStopRequested{false};
+// The signal handler's byte wakes the event loop: a program asleep until input comes hears it.
+int gStopPipe[2] = {-1, -1};
 
 void OnStopSignal(int) {
     gStopRequested = true;
+    if (gStopPipe[1] >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t n = write(gStopPipe[1], &byte, 1);
+    }
 }
 
 constexpr int kBarWidth = 30;
 
 }  // namespace
 
-// While it lives, SIGINT and SIGTERM set the stop request, and every tick passes it on to the
-// program as the Cancel button would: the program-wide cancel flag and the slot's cancel request.
+// While it lives, SIGINT and SIGTERM set the stop request, which is passed on to the program as
+// the Cancel button would (the program-wide cancel flag and the slot's cancel request) as soon
+// as the event loop runs, and again when the waits are made to give up on a stop.
 class StopWatch {
   public:
-    explicit StopWatch(ProgramState& program) {
+    explicit StopWatch(ProgramState& program) : program_(program) {
         gStopRequested = false;
+        if (gStopPipe[0] < 0 && pipe2(gStopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            gStopPipe[0] = gStopPipe[1] = -1;
+        if (gStopPipe[0] >= 0) {
+            notifier_ = std::make_unique<QSocketNotifier>(gStopPipe[0], QSocketNotifier::Read);
+            QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+                char bytes[16];
+                while (read(gStopPipe[0], bytes, sizeof bytes) > 0) {
+                }
+                PassOn();
+            });
+        }
         previousInt_ = std::signal(SIGINT, OnStopSignal);
         previousTerm_ = std::signal(SIGTERM, OnStopSignal);
-        QObject::connect(&timer_, &QTimer::timeout, [this, &program] {
-            if (!gStopRequested || !cancelOnStop) return;
-            program.cancelFlag = -1;
-            program.Slot(InstrumentSession::kSlot).cancelRequest = kCancelRequested;
-        });
-        timer_.start(kInputTimerMilliseconds);
     }
     ~StopWatch() {
         std::signal(SIGINT, previousInt_);
         std::signal(SIGTERM, previousTerm_);
     }
 
-    bool cancelOnStop = true;
+    void CancelOnStop(bool on) {
+        cancelOnStop_ = on;
+        PassOn();
+    }
 
   private:
-    QTimer timer_;
+    void PassOn() {
+        if (!gStopRequested || !cancelOnStop_) return;
+        program_.cancelFlag = -1;
+        program_.Slot(InstrumentSession::kSlot).cancelRequest = kCancelRequested;
+    }
+
+    ProgramState& program_;
+    bool cancelOnStop_ = true;
+    std::unique_ptr<QSocketNotifier> notifier_;
     void (*previousInt_)(int) = SIG_DFL;
     void (*previousTerm_)(int) = SIG_DFL;
 };
@@ -175,7 +203,8 @@ InstrumentSession::InstrumentSession(CliContext& ctx, CliPrompter& prompter)
     recordingSettings_.header = settings_.header;
     recordingSettings_.instance = connection_.instance;
     stopWatch_ = std::make_unique<StopWatch>(program_);
-    timer_.Start();
+    // ticks when input comes or something is under way; none while the line is quiet
+    timer_.StartOnDemand([this] { return waiter_.Waiting(); });
 }
 
 InstrumentSession::~InstrumentSession() {
@@ -183,11 +212,19 @@ InstrumentSession::~InstrumentSession() {
 }
 
 void InstrumentSession::KeepWaitsOnStop() {
-    stopWatch_->cancelOnStop = false;
+    stopWatch_->CancelOnStop(false);
 }
 
 void InstrumentSession::CancelWaitsOnStop() {
-    stopWatch_->cancelOnStop = true;
+    stopWatch_->CancelOnStop(true);
+}
+
+void InstrumentSession::RunEvents(double seconds) {
+    QTimer limit;
+    limit.setSingleShot(true);
+    if (seconds < 0) seconds = 0;
+    limit.start(static_cast<int>(std::ceil(std::min(seconds, 3600.0) * 1000)));
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 bool InstrumentSession::StopRequested() {

@@ -115,6 +115,10 @@ class InstrumentSession {
     RecordingContext& recording() { return recording_; }
     // SIGINT or SIGTERM came.
     static bool StopRequested();
+    // Runs the event loop until at least one event (input, a tick, a signal) has been handled,
+    // or `seconds` have passed. Outside the waits, the program sleeps here while the line is
+    // quiet.
+    void RunEvents(double seconds);
 
   private:
     CliContext& ctx_;

@@ -4,6 +4,7 @@
 // instrument, saves the files and disconnects. A lost link ends the recording, or with
 // --reconnect is waited out.
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -250,24 +251,36 @@ class Recorder {
   private:
     static constexpr int kSlot = InstrumentSession::kSlot;
 
-    // Records until the duration ends or a signal comes, saving at the interval asked.
+    // Records until the duration ends or a signal comes, saving at the interval asked. Between
+    // events the program sleeps: it wakes for input, a signal, the end, a save or a status line
+    // that changed, never to look whether something happened.
     int Record() {
         ProgramState& program = session_.program();
         const double start = program.Now();
         double lastSave = start;
         double lastStatus = start;
+        std::string shown;
+        // on a terminal the line is redrawn at most 4 times a second; in a log at most every 10 s
+        const double statusSeconds = ctx_.errIsTerminal ? 0.25 : 10;
         InstrumentRecord& r = session_.record();
         while (!InstrumentSession::StopRequested()) {
-            session_.waiter().WaitUntil(InstrumentSession::StopRequested, 0.25);
+            const auto secondsSince = [&program](double then) {
+                return (program.Now() - then) * kSecondsPerDay;
+            };
+            double sleep = o_.saveEvery - secondsSince(lastSave);
+            if (o_.duration > 0) sleep = std::min(sleep, o_.duration - secondsSince(start));
+            if (StatusLine(r) != shown)
+                sleep = std::min(sleep, statusSeconds - secondsSince(lastStatus));
+            session_.RunEvents(sleep);
             const double now = program.Now();
             if (DurationOver(start)) break;
-            if (o_.saveEvery > 0 && (now - lastSave) * 86400 >= o_.saveEvery) {
+            if (secondsSince(lastSave) >= o_.saveEvery) {
                 lastSave = now;
                 if (Save() != 1) return 1;
             }
-            // on a terminal the line is redrawn; in a log one line now and then
-            if (ctx_.errIsTerminal || (now - lastStatus) * 86400 >= 10) {
+            if (StatusLine(r) != shown && secondsSince(lastStatus) >= statusSeconds) {
                 lastStatus = now;
+                shown = StatusLine(r);
                 ShowStatus(false);
             }
             if (!r.PortOpen()) {

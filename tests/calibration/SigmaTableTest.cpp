@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <random>
+#include <utility>
 
 #include "calibration/SigmaParams.h"
 #include "calibration/SigmaTable.h"
@@ -108,7 +109,10 @@ TEST(SigmaTable, ShippedAStarTableIsANormalisedSpectrum) {
         EXPECT_EQ(t.rows[i].first, 400 + 10.0 * i);
         EXPECT_TRUE(t.rows[i].second > 0 && t.rows[i].second <= 1) << t.rows[i].first;
     }
-    EXPECT_EQ(TableLookup(t, 440), 1.0);                  // normalised at the blue peak
+    EXPECT_EQ(TableLookup(t, 440), 1.0);  // normalised at the blue peak
+    // the rise to the blue peak: values of the 10 nm tabulation, not those 5 nm earlier
+    for (auto [nm, aStar] : {std::pair{410, 0.828}, {420, 0.913}, {430, 0.973}})
+        EXPECT_EQ(TableLookup(t, nm), aStar) << nm;
     EXPECT_GT(TableLookup(t, 675), TableLookup(t, 600));  // and the red peak is there
 }
 

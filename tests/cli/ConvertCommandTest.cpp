@@ -59,7 +59,7 @@ TEST(ConvertCommand, WritesWhatTheBatchConversionWrites) {
     EXPECT_NE(dat.find("\r\nDataSource=vantor6.raw\r\nCalSource=vantor6.cal\r\n"),
               std::string::npos);
 
-    std::filesystem::create_directory(w.work.File("dec"));
+    // a missing output folder is made
     const auto dec = w.Run(
         {"--decimal", "--housekeeping", "--out", "dec", "vantor6.raw", "alumo.raw", "trevan2.raw"});
     EXPECT_EQ(dec.status, 0);
@@ -157,9 +157,9 @@ TEST(ConvertCommand, RefusalsAndTheirExitCodes) {
          "--force to convert it anyway.\n"
          "convert: a/alumo.raw holds a-Lumo data, but vantor6.cal is a Vantor-6 calibration.  "
          "Use --force to convert it anyway.\n"},
-        {{"--decimal", "--out", "nowhere", "alumo.raw"},
+        {{"--decimal", "--out", "alumo.raw/dec", "alumo.raw"},
          1,
-         std::string(kNoDestinationFolderMessage) + "\n"},
+         "convert: Cannot make the folder alumo.raw/dec: Not a directory.\n"},
     };
     for (const auto& c : cases) {
         const auto run = w.Run(c.args);

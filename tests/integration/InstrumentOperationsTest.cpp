@@ -245,7 +245,7 @@ TEST_F(HeadlessOperations, SamplingClockAndCastsHeadless) {
     ASSERT_NE(at, std::string::npos);
     EXPECT_LT(std::abs(ReadDecimal(out.substr(at + 17))), 1.5) << out;
 
-    const std::string base = temp.File("cast");
+    const std::string base = temp.File("casts/cast");  // the folder is made
     ASSERT_EQ(Run(with({"casts", "download", "--casts", "2", "--out", base})), 0) << err;
     EXPECT_EQ(out,
               "{\"cast\": 2, \"raw\": \"" + base + "2.raw\", \"dat\": \"" + base + "2.dat\"}\n");

@@ -161,7 +161,6 @@ TEST(Record, EachFamilyRecordsWhatTheInstrumentSent) {
         // the calibrated file is what converting the raw file gives
         const std::string cal = model == kXLumo ? calFiles[i] : TemporaryCalibration(dir);
         ASSERT_FALSE(cal.empty());
-        QDir().mkpath(QString::fromStdString(dir + "/converted"));
         TidewellRun convert(
             dir, {"convert", "--cal", cal, "--out", dir + "/converted", dir + "/rec.raw"});
         ASSERT_EQ(convert.Finish(clock, clock.elapsed() + 20000), 0) << convert.err;

@@ -144,11 +144,17 @@ TEST(LinkState, NoDataRule) {
         LinkState link;
         link.previousState = c.previous;
         link.state = c.state;
+        // a recorder that sleeps until the rule is due must not wake after its change
+        const double due = NoDataRuleDue(link, base, base + c.sent * kSecond);
         const bool refresh =
             ApplyNoDataRule(link, base + c.now * kSecond, base, base + c.sent * kSecond, c.force);
         EXPECT_EQ(refresh, c.refresh) << c.name;
         EXPECT_EQ(link.state, c.stateAfter) << c.name;
         EXPECT_EQ(link.previousState, c.previousAfter) << c.name;
+        if (link.state != c.state ||
+            (c.previous == kLinkStopPending && !c.force && link.previousState != c.previous)) {
+            EXPECT_LE(due, base + c.now * kSecond) << c.name;
+        }
     }
 }
 
