@@ -25,21 +25,18 @@ Int SaturatedRound(double value) {
     return static_cast<Int>(r);
 }
 
-// 5^0 .. 5^27, the powers of five that fit 64 bits.
-constexpr auto kPowersOfFive = [] {
-    std::array<uint64_t, 28> p{};
+// base^0 .. base^(count-1).
+template <typename Unsigned, size_t count>
+constexpr std::array<Unsigned, count> PowersOf(Unsigned base) {
+    std::array<Unsigned, count> p{};
     p[0] = 1;
-    for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
+    for (size_t i = 1; i < count; ++i) p[i] = p[i - 1] * base;
     return p;
-}();
+}
 
-// 10^0 .. 10^18.
-constexpr auto kPowersOfTen = [] {
-    std::array<uint64_t, 19> p{};
-    p[0] = 1;
-    for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
-    return p;
-}();
+// 5^0 .. 5^27, the powers of five that fit 64 bits, and 10^0 .. 10^18.
+constexpr auto kPowersOfFive = PowersOf<uint64_t, 28>(5);
+constexpr auto kPowersOfTen = PowersOf<uint64_t, 19>(10);
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -277,18 +274,8 @@ namespace {
 using Wide = unsigned __int128;
 
 // 5^0 .. 5^44 and 10^0 .. 10^38: every power a single's digits need, exact in 128 bits.
-constexpr auto kWideFives = [] {
-    std::array<Wide, 45> p{};
-    p[0] = 1;
-    for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
-    return p;
-}();
-constexpr auto kWideTens = [] {
-    std::array<Wide, 39> p{};
-    p[0] = 1;
-    for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
-    return p;
-}();
+constexpr auto kWideFives = PowersOf<Wide, 45>(5);
+constexpr auto kWideTens = PowersOf<Wide, 39>(10);
 
 // The eight decimal digits of `value` (below 10^8), most significant in the lowest byte of the
 // word, as the numbers 0 to 9: split into halves, quarters and single digits in 8-, 16- and
