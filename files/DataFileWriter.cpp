@@ -1,7 +1,12 @@
 #include "files/DataFileWriter.h"
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #ifdef _WIN32
@@ -33,6 +38,97 @@ bool SyncToDisk(std::FILE* file) {
 }
 }  // namespace
 
+// The writing thread of a writer in write-behind mode. The caller fills one block; full blocks
+// wait in a short queue for the thread, which writes them in order and keeps the error of the
+// first write that failed (writing no more after it).
+class DataFileWriter::Behind {
+  public:
+    explicit Behind(std::FILE* file) : file_(file), thread_([this] { Run(); }) {
+        block_.reserve(kBlockSize);
+    }
+    ~Behind() {
+        Drain();
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    void Write(std::string_view text) {
+        block_.append(text);
+        if (block_.size() >= kBlockSize) HandOver();
+    }
+
+    // Hands over the last block and waits until everything is written; the error number of the
+    // first failed write, or 0.
+    int Drain() {
+        if (!block_.empty()) HandOver();
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.empty() && !writing_; });
+        return error_;
+    }
+
+    bool Failed() const { return failed_.load(std::memory_order_acquire); }
+
+  private:
+    static constexpr size_t kBlockSize = size_t{1} << 19;
+    // Blocks waiting at most: beyond them the caller waits for the disk.
+    static constexpr size_t kQueued = 2;
+
+    void HandOver() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.size() < kQueued; });
+        queue_.push_back(std::move(block_));
+        block_ = std::move(spare_);  // the block written last, emptied, or a new one
+        lock.unlock();
+        changed_.notify_all();
+        block_.clear();
+        block_.reserve(kBlockSize);
+    }
+
+    void Run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (queue_.empty()) return;
+            std::string block = std::move(queue_.front());
+            queue_.pop_front();
+            writing_ = true;
+            const bool skip = error_ != 0;
+            lock.unlock();
+            changed_.notify_all();
+            int error = 0;
+            errno = 0;
+            // Each block goes to the system at once, so that its failure is this thread's to tell.
+            if (!skip && (std::fwrite(block.data(), 1, block.size(), file_) != block.size() ||
+                          std::fflush(file_) != 0))
+                error = LastError();
+            lock.lock();
+            writing_ = false;
+            if (error != 0 && error_ == 0) {
+                error_ = error;
+                failed_.store(true, std::memory_order_release);
+            }
+            spare_ = std::move(block);
+            changed_.notify_all();
+        }
+    }
+
+    std::FILE* const file_;
+    std::string block_;  // filled by the caller
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> queue_;
+    std::string spare_;
+    bool writing_ = false;
+    bool stopping_ = false;
+    int error_ = 0;
+    std::atomic<bool> failed_{false};
+    std::thread thread_;  // last, so that it starts when all the rest is ready
+};
+
 std::string SystemErrorText(int number) {
     std::string text = std::strerror(number);
     while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
@@ -47,9 +143,16 @@ std::string WriteErrorText(const std::string& path, const std::string& descripti
     return "Error writing " + path + ": " + description + ".";
 }
 
+DataFileWriter::DataFileWriter() = default;
+
+DataFileWriter::~DataFileWriter() {
+    Close();
+}
+
 DataFileWriter::DataFileWriter(DataFileWriter&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
       buffer_(std::move(other.buffer_)),
+      behind_(std::move(other.behind_)),
       path_(std::move(other.path_)),
       row_(std::move(other.row_)),
       errorNumber_(other.errorNumber_),
@@ -62,6 +165,7 @@ DataFileWriter& DataFileWriter::operator=(DataFileWriter&& other) noexcept {
         Close();
         file_ = std::exchange(other.file_, nullptr);
         buffer_ = std::move(other.buffer_);
+        behind_ = std::move(other.behind_);
         path_ = std::move(other.path_);
         row_ = std::move(other.row_);
         errorNumber_ = other.errorNumber_;
@@ -90,7 +194,20 @@ bool DataFileWriter::Open(const std::string& path, Mode mode) {
     return true;
 }
 
+void DataFileWriter::WriteBehind() {
+    if (file_ != nullptr && !behind_) behind_ = std::make_unique<Behind>(file_);
+}
+
+void DataFileWriter::DrainBehind() {
+    if (!behind_) return;
+    if (const int error = behind_->Drain(); error != 0 && !writeFailed_) {
+        writeFailed_ = true;
+        NoteError(error);
+    }
+}
+
 bool DataFileWriter::Flush() {
+    DrainBehind();
     errno = 0;
     if (file_ != nullptr && std::fflush(file_) != 0) NoteWriteFailure();
     return !writeFailed_;
@@ -106,6 +223,8 @@ bool DataFileWriter::Sync() {
 
 bool DataFileWriter::Close() {
     if (file_ == nullptr) return !writeFailed_;
+    DrainBehind();
+    behind_.reset();
     errno = 0;
     if (std::fclose(file_) != 0) NoteWriteFailure();
     file_ = nullptr;
@@ -114,6 +233,14 @@ bool DataFileWriter::Close() {
 
 void DataFileWriter::Write(std::string_view text) {
     if (file_ == nullptr || text.empty()) return;
+    if (behind_) {
+        if (behind_->Failed()) {
+            DrainBehind();  // takes the failure over; the output is lost anyway
+            return;
+        }
+        behind_->Write(text);
+        return;
+    }
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) NoteWriteFailure();
 }

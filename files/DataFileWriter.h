@@ -15,8 +15,8 @@ class DataFileWriter {
   public:
     enum class Mode { kTruncate, kAppend };
 
-    DataFileWriter() = default;
-    ~DataFileWriter() { Close(); }
+    DataFileWriter();
+    ~DataFileWriter();
     DataFileWriter(const DataFileWriter&) = delete;
     DataFileWriter& operator=(const DataFileWriter&) = delete;
     DataFileWriter(DataFileWriter&& other) noexcept;
@@ -37,6 +37,14 @@ class DataFileWriter {
     // The text and CR LF.
     void WriteLine(std::string_view text);
 
+    // From now until Close the writing is done on a thread of the writer's own, so that the
+    // caller builds the next rows while the system takes the last ones: Write only copies the
+    // text into a block, and full blocks are written in order. The bytes on the disk are the same.
+    // A failed write shows in WriteFailed, with its error, from the next Write on and at the
+    // latest after Flush, Sync or Close. Memory stays bounded: when the disk falls behind, Write
+    // waits for it. Nothing when not open.
+    void WriteBehind();
+
     // Scratch text kept between calls, so that row builders allocate nothing per row.
     std::string& RowBuffer() { return row_; }
 
@@ -51,12 +59,18 @@ class DataFileWriter {
     bool TakeNewFailure();
 
   private:
+    class Behind;
+
     void NoteError(int number);
+    // Waits until the writing thread has written everything handed to it, and takes over its
+    // failure, if any.
+    void DrainBehind();
     // A failed write, flush or close: the first since Open is kept.
     void NoteWriteFailure();
 
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<Behind> behind_;  // while the writing is on its own thread
     std::string path_;
     std::string row_;
     int errorNumber_ = 0;

@@ -42,6 +42,8 @@ int OpenBoth(LineReader& reader, const std::string& inPath, DataFileWriter& writ
         reader.Close();
         return writer.ErrorNumber();
     }
+    // The rows of the next lines are built while the system writes the last ones.
+    writer.WriteBehind();
     return 0;
 }
 

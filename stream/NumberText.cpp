@@ -25,21 +25,18 @@ Int SaturatedRound(double value) {
     return static_cast<Int>(r);
 }
 
-// 5^0 .. 5^27, the powers of five that fit 64 bits.
-constexpr auto kPowersOfFive = [] {
-    std::array<uint64_t, 28> p{};
+// base^0 .. base^(count-1).
+template <typename Unsigned, size_t count>
+constexpr std::array<Unsigned, count> PowersOf(Unsigned base) {
+    std::array<Unsigned, count> p{};
     p[0] = 1;
-    for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
+    for (size_t i = 1; i < count; ++i) p[i] = p[i - 1] * base;
     return p;
-}();
+}
 
-// 10^0 .. 10^18.
-constexpr auto kPowersOfTen = [] {
-    std::array<uint64_t, 19> p{};
-    p[0] = 1;
-    for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
-    return p;
-}();
+// 5^0 .. 5^27, the powers of five that fit 64 bits, and 10^0 .. 10^18.
+constexpr auto kPowersOfFive = PowersOf<uint64_t, 28>(5);
+constexpr auto kPowersOfTen = PowersOf<uint64_t, 19>(10);
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -272,15 +269,85 @@ std::string FormatSignificantLeadingZero(double value, int digits) {
     return s;
 }
 
-// 10^-45 .. 10^39 as doubles, the decimal powers within reach of a single.
-constexpr double kSingleDecades[] = {
-    1e-45, 1e-44, 1e-43, 1e-42, 1e-41, 1e-40, 1e-39, 1e-38, 1e-37, 1e-36, 1e-35, 1e-34, 1e-33,
-    1e-32, 1e-31, 1e-30, 1e-29, 1e-28, 1e-27, 1e-26, 1e-25, 1e-24, 1e-23, 1e-22, 1e-21, 1e-20,
-    1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9,  1e-8,  1e-7,
-    1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,
-    1e7,   1e8,   1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,
-    1e20,  1e21,  1e22,  1e23,  1e24,  1e25,  1e26,  1e27,  1e28,  1e29,  1e30,  1e31,  1e32,
-    1e33,  1e34,  1e35,  1e36,  1e37,  1e38,  1e39};
+#ifdef __SIZEOF_INT128__
+namespace {
+using Wide = unsigned __int128;
+
+// 5^0 .. 5^44 and 10^0 .. 10^38: every power a single's digits need, exact in 128 bits.
+constexpr auto kWideFives = PowersOf<Wide, 45>(5);
+constexpr auto kWideTens = PowersOf<Wide, 39>(10);
+
+// The eight decimal digits of `value` (below 10^8), most significant in the lowest byte of the
+// word, as the numbers 0 to 9: split into halves, quarters and single digits in 8-, 16- and
+// 32-bit lanes of one register.
+inline uint64_t EightDigitBytes(uint32_t value) {
+    const uint64_t halves = (value / 10000) | (uint64_t{value % 10000} << 32);
+    const uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007FULL;  // lane / 100
+    const uint64_t quarters = hundreds | ((halves - hundreds * 100) << 16);
+    const uint64_t tens = ((quarters * 103) >> 10) & 0x000F000F000F000FULL;  // lane / 10
+    return tens | ((quarters - tens * 10) << 8);
+}
+
+// The smallest mantissa m (2^23 <= m < 2^24) of each biased binary exponent with which
+// m 2^(biased-150) reaches the next decimal power, 10^(e0+1) with e0 = floor((biased-127)
+// log10 2); 2^24 when none does. With it the decimal exponent of a single is found exactly.
+constexpr int DecadeGuess(int biased) {
+    return ((biased - 127) * 78913) >> 18;
+}
+constexpr auto kNextDecadeMantissa = [] {
+    std::array<uint32_t, 256> t{};
+    for (int biased = 1; biased < 255; ++biased) {
+        const int q = biased - 150, power = DecadeGuess(biased) + 1;
+        Wide least = 0;  // ceil(10^power / 2^q)
+        if (power >= 39) {
+            least = Wide{1} << 24;  // beyond the largest single
+        } else if (power >= 0 && q >= 0) {
+            least = (kWideTens[static_cast<size_t>(power)] + (Wide{1} << q) - 1) >> q;
+        } else if (power >= 0) {
+            least = kWideTens[static_cast<size_t>(power)] << -q;
+        } else {  // m 5^j >= 2^(-q-j), j = -power
+            const Wide five = kWideFives[static_cast<size_t>(-power)];
+            least = ((Wide{1} << (-q + power)) + five - 1) / five;
+        }
+        t[static_cast<size_t>(biased)] =
+            static_cast<uint32_t>(least < (Wide{1} << 24) ? least : Wide{1} << 24);
+    }
+    return t;
+}();
+
+// product / 2^shift rounded half to even, for 0 < shift and a product below half the range of
+// its type.
+template <typename Unsigned>
+inline uint32_t RoundShifted(Unsigned product, int shift) {
+    const Unsigned below = (Unsigned{1} << (shift - 1)) - 1;  // just below one half
+    return static_cast<uint32_t>((product + below + ((product >> shift) & 1)) >> shift);
+}
+
+// The seven digits of m 2^q with decimal exponent e, for the numbers below about 1e-10 and from
+// 10^7 up, apart so that the common case stays small.
+[[gnu::noinline]] uint32_t FarDigits(uint64_t m, int q, int e) {
+    if (e <= 6) {  // 2m 5^k has at most 128 bits
+        const int k = 6 - e;
+        return RoundShifted((m * kWideFives[static_cast<size_t>(k)]) << 1, 1 - q - k);
+    }
+    // A whole number: value / 10^(e-6), by division.
+    const Wide number = Wide{m} << q;
+    const Wide divisor = kWideTens[static_cast<size_t>(e - 6)];
+    const Wide quotient = number / divisor;
+    const Wide twice = (number - quotient * divisor) << 1;
+    return static_cast<uint32_t>(quotient) +
+           (twice > divisor || (twice == divisor && (quotient & 1) != 0));
+}
+
+// Stores the word's bytes at `out`, its lowest byte first.
+inline void StoreBytes(char* out, uint64_t word) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &word, 8);
+    } else {
+        for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(word >> (8 * i));
+    }
+}
+}  // namespace
 
 char* WritePlainSingle(char* out, float value) {
     const auto bits = std::bit_cast<uint32_t>(value);
@@ -289,87 +356,55 @@ char* WritePlainSingle(char* out, float value) {
     if (biased == 0 || biased == 0xFF) return WriteFormatted(out, value, 7, false);
     const uint64_t m = (bits & 0x7FFFFF) | 0x800000;  // value = m 2^q, m below 2^24
     const int q = biased - 150;
-    // value lies in [2^(b-1), 2^b), b = q + 24: the decimal exponent is floor((b - 1) log10 2)
-    // or one more, which a comparison decides (a wrong guess would only cost a second pass).
-    int e = ((q + 23) * 78913) >> 18;
-    if (e + 1 <= 39 && std::fabs(value) >= kSingleDecades[e + 1 + 45]) ++e;
-    // value 10^(6 - e) rounded half to even: seven digits once e is right.
-    uint32_t rounded = 0;
-    for (int attempt = 0;; ++attempt) {
-        const int k = 6 - e;
-        uint64_t product = 0;
-        if (attempt == 2 || k < 0 || k > 27 ||
-            __builtin_mul_overflow(m, kPowersOfFive[static_cast<size_t>(k)], &product) ||
-            q + k <= -64)
-            return WriteFormatted(out, value, 7, false);
-        const int shift = q + k;
-        uint64_t r = 0;
-        if (shift >= 0) {
-            r = product << shift;
-        } else {
-            const int s = -shift;
-            const uint64_t whole = product >> s;
-            const uint64_t rest = product & ((uint64_t{1} << s) - 1);
-            const uint64_t half = uint64_t{1} << (s - 1);
-            r = whole + (rest > half || (rest == half && (whole & 1) != 0));
-        }
-        if (r < 1000000) {
-            --e;
-        } else if (r > 10000000) {
-            ++e;
-        } else {
-            if (r == 10000000) {  // rounded up to the next power of ten
-                r = 1000000;
-                ++e;
-            }
-            rounded = static_cast<uint32_t>(r);
-            break;
-        }
-    }
-    char d[16] = {};
-    WriteSevenDigits(rounded, d);
-    // Trailing zeros counted without a loop: the bytes of the digits that are "0" become zero,
-    // and the first digit never is.
-    uint64_t word = 0;  // d[i] in byte i
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&word, d, 8);
-    } else {
-        for (int i = 0; i < 7; ++i) word |= uint64_t{static_cast<unsigned char>(d[i])} << (8 * i);
-    }
-    word = (word ^ 0x0030303030303030ULL) & 0x00FFFFFFFFFFFFFFULL;
-    const int n = 7 - (std::countl_zero(word) - 8) / 8;
+    // The decimal exponent e, then the seven digits: value 10^(6-e) rounded half to even,
+    // worked out exactly in integers.
+    int e = DecadeGuess(biased) + (m >= kNextDecadeMantissa[static_cast<size_t>(biased)]);
+    const int k = 6 - e;
+    // value 10^k = 2m 5^k / 2^shift, the shift at least 1; 2m 5^k has at most 63 bits down to
+    // k = 16 (numbers from about 1e-10 up).
+    uint32_t digits =
+        k >= 0 && k <= 16
+            ? RoundShifted((m * kPowersOfFive[static_cast<size_t>(k)]) << 1, 1 - q - k)
+            : FarDigits(m, q, e);
+    // Rounded up to the next power of ten.
+    const bool carry = digits == 10000000;
+    digits = carry ? 1000000 : digits;
+    e += carry;
+    // The digits and the trailing "0" of digits * 10 as text; the zeros at the end are not
+    // significant.
+    const uint64_t values = EightDigitBytes(digits * 10);
+    const uint64_t text = values + 0x3030303030303030ULL;
+    const int n = 8 - std::countl_zero(values) / 8;
 
-    char* p = out;
-    if (bits >> 31) *p++ = '-';
+    char* p = out + (bits >> 31);
+    *out = '-';
     if (e < -4 || e >= 7) {
-        p[0] = d[0];
-        p[1] = '.';
-        std::memcpy(p + 2, d + 1, 8);
+        // d.dddddd, then E, the sign and two digits.
+        StoreBytes(p, (text & 0xFF) | (uint64_t{'.'} << 8) | (text & ~uint64_t{0xFF}) << 8);
         p += n > 1 ? n + 1 : 1;
-        *p++ = 'E';
-        *p++ = e < 0 ? '-' : '+';
         const int a = e < 0 ? -e : e;
-        *p++ = static_cast<char>('0' + a / 10);
-        *p++ = static_cast<char>('0' + a % 10);
-    } else if (e < 0) {
-        p[0] = '.';
-        std::memcpy(p + 1, "000", 3);  // up to three zeros after the point
-        p += -e;
-        std::memcpy(p, d, 8);
-        p += n;
-    } else {
-        // Digits beyond n are the zeros that were stripped: a whole number keeps them.
-        std::memcpy(p, d, 8);
-        if (n <= e + 1) {
-            p += e + 1;
-        } else {
-            p[e + 1] = '.';
-            std::memcpy(p + e + 2, d + e + 1, 8);
-            p += n + 1;
-        }
+        const char exponent[4] = {'E', e < 0 ? '-' : '+', static_cast<char>('0' + a / 10),
+                                  static_cast<char>('0' + a % 10)};
+        std::memcpy(p, exponent, 4);
+        return p + 4;
     }
-    return p;
+    if (e < 0) {
+        // The point, up to three zeros, the digits.
+        std::memcpy(p, ".000", 4);
+        StoreBytes(p - e, text);
+        return p - e + n;
+    }
+    // The whole part (with its zeros when the number is whole), then the point and the rest.
+    const int whole = e + 1;
+    const uint64_t low = (uint64_t{1} << (8 * whole)) - 1;
+    StoreBytes(p, (text & low) | (uint64_t{'.'} << (8 * whole)) | (text & ~low) << 8);
+    return p + (n <= whole ? whole : n + 1);
 }
+#else
+char* WritePlainSingle(char* out, float value) {
+    return WriteFormatted(out, value, 7, false);
+}
+#endif
 
 std::string StrSingle(float value) {
     std::string s = (value >= 0 || std::isnan(value)) ? " " : "";

@@ -34,7 +34,8 @@ void AppendSignificant(std::string& out, double value, int digits);
 char* WriteSignificant(char* out, double value, int digits);
 
 // The plain form of a single (as PlainSingle) written at `out`, which must have room for 32
-// characters; returns the end of the text. The quick way for rows of numbers.
+// characters (bytes past the end of the text may be overwritten); returns the end of the text.
+// The quick way for rows of numbers: exact, in integer arithmetic, without trial and retry.
 char* WritePlainSingle(char* out, float value);
 
 // Single precision: 7 significant digits. Double precision: 15.

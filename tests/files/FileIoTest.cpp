@@ -42,6 +42,16 @@ TEST(DataFileWriter, BytesAsGivenAppendingAndErrors) {
     file.Close();
     EXPECT_EQ(ReadFileBytes(path), "");
 
+    // Written behind on the writer's own thread, through several blocks: the same bytes in the
+    // same order.
+    std::string rows;
+    for (int n = 0; rows.size() < 3000000; ++n) rows += std::to_string(n) + ",row\r\n";
+    ASSERT_TRUE(file.Open(path));
+    file.WriteBehind();
+    for (size_t at = 0; at < rows.size(); at += 1000) file.Write(rows.substr(at, 1000));
+    EXPECT_TRUE(file.Close());
+    EXPECT_TRUE(ReadFileBytes(path) == rows);
+
     EXPECT_FALSE(file.Open(dir.File("none/w.dat")));
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(file.ErrorNumber(), 2);

@@ -286,8 +286,30 @@ TEST(NumberText, QuickDigitsAgreeWithExactConversionOnRandomNumbers) {
     EXPECT_EQ(mismatches, 0);
 }
 
-// Rows of calibrated files write their singles the quick way; every text must be the plain one.
+// Rows of calibrated files write their singles the quick way; every text must be the plain one:
+// known texts at the edges of its ranges (a rounding that reaches the next power of ten, halves
+// between whole numbers, the largest and the smallest normal single), then random singles against
+// the general conversion.
 TEST(NumberText, QuickSinglesAreThePlainForm) {
+    const struct {
+        float in;
+        const char* text;
+    } known[] = {
+        {0.0001f, ".0001"},
+        {1.5e-5f, "1.5E-05"},
+        {-1e-10f, "-1E-10"},
+        {1e-11f, "1E-11"},
+        {10000005.0f, "1E+07"},
+        {10000015.0f, "1.000002E+07"},
+        {9999999.0f, "9999999"},
+        {123.456f, "123.456"},
+        {3.4028235e38f, "3.402823E+38"},
+        {1.17549435e-38f, "1.175494E-38"},
+    };
+    for (const auto& c : known) {
+        char text[64];
+        EXPECT_EQ(std::string(text, WritePlainSingle(text, c.in)), c.text);
+    }
     uint32_t state = 2463534242u;
     int mismatches = 0;
     for (int i = 0; i < 300000; ++i) {
