@@ -36,7 +36,8 @@ constexpr const char* kDemoHelp =
     "\n"
     "Starts a simulated instrument (tidewell-sim) and Tidewell with a data window connected to\n"
     "it and sampling. MODEL is vantor-6 (the default), vantor-4, vantor-2, a-lumo, c-lumo,\n"
-    "x-lumo or trevan-2. The simulated instrument ends with the program.\n";
+    "x-lumo or trevan-2. It holds three stored casts to transfer (Instrument > Transfer\n"
+    "Files) and ends with the program.\n";
 
 // SIGINT and SIGTERM end the program through the event loop.
 int gSignalPipe[2] = {-1, -1};
@@ -55,7 +56,8 @@ class DemoSimulator {
         const QString program = QCoreApplication::applicationDirPath() + "/tidewell-sim";
         process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.start(program, {"--model", QString::fromStdString(model), "--period", "0.5"});
+        process_.start(
+            program, {"--model", QString::fromStdString(model), "--period", "0.5", "--casts", "3"});
         if (!process_.waitForStarted(5000)) {
             error = "The simulated instrument could not be started: " +
                     process_.errorString().toStdString();
