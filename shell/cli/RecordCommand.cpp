@@ -73,9 +73,10 @@ constexpr const char* kHelp =
     "file that could not be saved is kept, and its path is printed.\n"
     "\n"
     "The status line on stderr shows the link state, the samples written to BASE.dat, the lines\n"
-    "lost (packets with a bad checksum, lines of no known kind, lines over 1 MiB) and the last\n"
-    "calibrated values (bb or c, in 1/m). When the files are saved, one line on stdout says\n"
-    "which, with the lines read, the samples written and the lines lost.\n";
+    "that gave no sample (packets with a bad checksum, lines of no known kind such as the\n"
+    "instrument's prompts and replies, lines over 1 MiB) and the last calibrated values (bb or\n"
+    "c, in 1/m). When the files are saved, one line on stdout says which, with the lines read,\n"
+    "the samples written and the lines that gave no sample.\n";
 
 struct RecordOptions {
     ConnectOptions connect;
@@ -174,13 +175,14 @@ CliPrompter::Answer RecordAnswers(bool sleepOnExit) {
     };
 }
 
-// The status: link state, samples recorded, lines lost and the last calibrated values.
+// The status: link state, samples recorded, lines that gave no sample and the last calibrated
+// values.
 std::string StatusLine(const InstrumentRecord& r) {
     const LineCounts& n = r.lineCounts;
     std::string s = LinkStatusText(r.link.state, r.link.countdown).value_or("");
-    s += "  " + PlainInt(n.samples) + " samples  lines lost: " + PlainInt(n.badChecksums) +
-         " bad checksum, " + PlainInt(n.unknownKind) + " unknown, " + PlainInt(n.overLong) +
-         " over-long";
+    s += "  " + PlainInt(n.samples) +
+         " samples  lines without a sample: " + PlainInt(n.badChecksums) + " bad checksum, " +
+         PlainInt(n.unknownKind) + " unknown, " + PlainInt(n.overLong) + " over-long";
     const int scattering = ScatteringChannelCount(r.instrumentType);
     if (n.samples > 0 && scattering > 0) {
         s += "  bb (1/m)";

@@ -95,7 +95,7 @@ bool WantsHelp(const std::vector<std::string>& args) {
 
 std::string LineCountsText(const LineCounts& c) {
     return "lines " + std::to_string(c.lines) + ", samples " + std::to_string(c.samples) +
-           ", lost " + std::to_string(c.Losses()) + " (bad checksums " +
+           ", no sample " + std::to_string(c.Losses()) + " (bad checksums " +
            std::to_string(c.badChecksums) + ", no known kind " + std::to_string(c.unknownKind) +
            ", over-long " + std::to_string(c.overLong) + ")";
 }

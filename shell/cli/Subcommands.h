@@ -38,7 +38,7 @@ void PrintUsage(std::ostream& out);
 // and ends with 0.
 bool WantsHelp(const std::vector<std::string>& args);
 
-// "lines 1024, samples 1000, lost 22 (bad checksums 2, no known kind 20, over-long 0)".
+// "lines 1024, samples 1000, no sample 22 (bad checksums 2, no known kind 20, over-long 0)".
 std::string LineCountsText(const LineCounts& counts);
 
 // The first word is neither a subcommand nor a file to convert: says so on `err`, with the list

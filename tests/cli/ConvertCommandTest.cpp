@@ -50,7 +50,7 @@ TEST(ConvertCommand, WritesWhatTheBatchConversionWrites) {
     const auto run = w.Run({"--cal", "vantor6.cal", "vantor6.raw"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
-              "vantor6.dat: lines 30, samples 4, lost 4 (bad checksums 1, no known kind 3, "
+              "vantor6.dat: lines 30, samples 4, no sample 4 (bad checksums 1, no known kind 3, "
               "over-long 0)\nConverted 1 of 1 files\n");
     EXPECT_EQ(run.err, "");
     const std::string dat = ReadFileBytes(w.work.File("vantor6.dat"));
@@ -63,14 +63,15 @@ TEST(ConvertCommand, WritesWhatTheBatchConversionWrites) {
     const auto dec = w.Run(
         {"--decimal", "--housekeeping", "--out", "dec", "vantor6.raw", "alumo.raw", "trevan2.raw"});
     EXPECT_EQ(dec.status, 0);
-    EXPECT_EQ(dec.out,
-              "dec/vantor6.dec: lines 30, samples 4, lost 4 (bad checksums 1, no known kind 3, "
-              "over-long 0)\n"
-              "dec/alumo.dec: lines 18, samples 5, lost 2 (bad checksums 1, no known kind 1, "
-              "over-long 0)\n"
-              "dec/trevan2.dec: lines 13, samples 0, lost 1 (bad checksums 0, no known kind 1, "
-              "over-long 0)\n"
-              "Converted 3 of 3 files\n");
+    EXPECT_EQ(
+        dec.out,
+        "dec/vantor6.dec: lines 30, samples 4, no sample 4 (bad checksums 1, no known kind 3, "
+        "over-long 0)\n"
+        "dec/alumo.dec: lines 18, samples 5, no sample 2 (bad checksums 1, no known kind 1, "
+        "over-long 0)\n"
+        "dec/trevan2.dec: lines 13, samples 0, no sample 1 (bad checksums 0, no known kind 1, "
+        "over-long 0)\n"
+        "Converted 3 of 3 files\n");
     EXPECT_EQ(dec.err, "convert: warning: trevan2.raw gave no sample\n");
     EXPECT_EQ(ReadFileBytes(w.work.File("dec/vantor6.dec")),
               ReadFileBytes(DataPath("batch/vantor6-housekeeping.dec")));
