@@ -72,22 +72,19 @@ TEST(CalCommand, ShowPrintsEveryModelAsOneJsonObject) {
 }
 
 TEST(CalCommand, SaveWritesTheCurrentLayout) {
+    // the layout of each model is the calibration file tests' own
     TempDir dir;
-    const char* models[] = {"vantor6", "vantor4", "vantor2", "alumo", "clumo", "xlumo", "trevan2"};
-    for (const char* model : models) {
-        const std::string out = dir.File(std::string(model) + ".cal");
-        const ProgramRun r = Cal({"save", DataPath(std::string("cal/") + model + ".cal"), out});
-        EXPECT_EQ(r.status, 0) << model;
-        EXPECT_EQ(r.err, "") << model;
-        EXPECT_EQ(ReadFileBytes(out),
-                  ReadFileBytes(DataPath(std::string("cal/") + model + ".saved.cal")));
-    }
+    const ProgramRun r = Cal({"save", DataPath("cal/vantor2.cal"), dir.File("vantor2.cal")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(ReadFileBytes(dir.File("vantor2.cal")),
+              ReadFileBytes(DataPath("cal/vantor2.saved.cal")));
     // an older .ini file, and saving over the file itself
     const std::string ini = dir.File("legacy.ini");
     WriteFileBytes(ini, ReadFileBytes(DataPath("cal/legacy.ini")));
     EXPECT_EQ(Cal({"save", ini, ini}).status, 0);
     EXPECT_EQ(ReadFileBytes(ini).substr(0, 46), "[General]          //Saved by Tidewell 2.82\r\nD");
-    EXPECT_EQ(FilesIn(dir.path()).size(), 8u);  // no temporary file left
+    EXPECT_EQ(FilesIn(dir.path()).size(), 2u);  // no temporary file left
 }
 
 TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
@@ -147,12 +144,6 @@ TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
     EXPECT_EQ(ReadFileBytes(dir.File("keep.cal")), "old");
     EXPECT_EQ(FilesIn(dir.path()),
               (std::vector<std::string>{"garbage.cal", "image.bin", "keep.cal", "unknown.cal"}));
-}
-
-TEST(CalCommand, IsInTheSubcommandTable) {
-    const Subcommand* s = FindSubcommand("cal");
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->run, &RunCal);
 }
 
 }  // namespace
