@@ -134,9 +134,11 @@ TEST(CommandLine, HelpAndUnknownOptionsOfEverySubcommand) {
         {"sampling", {"get", "--port", "/dev/null"}},
         {"sleep", {"--port", "/dev/null"}},
     };
+    size_t headless = 0;
     for (const cli::Subcommand& sub : cli::AllSubcommands()) {
         if (sub.run == nullptr) continue;  // the desktop program's own
         ASSERT_TRUE(before.count(sub.name)) << sub.name;
+        ++headless;
         const auto help = test::RunSubcommand(sub.run, {"--help"});
         EXPECT_EQ(help.status, 0) << sub.name;
         EXPECT_EQ(help.out.rfind("Usage: tidewell ", 0), 0u) << sub.name;
@@ -150,6 +152,7 @@ TEST(CommandLine, HelpAndUnknownOptionsOfEverySubcommand) {
         EXPECT_NE(wrong.err.find("--no-such-option"), std::string::npos) << wrong.err;
         EXPECT_NE(wrong.err.find("Usage: tidewell "), std::string::npos) << wrong.err;
     }
+    EXPECT_EQ(headless, before.size());  // every one is in the table
     EXPECT_EQ(test::RunSubcommand(cli::FindSubcommand("help")->run, {"convert"}).out,
               test::RunSubcommand(cli::RunConvert, {"--help"}).out);
 

@@ -61,6 +61,9 @@ TEST(DecodeCommand, TypeByCodeOrModelName) {
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out.rfind(Head(1, 0, c.sample, c.code), 0), 0u) << c.type << r.out;
     }
+    // --guess adds the model the line suggests
+    EXPECT_NE(Decode({"--guess"}, std::string(kHandD) + "\n").out.find("true, \"guess\": 0, "),
+              std::string::npos);
 }
 
 TEST(DecodeCommand, CrLfAcrossReadsIsOneLineEnd) {

@@ -20,6 +20,8 @@ TEST(InstrumentCommands, ConnectionFlags) {
         {{"--baud", "19200"}, "--port DEV is needed (or --search)"},
         {{"--port", "/dev/x", "--baud", "14400"},
          "--baud must be one of 4800 9600 19200 38400 57600 115200"},
+        {{"--port", "/dev/x", "--baud", "9600.5"},
+         "--baud must be one of 4800 9600 19200 38400 57600 115200"},
         {{"--search", "--baud", "9600"}, "--baud and --search exclude each other"},
         {{"--port"}, "--port needs a value"},
     };
