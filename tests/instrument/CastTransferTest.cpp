@@ -360,7 +360,7 @@ TEST_F(CastsTest, EraseClearsTheLogAndListsAgain) {
     EXPECT_FALSE(EraseCasts(transfer, 0, d));
     EXPECT_TRUE(Port().written.empty());
     EXPECT_TRUE(EraseCasts(transfer, 0, d));
-    EXPECT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[0], EraseQuestion("a-Lumo"));
     EXPECT_EQ(log.beeps, 2);
     EXPECT_EQ(Port().written, "CLEARLOG\rDIR\r");
     EXPECT_TRUE(d.entries().empty());

@@ -134,6 +134,8 @@ TEST_F(Commands, RateOutsideTheSixSendsNothing) {
         EXPECT_EQ(r.lastCommand, "") << rate;
         EXPECT_FALSE(store.Find("Connection", "Baud").has_value()) << rate;
     }
+    for (int rate : {4800, 9600, 19200, 38400, 57600, 115200}) EXPECT_TRUE(IsAllowedBaudRate(rate));
+    EXPECT_FALSE(IsAllowedBaudRate(14400));
 }
 
 TEST_F(Commands, StartIsRefusedWhileDownloading) {

@@ -234,7 +234,8 @@ TEST(SerialNumbers, MatchRules) {
         {"VN6-0101", "VN6-0102", false},
         {"VN6-0101.4", "VN6-0101", true},  // rounded
         {"VN6-0101.6", "VN6-0101", false},
-        {"AB1234", "AB1235", false},    // shorter than 7: the number from the 3rd character
+        {"AB1234", "AB1234", true},  // shorter than 7: the number from the 3rd character
+        {"AB1234", "AB1235", false},
         {"AB1234", "AB-X1234", false},  // 7 or more: from the 7th ("34")
         {"ABxy-x1234", "AB1234", true},
         {"A", "A", true},

@@ -122,6 +122,8 @@ TEST_F(InputLoop, SilenceAfterStartTurnsIntoNoDataButSleepingStays) {
     // data brings it back
     Receive(DPacket(3) + "\r");
     EXPECT_EQ(observer.statusTexts.back(), "Sampling");
+    Receive("Starting in 12.5 seconds\r");
+    EXPECT_EQ(observer.statusTexts.back(), "Starting:12 s");
     // a sleeping instrument never turns into "No Data"
     Receive("Instrument SLEEPING\r");
     EXPECT_EQ(r.link.state, kLinkSleeping);
@@ -148,6 +150,7 @@ TEST_F(InputLoop, EndOfCastAcrossChunksAndCounting) {
     InstrumentRecord& r = Connect(kTrevan2);
     r.downloading = true;
     Receive(DPacket(1) + "\r" + DPacket(2) + "\rEnd Of");
+    EXPECT_EQ(r.link.state, kLinkDownloading);  // data during a download
     EXPECT_FALSE(r.endOfCast);
     EXPECT_EQ(r.downloadLineCount, 2);
     Receive(" cAST 3\r");
