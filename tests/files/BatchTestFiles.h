@@ -79,6 +79,7 @@ inline ChannelPacketFields VantorFields(int32_t time, std::initializer_list<int1
 inline std::string BatchRaw(const std::string& name) {
     return ReadFileBytes(DataPath("batch/" + name));
 }
+
 inline SinglePacketFields SingleFields(int32_t time, uint8_t subSecond, int16_t signal,
                                        uint8_t gain, int32_t option, uint16_t depth,
                                        uint16_t temperatureCode) {
