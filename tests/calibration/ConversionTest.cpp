@@ -259,8 +259,6 @@ TEST(ConvertVantor, FaultsSkipTheirAssignmentOrStoreFailed) {
              c.SetSigma(0, 2, 1e307, prompter);
          },
          PlainSigma(), 2, Failed, Failed, Failed},
-        {"exponential sigma overflows", [](CalibrationDataClass& c) { c.SetSigmaExp(0, 100); },
-         PlainSigma(), 2, Failed, Failed, Failed},
     };
     for (const Case& c : cases) {
         CalibrationDataClass cal;
