@@ -262,20 +262,6 @@ TEST(CalFileTimes, ParseCalTime) {
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(ParseCalTime(c.text, c.type), c.value) << c.text;
 }
 
-TEST(CalFileTimes, WrittenCalTimeReadsBackFromItsDate) {
-    auto l = LoadText("DeviceType=Vantor-6\nCalTime=1 (01/1/10 00:00:00)\n");
-    EXPECT_EQ(l->cal.CalTime, DateValue(2010, 1, 1));
-    l->cal.CalTime = DateTimeValue({2009, 12, 5, 23, 1, 2});
-    EXPECT_NE(l->cal.CalFileText().find("CalTime=1260054062 (12/5/09 23:01:02)\r\n"),
-              std::string::npos);
-    l->cal.ModificationTime = DateTimeValue({2011, 2, 3, 4, 5, 6});
-    EXPECT_NE(l->cal.CalFileText().find("ModificationTime=02/03/11 04:05:06\r\n"),
-              std::string::npos);
-    l->cal.DeviceType = 3;
-    EXPECT_NE(l->cal.CalFileText().find("CalTime=944521262 (12/05/09 23:01:02)\r\n"),
-              std::string::npos);
-}
-
 // --- Writing.
 
 TEST(CalFileWrite, SaveAsMakesTheFileTheSourceAndSaveCopyOnlyTheSavedCopy) {
