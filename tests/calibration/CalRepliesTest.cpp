@@ -62,34 +62,6 @@ TEST(CalTextReply, Channel8NeedsSeventeenLinesFromItsLine) {
     EXPECT_FALSE(CompleteMultiCal(lines, cal));
 }
 
-TEST(CalTextReply, ReadsAsTheFileWould) {
-    CalibrationDataClass original;
-    original.DeviceType = kVantor4;
-    original.Serial = "V4-0102";
-    original.Label = "Lab";
-    original.CalTemp = 21.5f;
-    for (int c = 0; c < 4; ++c) {
-        original.SetName(c, "bb(" + std::to_string(450 + 20 * c) + ")");
-        original.SetMu(c, 0, 1.5e-6 * (c + 1));
-        original.SetGain(c, 2, 9.98);
-    }
-    std::vector<std::string> lines;
-    const std::string text = original.CalFileText();
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        // the serial loop keeps no empty lines
-        if (end > start) lines.push_back(text.substr(start, end - start));
-    }
-    CalibrationDataClass read;
-    ASSERT_TRUE(CompleteMultiCal(lines, read));
-    // the first sigma coefficient is derived again after every load
-    const SigmaParams params = test::NumericSigmaParams();
-    SilentPrompter quiet;
-    read.CheckAndUpdateAll(params, SigmaTables{}, quiet);
-    original.CheckAndUpdateAll(params, SigmaTables{}, quiet);
-    EXPECT_EQ(read.Compare(original), 0);
-}
-
 TEST(ChannelValueLine, EachKeySetsItsField) {
     // start from distinct values so that a field set by mistake shows
     auto fresh = [] {

@@ -80,33 +80,6 @@ TEST(ConvertCommand, WritesWhatTheBatchConversionWrites) {
     EXPECT_EQ(ReadFileBytes(w.work.File("dec/trevan2.dec")), "Time,");
 }
 
-TEST(ConvertCommand, OneJobAndTwoJobsWriteTheSameBytes) {
-    Workspace w;
-    std::vector<std::string> inputs;
-    for (int i = 0; i < 8; ++i) {
-        const std::string name = "cast" + std::to_string(i) + ".raw";
-        std::filesystem::copy_file(DataPath(i % 2 ? "batch/vantor6.raw" : "batch/alumo.raw"),
-                                   w.work.File(name));
-        inputs.push_back(name);
-    }
-    std::string written[2];
-    for (int jobs : {1, 2}) {
-        const std::string out = "out" + std::to_string(jobs);
-        std::filesystem::create_directory(w.work.File(out));
-        std::vector<std::string> args{
-            "--cal", "vantor6.cal", "--force", "--jobs", std::to_string(jobs), "--out", out};
-        args.insert(args.end(), inputs.begin(), inputs.end());
-        const auto run = w.Run(args);
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(LastLine(run.out), "Converted 8 of 8 files\n");
-        for (int i = 0; i < 8; ++i)
-            written[jobs - 1] += WithoutRunDetails(
-                ReadFileBytes(w.work.File(out + "/cast" + std::to_string(i) + ".dat")));
-    }
-    EXPECT_FALSE(written[0].empty());
-    EXPECT_EQ(written[1], written[0]);
-}
-
 TEST(ConvertCommand, ABadFileIsReportedAndTheRestConverted) {
     Workspace w;
     for (const char* jobs : {"1", "3"}) {
@@ -147,10 +120,6 @@ TEST(ConvertCommand, RefusalsAndTheirExitCodes) {
         {{"--decimal", "--force", "x.raw"}, 2, "convert: --force belongs to --cal"},
         {{"--cal", "none.cal", "vantor6.raw"}, 1, "convert: none.cal: no such file\n"},
         {{"--cal", "bad.cal", "vantor6.raw"}, 1, "convert: bad.cal: unknown instrument type\n"},
-        // A raw file given as the calibration: its header names a model, but holds no values.
-        {{"--cal", "alumo.raw", "vantor6.raw"},
-         1,
-         "convert: alumo.raw: not a calibration file (no calibration values in it)\n"},
         // Each file is checked before any is converted.
         {{"--cal", "vantor6.cal", "vantor6.raw", "alumo.raw", "a/alumo.raw"},
          1,
@@ -251,17 +220,6 @@ TEST(ConvertCommand, ProgressOnlyOnATerminal) {
             EXPECT_EQ(run.err, "");
         }
     }
-}
-
-// Start-up notices that the desktop program shows in a window go to the error stream.
-TEST(ConvertCommand, FirstRunNoticeOnTheErrorStream) {
-    Workspace w;
-    TempDir freshConfig;
-    const auto run = RunTidewell({"convert", "--cal", "vantor6.cal", "vantor6.raw"}, w.work.path(),
-                                 freshConfig.path());
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, std::string(kFirstRunMessage) + "\n");
-    EXPECT_TRUE(std::filesystem::exists(w.work.File("vantor6.dat")));
 }
 
 }  // namespace

@@ -63,12 +63,13 @@ TEST(BatchFiles, InstrumentTypeCompatibility) {
 struct SourceFolder {
     TempDir dir;
     SourceFolder() {
-        WriteFileBytes(dir.File("b.raw"), test::Vantor6Raw());  // serial VN6-0412
-        std::string other = test::Vantor6Raw();
+        WriteFileBytes(dir.File("b.raw"), test::BatchRaw("vantor6.raw"));  // serial VN6-0412
+        std::string other = test::BatchRaw("vantor6.raw");
         other.replace(other.find("Serial=VN6-0412"), 15, "Serial=VN6-0999");
         WriteFileBytes(dir.File("a.raw"), other);
-        WriteFileBytes(dir.File("c.RAW"), test::ALumoRaw());
-        WriteFileBytes(dir.File("g.raw"), test::CLumoRaw());  // no header: serial unknown
+        WriteFileBytes(dir.File("c.RAW"), test::BatchRaw("alumo.raw"));
+        // no header: serial unknown
+        WriteFileBytes(dir.File("g.raw"), test::BatchRaw("clumo.raw"));
         WriteFileBytes(dir.File("d.dat"), ReadFileBytes(DataPath("batch/vantor6.dat")));
         WriteFileBytes(dir.File("e.txt"), "notes\r\n");
         std::filesystem::create_directory(dir.File("f.raw"));
@@ -287,7 +288,7 @@ TEST(BatchProcessing, CancelStopsTheRunAndClearsTheFlag) {
 TEST(BatchProcessing, NoFileStartsOnceCancelled) {
     for (int jobs : {1, 3}) {
         TempDir dir;
-        WriteFileBytes(dir.File("a.raw"), test::CLumoRaw());
+        WriteFileBytes(dir.File("a.raw"), test::BatchRaw("clumo.raw"));
         std::vector<FileConversion> files;
         for (const char* name : {"1", "2", "3", "4"})
             files.push_back({dir.File("a.raw"), dir.File(std::string(name) + ".dec")});

@@ -1,6 +1,5 @@
 #pragma once
-// The raw files and settings of the batch conversion tests. The raw files under
-// tests/data/batch are built from these packets (BatchGoldenTest checks that they still are).
+// The raw files and settings of the batch conversion tests.
 
 #include <gtest/gtest.h>
 
@@ -73,41 +72,12 @@ inline ChannelPacketFields VantorFields(int32_t time, std::initializer_list<int1
     return f;
 }
 
-// Two recordings of a Vantor-6 joined together, with instrument chatter, a bad checksum, a
-// packet whose checksum includes the "*", a T and an H packet, and every kind of line end.
-inline std::string Vantor6Raw() {
-    const auto d1 = VantorFields(43200, {1000, 2000, 3000, 4000, 5000, 6000, 700, 800},
-                                 {1, 1, 1, 1, 1, 1, 1, 1}, 200, 150);
-    const auto d2 = VantorFields(86400, {-100, 32767, 1234, 4000, 5000, 6000, 700, 800},
-                                 {2, 3, 0, 6, 9, 5, 1, 1}, -2, 255, 0x1F);
-    auto t1 = d1;
-    t1.time = 86401;
-    t1.subSecond = 50;
-    HeaderPacketFields h;
-    h.time = 86400;
-    for (int k = 0; k < 8; ++k) {
-        h.channel[k][0] = static_cast<int16_t>(100 + k);
-        h.channel[k][1] = static_cast<int16_t>(2000 + k);
-        h.channel[k][2] = static_cast<int16_t>(50 + k);
-        h.channel[k][3] = static_cast<int16_t>(k == 0 ? 0xFF : k);
-    }
-    h.housekeeping[0] = 121;
-    h.housekeeping[1] = 118;
-    h.housekeeping[2] = 33;
-    h.housekeeping[3] = 4000;
-    const auto d4 = VantorFields(129600, {100, 100, 100, 100, 100, 100, 100, 100},
-                                 {1, 1, 1, 1, 1, 1, 1, 1}, 0, 100);
-    std::string s = RawHeader("Vantor-6", "VN6-0412");
-    s += "Vantor-6 ready\r>\r";
-    s += BuildDPacket(d1) + "\r";
-    s += BuildHPacket(h) + "\r";
-    s += BuildDPacket(d2, PacketChecksum::kIncludingStar) + "\r\n";
-    s += BuildDPacket(d1, PacketChecksum::kBad) + "\r";
-    s += "Bad command\r\r";
-    s += BuildTPacket(t1) + "\n";
-    s += RawHeader("Vantor-6", "VN6-0412");
-    s += BuildDPacket(d4);  // the last line has no end
-    return s;
+// The recordings under tests/data/batch, as the batch tests read them: vantor6.raw holds two
+// recordings joined, with instrument chatter, a bad checksum, a checksum that includes the "*",
+// a T and an H packet and every kind of line end; alumo.raw A and I packets and decimal lines of
+// both lengths; clumo.raw C packets without a header; trevan2.raw two-channel decimal lines.
+inline std::string BatchRaw(const std::string& name) {
+    return ReadFileBytes(DataPath("batch/" + name));
 }
 
 inline SinglePacketFields SingleFields(int32_t time, uint8_t subSecond, int16_t signal,
@@ -122,46 +92,6 @@ inline SinglePacketFields SingleFields(int32_t time, uint8_t subSecond, int16_t 
     f.depthCounts = depth;
     f.temperatureCode = temperatureCode;
     return f;
-}
-
-// An a-Lumo recording: A packets, an I packet, decimal lines of both lengths, chatter and a bad
-// checksum.
-inline std::string ALumoRaw() {
-    InfoPacketFields info;
-    info.voltageCode = 121;
-    info.levelCounts = 1000;
-    info.channelCode = 7;
-    info.infoCode = 9;
-    info.aCounts = 18325;
-    info.bCounts = 19000;
-    std::string s = RawHeader("a-Lumo", "AL-0077");
-    s += BuildAPacket(SingleFields(43200, 0, 2000, 1, 10000, 200, 300)) + "\r";
-    s += BuildIPacket(info) + "\r";
-    s += BuildAPacket(SingleFields(43201, 25, -500, 2, 30000, 65535, 123)) + "\r";
-    s += BuildAPacket(SingleFields(43202, 0, 2000, 1, -5, 200, 300), PacketChecksum::kBad) + "\r";
-    s += "S>\r";
-    s += "43300.5,1500,1,12000,400,21.5\r";
-    s += "43301,1600,2,12000,400,21.5,12.3,3.5,4,5,19.5,20.25\r";
-    s += BuildAPacket(SingleFields(43302, 0, 2000, 1, -5, 200, 300)) + "\r";
-    return s;
-}
-
-// A c-Lumo recording without a header: its type comes from its packets.
-inline std::string CLumoRaw() {
-    std::string s;
-    s += "c-Lumo v1.2\r";
-    s += BuildCPacket(SingleFields(43200, 0, 2000, 1, 10000, 200, 300)) + "\r";
-    s += BuildCPacket(SingleFields(43260, 99, 4000, 3, 40000, 1000, 250)) + "\r";
-    return s;
-}
-
-// A Trevan-2 recording: two-channel decimal lines of both lengths.
-inline std::string Trevan2Raw() {
-    std::string s = RawHeader("Trevan-2", "C2-0033");
-    s += "43200.00,2000,3000,1000,1000,200,2000,100,200\r";
-    s += "43201.50,4000,8000,1000,1000,400,1500,100,200,1250,3,0,0,0,0,0\r";
-    s += "Trevan-2>\r";
-    return s;
 }
 
 }  // namespace tidewell::test

@@ -153,7 +153,8 @@ TEST(SerialsMatch, LettersAndNumber) {
         {"QZ12345678", "QZ99995678", true},
         {"QZ123", "QY123", false},
         {"QZ123", "QZ124", false},
-        {"AB12.6", "AB13", true},      // rounded
+        {"AB12.6", "AB13", true},  // rounded
+        {"AB12.4", "AB12", true},
         {"VN1234", "VN-1234", false},  // 1234 against 4 (a seven-character serial)
         {"Q", "q", true},
     };

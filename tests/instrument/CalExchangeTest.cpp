@@ -200,6 +200,7 @@ TEST_F(Exchange, TheImageComesInOneBlock) {
     ImageSender sender(instrument, Port(), image);
     sender.badFirst = 1;  // the first block is spoilt on the way and asked for again
     ASSERT_TRUE(ReadCalFromXLumo(ctx, 0));
+    EXPECT_EQ(r.terminalQueue.size(), 0);  // the block's bytes are no lines
     EXPECT_EQ(sender.naks, 1);
     EXPECT_FALSE(sender.sending);
     EXPECT_FALSE(r.blockTransfer);

@@ -219,32 +219,12 @@ TEST(PortList, APortExistsWhenItOpensOrIsHeld) {
     EXPECT_TRUE(PortExists(held, "/dev/ttyUSB1"));
 }
 
-TEST(SerialNumbers, MatchRules) {
-    struct Case {
-        const char* a;
-        const char* b;
-        bool match;
-    } cases[] = {
-        {"", "VN6-0101", true},
-        {"unknown", "XX", true},
-        {"VN6-0101", "UNKNOWN", true},
-        {"VN6-0101", "VN6-0101", true},
-        {"vn6-0101", "VN6-101", true},   // case of the first two ignored; "0101" and "101" agree
-        {"VN6-0101", "VN4-0101", true},  // only the first two characters and the number count
-        {"VN6-0101", "V46-0101", false},
-        {"VN6-0101", "VN6-0102", false},
-        {"VN6-0101.4", "VN6-0101", true},  // rounded
-        {"VN6-0101.6", "VN6-0101", false},
-        {"AB1234", "AB1234", true},  // shorter than 7: the number from the 3rd character
-        {"AB1234", "AB1235", false},
-        {"AB1234", "AB-X1234", false},  // 7 or more: from the 7th ("34")
-        {"ABxy-x1234", "AB1234", true},
-        {"A", "A", true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SerialNumbersMatch(c.a, c.b), c.match) << c.a << " / " << c.b;
-        EXPECT_EQ(SerialNumbersMatch(c.b, c.a), c.match) << c.b << " / " << c.a;
-    }
+// The letters-and-number rules are the data files' own; here "unknown" counts in any case.
+TEST(SerialNumbers, UnknownInAnyCaseThenTheFileRules) {
+    EXPECT_TRUE(SerialNumbersMatch("VN6-0101", "UNKNOWN"));
+    EXPECT_TRUE(SerialNumbersMatch("Unknown", "XX"));
+    EXPECT_TRUE(SerialNumbersMatch("vn6-0101", "VN4-101"));
+    EXPECT_FALSE(SerialNumbersMatch("VN6-0101", "VN6-0102"));
 }
 
 class CalibrationChecks : public Connecting {

@@ -48,11 +48,6 @@ TEST_F(Replies, ModernIdentificationNeedsTheModelsLineCount) {
              return l;
          }(),
          9, "Vantor-6", "VN6-0412"},
-        {"Vantor-2",
-         {"Identification:", "Model: VN2", "S/N: VN2-7", "Cfg: T0", "x", "x", "x", "x"},
-         8,
-         "Vantor-2",
-         "VN2-7"},
         {"a-Lumo: 6 lines",
          {"Identification:", "Model: A-Lumo", "Serial: AB0001-01", "c: 1", "d: 2", "e"},
          6,

@@ -56,39 +56,7 @@ std::string RandomInstrumentText(std::mt19937& rng, size_t length) {
     return text;
 }
 
-class TickFuzz : public EngineTest {
-  protected:
-    // Feeds the text in random chunks, one chunk per tick, and returns every line the terminal
-    // received.
-    std::vector<std::string> FeedInChunks(const std::string& text, std::mt19937& rng,
-                                          size_t maxChunk) {
-        Connect(kVantor6);
-        Slot().pendingInput.Clear();  // nothing left over from the last run
-        std::vector<std::string> lines;
-        for (size_t at = 0; at < text.size();) {
-            const size_t n = std::min(text.size() - at, static_cast<size_t>(rng() % maxChunk));
-            Receive(text.substr(at, n));
-            at += n;
-            for (std::string& l : Drain(Slot().terminalQueue)) lines.push_back(std::move(l));
-        }
-        Tick();
-        for (std::string& l : Drain(Slot().terminalQueue)) lines.push_back(std::move(l));
-        return lines;
-    }
-};
-
-TEST_F(TickFuzz, AnyChunkingGivesTheSameLines) {
-    std::mt19937 rng(99);
-    for (int round = 0; round < 20; ++round) {
-        const std::string text = RandomInstrumentText(rng, 20000);
-        const std::vector<std::string> big = FeedInChunks(text, rng, 4000);
-        const std::vector<std::string> small = FeedInChunks(text, rng, 7);
-        ASSERT_EQ(big.size(), small.size()) << "round " << round;
-        for (size_t i = 0; i < big.size(); ++i) ASSERT_EQ(big[i], small[i]) << i;
-        ASSERT_FALSE(big.empty());
-        Slot().dataQueue.Clear();
-    }
-}
+using TickFuzz = EngineTest;
 
 TEST_F(TickFuzz, GarbageNeverBreaksTheLoop) {
     std::mt19937 rng(4242);

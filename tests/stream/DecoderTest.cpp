@@ -304,12 +304,10 @@ TEST(GuessInstrumentType, ByKindOfLine) {
         {BuildIPacket({}), 5},
         {NumberList(5), 5},
         {NumberList(11), 5},
-        {NumberList(12), 5},
         {NumberList(15, "1.5"), 6},
         {NumberList(8, "1.5"), 6},
         {BuildHPacket({}), 7},
         {NumberList(6), 7},
-        {NumberList(7), 7},
         {"S>", 7},
         {BuildDPacket({}, PacketChecksum::kBad), 7},
     };

@@ -33,10 +33,6 @@ TEST(StringQueue, OperationTable) {
         {"empty queue gives the empty text", {"-", "-"}, {"", ""}, 0},
         {"first in, first out", {"+a", "+b", "+c", "-", "-"}, {"a", "b"}, 1},
         // capacity 10 holds 9; the tenth addition drops the oldest
-        {"default capacity holds nine",
-         {"+1", "+2", "+3", "+4", "+5", "+6", "+7", "+8", "+9"},
-         {},
-         9},
         {"tenth addition drops the oldest",
          {"+1", "+2", "+3", "+4", "+5", "+6", "+7", "+8", "+9", "+10", "-", "-"},
          {"2", "3"},
@@ -59,18 +55,6 @@ TEST(StringQueue, OperationTable) {
         EXPECT_EQ(RunScript(q, s.ops), s.taken) << s.name;
         EXPECT_EQ(q.size(), s.sizeAfter) << s.name;
     }
-}
-
-TEST(StringQueue, DataQueueOfThousandKeepsTheNewest999) {
-    StringQueue q;
-    q.MaxSize(1000);
-    for (int i = 1; i <= 999; ++i) q.Add(std::to_string(i));
-    EXPECT_EQ(q.size(), 999);
-    q.Add("1000");
-    EXPECT_EQ(q.size(), 999);
-    EXPECT_EQ(q.GetNext(), "2");
-    q.Clear();
-    EXPECT_EQ(q.size(), 0);
 }
 
 TEST(StringQueue, SmallerCapacityAfterUseStaysInsideTheRing) {
