@@ -63,6 +63,7 @@ CalibrationDataClass Sample() {
     cal.SetTrNought(0, -100);
     cal.SetTrPure(0, 31500);
     cal.SetKDepthCoeff(0, 0, 0.05f);
+    cal.SetKDepthCoeff(0, 1, 0.1f);
     cal.SetKDepthThresh(0, 0, 20000);
     return cal;
 }
@@ -86,10 +87,16 @@ TEST(BinaryImage, BytesAtTheirPositions) {
     EXPECT_EQ(at(26), 0xCA);
     EXPECT_EQ(at(29), 0xE2);  // -30
     EXPECT_EQ(at(30), 0xFF);
+    EXPECT_EQ(at(31), 0xE8);  // .05 x 20000 = 1000 = 0x03E8
+    EXPECT_EQ(at(32), 0x03);
+    EXPECT_EQ(at(35), 0xD0);  // .1 x 20000 = 2000 = 0x07D0
+    EXPECT_EQ(at(36), 0x07);
     EXPECT_EQ(at(39), 0xBC);  // 700 | 20 << 10 = 0x52BC
     EXPECT_EQ(at(40), 0x52);
     EXPECT_EQ(at(51), 100);
     EXPECT_EQ(at(52), 0xFC);  // -4
+    EXPECT_EQ(at(53), 0x2C);  // 300 = 0x012C
+    EXPECT_EQ(at(54), 0x01);
     EXPECT_EQ(at(69), 0x24);  // -1500 = 0xFA24
     EXPECT_EQ(at(70), 0xFA);
     EXPECT_EQ(at(75), 0x9C);  // -100 in 24 bits: 0xFFFF9C
