@@ -202,6 +202,7 @@ TEST(CalFileLines, SerialTellsTheModelLastMatchWins) {
 TEST(CalFileLines, AttenuationSectionsAndCalTemp) {
     auto l = LoadText(
         "DeviceType=Trevan-2\n[Attenuation 2]\nLambda=650\nDeltaLambda=9\nCalTemp=5\n"
+        "[Attenuation 20]\nLambda=333\n"  // a channel beyond the records sets nothing
         "[Attenuation]\nCalTemp=17\nTempCoeff1=2\n[Scattering]\nCalTemp=21\nLambda=700\n"
         "[Depth]\nCalTemp=99\n[Attenuation 0]\nS0=4\n");
     const CalibrationDataClass& c = l->cal;

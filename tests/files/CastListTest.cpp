@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "files/CastList.h"
+#include "support/TestSupport.h"
 
 namespace tidewell {
 namespace {
@@ -89,6 +90,14 @@ TEST(CastList, FilesOfACast) {
     EXPECT_EQ(CastFilePath("C:\\data\\run", 3, ".dat"), "C:\\data\\run3.dat");
     EXPECT_EQ(CastFilePath("/d/", 120, ".raw"), "/d/120.raw");
     EXPECT_EQ(CastDataSource(3), "Instrument Cast3");
+    // a download is complete when its end comes last, read from the tail of a large file
+    test::TempDir dir;
+    const std::string rows(10000, '*');
+    test::WriteFileBytes(dir.File("whole.raw"), rows + "\r\nEnd of cast 3\r\n>");
+    test::WriteFileBytes(dir.File("cut.raw"), "End of cast 2\r\n" + rows);
+    EXPECT_TRUE(RawFileHoldsCastEnd(dir.File("whole.raw")));
+    EXPECT_FALSE(RawFileHoldsCastEnd(dir.File("cut.raw")));
+    EXPECT_FALSE(RawFileHoldsCastEnd(dir.File("missing.raw")));
 }
 
 TEST(CastList, OverwriteQuestions) {
