@@ -107,5 +107,19 @@ TEST_F(TerminalUpdateTest, EachModeRendersTheQueuedLinesByTheirKind) {
     EXPECT_EQ(UpdateTerminal(program, 0, TerminalMode::kRawHex, false).processed, 0);
 }
 
+// Enter makes the typed text the outstanding command and queues CR; a new ID starts a new
+// identification, any other command leaves the one made.
+TEST_F(TerminalUpdateTest, EnterQueuesCarriageReturnAndIdStartsAnIdentification) {
+    EXPECT_FALSE(EnterTerminalCommand(program, 0, "id"));  // no port open
+    InstrumentRecord& r = Connect(kVantor6);
+    r.idComplete = true;
+    ASSERT_TRUE(EnterTerminalCommand(program, 0, "ds"));
+    EXPECT_EQ(r.lastCommand, "DS");
+    EXPECT_EQ(r.outputQueue, "\r");
+    EXPECT_TRUE(r.idComplete);
+    ASSERT_TRUE(EnterTerminalCommand(program, 0, "id"));
+    EXPECT_FALSE(r.idComplete);
+}
+
 }  // namespace
 }  // namespace tidewell
