@@ -28,10 +28,10 @@
 #include "calibration/ui/BbParamsForm.h"
 #include "calibration/ui/CalibrationWindow.h"
 #include "calibration/ui/SigmaParamsForm.h"
+#include "display/ChannelCurve.h"
 #include "display/GraphPrint.h"
-#include "display/Spectrum.h"
+#include "display/ui/ChannelCurveWindow.h"
 #include "display/ui/GraphWidget.h"
-#include "display/ui/SpectrumWindow.h"
 #include "files/FileLoaders.h"
 #include "files/FilePaths.h"
 #include "files/ui/BatchForm.h"
@@ -600,8 +600,9 @@ void DataWindow::GraphAgainstChannel() {
 
 void DataWindow::ShowSpectrum() {
     if (!spectrum_) {
-        spectrum_ = new SpectrumWindow(this);
-        connect(spectrum_, &SpectrumWindow::Hidden, this, [this] { app_.RebuildAllWindowMenus(); });
+        spectrum_ = new ChannelCurveWindow(this);
+        connect(spectrum_, &ChannelCurveWindow::Hidden, this,
+                [this] { app_.RebuildAllWindowMenus(); });
     }
     spectrum_->show();
     spectrum_->raise();
@@ -625,7 +626,7 @@ void DataWindow::UpdateSpectrum() {
     std::vector<double> wavelengths;
     const CalibrationDataClass& cal = record().Calibration();
     for (int c = 0; c < graph_->Layout().yTraces; ++c) wavelengths.push_back(cal.lambda(c));
-    spectrum_->Show(SpectrumAt(*graph_, point, wavelengths));
+    spectrum_->Show(ChannelCurveAt(*graph_, point, wavelengths));
 }
 
 void DataWindow::GraphVisibility() {

@@ -30,7 +30,7 @@ class QTimer;
 
 namespace tidewell {
 class GraphWidget;
-class SpectrumWindow;
+class ChannelCurveWindow;
 }  // namespace tidewell
 
 namespace tidewell::ui {
@@ -104,7 +104,7 @@ class DataWindow : public QMainWindow,
     // follows the newest live sample or, for a loaded file, the point under the mouse.
     void GraphAgainstChannel();
     void ShowSpectrum();
-    SpectrumWindow* spectrum() const { return spectrum_; }
+    ChannelCurveWindow* spectrum() const { return spectrum_; }
     // The spectrum of the graph's point nearest to `x` (minutes or depth, as the view has it).
     void FollowPointer(double x);
     // The visibility view of a-Lumo data, with the Kavra settings.
@@ -219,7 +219,7 @@ class DataWindow : public QMainWindow,
     FileHeaderForm* headerWindow_ = nullptr;
     LoggedDataWindow* loggedWindow_ = nullptr;
     TerminalWindow* terminal_ = nullptr;
-    SpectrumWindow* spectrum_ = nullptr;
+    ChannelCurveWindow* spectrum_ = nullptr;
     std::optional<size_t> pointerPoint_;  // the point under the mouse
     CalibrationWindow* calibrationWindow_ = nullptr;
 };

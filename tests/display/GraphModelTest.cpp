@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "display/AxisTitles.h"
-#include "display/Spectrum.h"
+#include "display/ChannelCurve.h"
 #include "display/Visibility.h"
 #include "stream/Models.h"
 
@@ -297,7 +297,7 @@ TEST(GraphVisibility, DistancesByTheContrastLawAndTheKavraTrace) {
     EXPECT_EQ(graph.TraceName(0), "");
 }
 
-TEST(Spectrum, OnePointOfTheScatteringTracesByWavelength) {
+TEST(ChannelCurve, OnePointOfTheScatteringTracesByWavelength) {
     GraphModel graph;
     graph.SetInstrumentType(kVantor2);  // two scattering channels and one more
     graph.SetTraceName(0, "bb(700)");   // a name's wavelength comes before the calibration's
@@ -313,17 +313,17 @@ TEST(Spectrum, OnePointOfTheScatteringTracesByWavelength) {
     s.valid[0] = false;  // no value: left out
     graph.AddPoint(s);
     const double calibration[] = {412, 470, 532};
-    Spectrum first = SpectrumAt(graph, 0, calibration);
+    ChannelCurve first = ChannelCurveAt(graph, 0, calibration);
     EXPECT_EQ(first.wavelengths, (std::vector<double>{470, 700}));
     EXPECT_EQ(first.values, (std::vector<double>{0.4, 0.2}));  // sigma-corrected, as shown
-    EXPECT_EQ(SpectrumLabel(first.time), "2023-03-15 12:00:00");
+    EXPECT_EQ(CurveLabel(first.time), "2023-03-15 12:00:00");
     graph.SetViewAgainstTime();
     EXPECT_EQ(graph.NearestPoint(0.7), 1u);  // minutes
-    Spectrum second = SpectrumAt(graph, *graph.NearestPoint(0.7), calibration);
+    ChannelCurve second = ChannelCurveAt(graph, *graph.NearestPoint(0.7), calibration);
     EXPECT_EQ(second.wavelengths, (std::vector<double>{470}));
-    EXPECT_EQ(SpectrumLabel(second.time), "2023-03-15 12:01:00");
-    EXPECT_TRUE(SpectrumAt(graph, 2, calibration).values.empty());
-    const Spectrum* both[] = {&first, &second};
+    EXPECT_EQ(CurveLabel(second.time), "2023-03-15 12:01:00");
+    EXPECT_TRUE(ChannelCurveAt(graph, 2, calibration).values.empty());
+    const ChannelCurve* both[] = {&first, &second};
     EXPECT_EQ(WavelengthRange(both), (AxisRange{460, 710}));
     EXPECT_EQ(ValueRange(both, {false, -1, 1}), (AxisRange{-1, 1}));
 }

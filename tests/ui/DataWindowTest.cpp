@@ -8,7 +8,7 @@
 #include <QTest>
 #include <tuple>
 
-#include "display/ui/SpectrumWindow.h"
+#include "display/ui/ChannelCurveWindow.h"
 #include "settings/SettingsStore.h"
 #include "shell/ui/DataWindow.h"
 #include "shell/ui/DesktopApp.h"
@@ -76,7 +76,7 @@ TEST(DataWindow, SpectrumOfThePointUnderTheMouseAndVisibilityOfALumoData) {
     const GraphModel& graph = w->graph();
     ASSERT_EQ(graph.PointCount(), 4u);
     w->GraphAgainstChannel();
-    QPointer<SpectrumWindow> spectrum = w->spectrum();
+    QPointer<ChannelCurveWindow> spectrum = w->spectrum();
     ASSERT_TRUE(spectrum);
     EXPECT_TRUE(d.app.MenuSources()[0].spectrumOpen);
     // the first row: bb .04 to .24 at the wavelengths its channels are named with
@@ -87,7 +87,7 @@ TEST(DataWindow, SpectrumOfThePointUnderTheMouseAndVisibilityOfALumoData) {
     w->FollowPointer(graph.XValues()[3]);
     EXPECT_EQ(spectrum->Current().values, std::vector<double>(6, .004));
     ASSERT_EQ(spectrum->Captured().size(), 1u);
-    EXPECT_EQ(SpectrumLabel(spectrum->Captured()[0].time), "1970-01-01 12:00:00");
+    EXPECT_EQ(CurveLabel(spectrum->Captured()[0].time), "1970-01-01 12:00:00");
     spectrum->SetScale({false, 0, 0.3});
     SaveScreenshot(*spectrum, "spectrum");
     w->GraphVisibility();

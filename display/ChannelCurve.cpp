@@ -1,4 +1,4 @@
-#include "display/Spectrum.h"
+#include "display/ChannelCurve.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,10 +21,10 @@ AxisRange Spanning(double lower, double upper, double pad, AxisRange fallback) {
 }
 
 template <class Pick>
-AxisRange Extremes(std::span<const Spectrum* const> spectra, Pick pick, double share, double margin,
-                   AxisRange fallback) {
+AxisRange Extremes(std::span<const ChannelCurve* const> curves, Pick pick, double share,
+                   double margin, AxisRange fallback) {
     double lower = std::numeric_limits<double>::infinity(), upper = -lower;
-    for (const Spectrum* s : spectra) {
+    for (const ChannelCurve* s : curves) {
         for (double v : pick(*s)) {
             lower = std::min(lower, v);
             upper = std::max(upper, v);
@@ -42,9 +42,9 @@ double WavelengthInName(std::string_view name) {
     return std::strtod(text.c_str(), nullptr);
 }
 
-Spectrum SpectrumAt(const GraphModel& graph, size_t point,
-                    std::span<const double> calibrationWavelengths) {
-    Spectrum s;
+ChannelCurve ChannelCurveAt(const GraphModel& graph, size_t point,
+                            std::span<const double> calibrationWavelengths) {
+    ChannelCurve s;
     if (point >= graph.PointCount()) return s;
     s.time = graph.StartTime() + graph.ElapsedMinutes()[point] / 1440.0;
     const int channels =
@@ -65,7 +65,7 @@ Spectrum SpectrumAt(const GraphModel& graph, size_t point,
     return s;
 }
 
-std::string SpectrumLabel(double time) {
+std::string CurveLabel(double time) {
     const CalendarTime t = ToCalendar(time);
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
@@ -73,17 +73,17 @@ std::string SpectrumLabel(double time) {
     return text;
 }
 
-AxisRange ValueRange(std::span<const Spectrum* const> spectra, const SpectrumScale& scale) {
+AxisRange ValueRange(std::span<const ChannelCurve* const> curves, const CurveScale& scale) {
     if (!scale.automatic) return {scale.min, scale.max};
     return Extremes(
-        spectra, [](const Spectrum& s) -> const std::vector<double>& { return s.values; }, 0.05, 0,
-        AxisRange{0, 0.01});
+        curves, [](const ChannelCurve& s) -> const std::vector<double>& { return s.values; }, 0.05,
+        0, AxisRange{0, 0.01});
 }
 
-AxisRange WavelengthRange(std::span<const Spectrum* const> spectra) {
+AxisRange WavelengthRange(std::span<const ChannelCurve* const> curves) {
     return Extremes(
-        spectra, [](const Spectrum& s) -> const std::vector<double>& { return s.wavelengths; }, 0,
-        10, AxisRange{400, 700});
+        curves, [](const ChannelCurve& s) -> const std::vector<double>& { return s.wavelengths; },
+        0, 10, AxisRange{400, 700});
 }
 
 }  // namespace tidewell

@@ -1,4 +1,4 @@
-#include "display/ui/SpectrumWindow.h"
+#include "display/ui/ChannelCurveWindow.h"
 
 #include <qcustomplot.h>
 
@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kWavelengthAxisCode = 18;
 
-// The colours of the kept spectra, in turn; the current one is drawn in black.
+// The colours of the kept curves, in turn; the current one is drawn in black.
 const QColor kCaptureColours[] = {QColor(31, 119, 180), QColor(214, 39, 40),   QColor(44, 160, 44),
                                   QColor(255, 127, 14), QColor(148, 103, 189), QColor(140, 86, 75)};
 
@@ -28,11 +28,11 @@ QString Q(const std::string& text) {
 
 }  // namespace
 
-struct SpectrumWindow::Plot {
+struct ChannelCurveWindow::Plot {
     QCustomPlot* plot = nullptr;
 };
 
-SpectrumWindow::SpectrumWindow(QWidget* parent)
+ChannelCurveWindow::ChannelCurveWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), plot_(std::make_unique<Plot>()) {
     auto* layout = new QVBoxLayout(this);
     QCustomPlot* plot = plot_->plot = new QCustomPlot(this);
@@ -56,9 +56,9 @@ SpectrumWindow::SpectrumWindow(QWidget* parent)
     captureButton_ = new QPushButton("Capture", this);
     auto* clear = new QPushButton("Clear Captures", this);
     auto* scale = new QPushButton("Scale...", this);
-    connect(captureButton_, &QPushButton::clicked, this, &SpectrumWindow::Capture);
-    connect(clear, &QPushButton::clicked, this, &SpectrumWindow::ClearCaptures);
-    connect(scale, &QPushButton::clicked, this, &SpectrumWindow::ChooseScale);
+    connect(captureButton_, &QPushButton::clicked, this, &ChannelCurveWindow::Capture);
+    connect(clear, &QPushButton::clicked, this, &ChannelCurveWindow::ClearCaptures);
+    connect(scale, &QPushButton::clicked, this, &ChannelCurveWindow::ChooseScale);
     buttons->addWidget(captureButton_);
     buttons->addWidget(clear);
     buttons->addStretch();
@@ -68,44 +68,44 @@ SpectrumWindow::SpectrumWindow(QWidget* parent)
     Draw();
 }
 
-SpectrumWindow::~SpectrumWindow() = default;
+ChannelCurveWindow::~ChannelCurveWindow() = default;
 
-void SpectrumWindow::Show(const Spectrum& spectrum) {
-    current_ = spectrum;
+void ChannelCurveWindow::Show(const ChannelCurve& curve) {
+    current_ = curve;
     Draw();
 }
 
-void SpectrumWindow::Capture() {
+void ChannelCurveWindow::Capture() {
     if (current_.values.empty()) return;
     captured_.push_back(current_);
     Draw();
 }
 
-void SpectrumWindow::ClearCaptures() {
+void ChannelCurveWindow::ClearCaptures() {
     captured_.clear();
     Draw();
 }
 
-void SpectrumWindow::SetScale(const SpectrumScale& scale) {
+void ChannelCurveWindow::SetScale(const CurveScale& scale) {
     scale_ = scale;
     Draw();
 }
 
-void SpectrumWindow::ChooseScale() {
-    SpectrumScaleDialog dialog(scale_, this);
+void ChannelCurveWindow::ChooseScale() {
+    CurveScaleDialog dialog(scale_, this);
     if (dialog.exec() == QDialog::Accepted) SetScale(dialog.Scale());
 }
 
-void SpectrumWindow::hideEvent(QHideEvent* event) {
+void ChannelCurveWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     emit Hidden();
 }
 
-void SpectrumWindow::Draw() {
+void ChannelCurveWindow::Draw() {
     QCustomPlot* plot = plot_->plot;
     plot->clearGraphs();
-    std::vector<const Spectrum*> all;
-    auto add = [&](const Spectrum& s, const QColor& colour, const QString& name) {
+    std::vector<const ChannelCurve*> all;
+    auto add = [&](const ChannelCurve& s, const QColor& colour, const QString& name) {
         QCPGraph* graph = plot->addGraph();
         graph->setData(QVector<double>(s.wavelengths.begin(), s.wavelengths.end()),
                        QVector<double>(s.values.begin(), s.values.end()), true);
@@ -116,9 +116,9 @@ void SpectrumWindow::Draw() {
     };
     for (size_t i = 0; i < captured_.size(); ++i)
         add(captured_[i], kCaptureColours[i % std::size(kCaptureColours)],
-            Q(SpectrumLabel(captured_[i].time)));
+            Q(CurveLabel(captured_[i].time)));
     if (!current_.values.empty())
-        add(current_, Qt::black, Q(SpectrumLabel(current_.time)) + " (current)");
+        add(current_, Qt::black, Q(CurveLabel(current_.time)) + " (current)");
     const AxisRange x = WavelengthRange(all), y = ValueRange(all, scale_);
     plot->xAxis->setRange(x.lower, x.upper);
     plot->yAxis->setRange(y.lower, y.upper);
@@ -127,8 +127,7 @@ void SpectrumWindow::Draw() {
     plot->replot();
 }
 
-SpectrumScaleDialog::SpectrumScaleDialog(const SpectrumScale& scale, QWidget* parent)
-    : QDialog(parent) {
+CurveScaleDialog::CurveScaleDialog(const CurveScale& scale, QWidget* parent) : QDialog(parent) {
     setWindowTitle("Scale");
     auto* layout = new QFormLayout(this);
     automatic_ = new QCheckBox("Automatic", this);
@@ -148,18 +147,18 @@ SpectrumScaleDialog::SpectrumScaleDialog(const SpectrumScale& scale, QWidget* pa
     ok_ = buttons->button(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(automatic_, &QCheckBox::toggled, this, &SpectrumScaleDialog::Check);
+    connect(automatic_, &QCheckBox::toggled, this, &CurveScaleDialog::Check);
     for (QDoubleSpinBox* box : {min_, max_})
-        connect(box, &QDoubleSpinBox::valueChanged, this, &SpectrumScaleDialog::Check);
+        connect(box, &QDoubleSpinBox::valueChanged, this, &CurveScaleDialog::Check);
     layout->addRow(buttons);
     Check();
 }
 
-SpectrumScale SpectrumScaleDialog::Scale() const {
+CurveScale CurveScaleDialog::Scale() const {
     return {automatic_->isChecked(), min_->value(), max_->value()};
 }
 
-void SpectrumScaleDialog::Check() {
+void CurveScaleDialog::Check() {
     const bool fixed = !automatic_->isChecked();
     min_->setEnabled(fixed);
     max_->setEnabled(fixed);
