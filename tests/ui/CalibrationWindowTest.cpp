@@ -8,7 +8,6 @@
 #include "calibration/ui/CalibrationWindow.h"
 #include "instrument/CalExchange.h"
 #include "shell/ui/DataWindow.h"
-#include "tests/integration/SimProcess.h"
 #include "tests/ui/DesktopTest.h"
 #include "tests/ui/UiTest.h"
 
@@ -18,9 +17,8 @@ namespace {
 TEST(CalibrationWindow, AnEditedFieldIsSentAndReadBackFromTheInstrument) {
     Desktop d;
     Simulator sim({"--model", "vantor-6"});
-    ASSERT_FALSE(sim.device().empty());
-    ui::DataWindow* w = d.app.Start();
-    ASSERT_TRUE(w->ConnectTo(sim.device(), 19200));
+    ui::DataWindow* w = d.StartConnected(sim);
+    ASSERT_NE(w, nullptr);
     ui::CalibrationWindow* cal = w->ShowCalibrationWindow();
     EXPECT_EQ(BuildWindowMenu(d.app.MenuSources(), 0, WindowKind::kData)[1].caption,
               "   Calibration");

@@ -14,7 +14,6 @@
 #include "shell/ui/DesktopApp.h"
 #include "stream/Clock.h"
 #include "support/TestSupport.h"
-#include "tests/integration/SimProcess.h"
 #include "tests/ui/DesktopTest.h"
 #include "tests/ui/UiTest.h"
 
@@ -48,9 +47,8 @@ TEST(DataWindow, AStoredRawFileShowsItsConvertedValues) {
 TEST(DataWindow, ConnectedToAnInstrumentItGetsPointsAndSaysItIsSampling) {
     Desktop d;
     Simulator sim({"--model", "vantor-4", "--period", "0.1"});
-    ASSERT_FALSE(sim.device().empty());
-    ui::DataWindow* w = d.app.Start();
-    ASSERT_TRUE(w->ConnectTo(sim.device(), 19200));
+    ui::DataWindow* w = d.StartConnected(sim);
+    ASSERT_NE(w, nullptr);
     w->StartSampling();
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->graph().PointCount() >= 5; }, 15000));
     EXPECT_EQ(w->StatusText(), "Sampling");

@@ -17,7 +17,6 @@
 #include "shell/ui/DesktopApp.h"
 #include "stream/Clock.h"
 #include "support/TestSupport.h"
-#include "tests/integration/SimProcess.h"
 #include "tests/ui/DesktopTest.h"
 #include "tests/ui/UiTest.h"
 
@@ -29,9 +28,8 @@ TEST(InstrumentDialogs, SamplingIsAppliedAndReadBackTheClockReadAResetStopped) {
     ui::DesktopApp& app = d.app;
     ScriptedPrompter& prompter = d.prompter;
     Simulator sim({"--model", "vantor-6", "--shutter"});
-    ASSERT_FALSE(sim.device().empty());
-    ui::DataWindow* w = app.Start();
-    ASSERT_TRUE(w->ConnectTo(sim.device(), 19200));
+    ui::DataWindow* w = d.StartConnected(sim);
+    ASSERT_NE(w, nullptr);
     const InstrumentRecord& r = w->record();
 
     {

@@ -13,7 +13,6 @@
 #include "shell/ui/DesktopApp.h"
 #include "stream/Clock.h"
 #include "support/TestSupport.h"
-#include "tests/integration/SimProcess.h"
 #include "tests/ui/DesktopTest.h"
 #include "tests/ui/UiTest.h"
 
@@ -22,12 +21,10 @@ namespace {
 
 TEST(LoggedDataWindow, ListsTheCastsAndDownloadsTheSelectedOneIntoItsFiles) {
     Desktop d;
-    ui::DesktopApp& app = d.app;
     ScriptedPrompter& prompter = d.prompter;
     Simulator sim({"--model", "vantor-4", "--casts", "3"});
-    ASSERT_FALSE(sim.device().empty());
-    ui::DataWindow* w = app.Start();
-    ASSERT_TRUE(w->ConnectTo(sim.device(), 19200));
+    ui::DataWindow* w = d.StartConnected(sim);
+    ASSERT_NE(w, nullptr);
 
     ui::LoggedDataWindow* logged = w->ShowLoggedData();
     ASSERT_NE(logged, nullptr);

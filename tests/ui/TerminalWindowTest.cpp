@@ -13,7 +13,6 @@
 #include "stream/Clock.h"
 #include "stream/LinkState.h"
 #include "support/TestSupport.h"
-#include "tests/integration/SimProcess.h"
 #include "tests/ui/DesktopTest.h"
 #include "tests/ui/UiTest.h"
 
@@ -25,9 +24,8 @@ TEST(TerminalWindow, TypedIdShowsAndParsesTheIdentification) {
     ui::DesktopApp& app = d.app;
     ScriptedPrompter& prompter = d.prompter;
     Simulator sim({"--model", "vantor-4", "--period", "0.1"});
-    ASSERT_FALSE(sim.device().empty());
-    ui::DataWindow* w = app.Start();
-    ASSERT_TRUE(w->ConnectTo(sim.device(), 19200));
+    ui::DataWindow* w = d.StartConnected(sim);
+    ASSERT_NE(w, nullptr);
     w->ShowTerminal();
     ui::TerminalWindow* t = w->terminal();
     ASSERT_NE(t, nullptr);
