@@ -1,4 +1,5 @@
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,44 +29,20 @@ TEST(SampleParams, NumberOfAReplyLine) {
     for (const Case& c : cases) EXPECT_DOUBLE_EQ(ReplyLineNumber(c.line), c.number) << c.line;
 }
 
+// The parsed fields in order: period, start delay, sleep when full, start on power-up, burst
+// mode, warmup, length, interval, total duration, hex format, and the shutter's enabled,
+// automatic, operating time and counter-clockwise.
+std::string Fields(const SamplingParameters& p) {
+    std::ostringstream o;
+    o << p.period << ' ' << p.startDelay << ' ' << p.sleepWhenMemoryFull << p.startOnPowerUp
+      << p.burstMode << ' ' << p.burstWarmup << ' ' << p.burstLength << ' ' << p.burstInterval
+      << ' ' << p.totalDuration << ' ' << p.hexadecimalFormat << ' ' << p.shutterEnabled
+      << p.shutterAutomatic << ' ' << p.shutterOperateTime << ' ' << p.shutterCounterClockwise;
+    return o.str();
+}
+
 // Each family's listing, fed line by line: the reply completes exactly at its last line.
 TEST(SampleParams, EachFamilysReplyCompletesAtItsLastLine) {
-    struct Case {
-        const char* name;
-        int type;
-        bool shutter;
-        Lines lines;
-        SamplingParameters expected;
-    };
-    SamplingParameters vantor;
-    vantor.period = 2.5f;
-    vantor.startDelay = 2;  // 2.5 rounds to even
-    vantor.sleepWhenMemoryFull = true;
-    vantor.startOnPowerUp = true;
-    vantor.burstMode = true;
-    vantor.burstWarmup = 4;
-    vantor.burstLength = 10;
-    vantor.burstInterval = 60;
-    vantor.totalDuration = 12.5f;
-    vantor.shutterEnabled = true;
-    SamplingParameters shutter = vantor;
-    shutter.shutterEnabled = false;
-    shutter.shutterAutomatic = true;
-    shutter.shutterOperateTime = 2.5f;
-    shutter.shutterCounterClockwise = true;
-    SamplingParameters trevan;
-    trevan.period = 0.5f;
-    trevan.burstLength = 20;
-    trevan.burstInterval = 15;
-    trevan.shutterEnabled = true;
-    SamplingParameters single;
-    single.period = 0.25f;  // a rate of 4
-    single.startDelay = 4;  // 3.5 rounds to even
-    single.burstMode = true;
-    single.burstLength = 10;
-    single.burstInterval = 60;
-    single.hexadecimalFormat = false;
-    single.shutterEnabled = true;
     const Lines vantorLines = {
         "Sample period: 2.5",   "Start delay: 2.5", "Sleep when memory full: 1",
         "Start on power-up: 1", "Burst mode: on",   "Burst warmup time: 4",
@@ -75,48 +52,38 @@ TEST(SampleParams, EachFamilysReplyCompletesAtItsLastLine) {
          {"Shutter enabled: 0", "Automatic open/close: 1", "Shutter open/close time: 2.5",
           "Shutter state: closed", "SHUTTER DIRECTION: CCW"})
         shutterLines.push_back(l);
-    const Case cases[] = {
-        {"Vantor without shutter", kVantor6, false, vantorLines, vantor},
-        {"Vantor with shutter", kVantor2, true, shutterLines, shutter},
-        {"Trevan-2",
-         kTrevan2,
+    const struct {
+        int type;
+        bool shutter;
+        Lines lines;
+        const char* fields;
+    } cases[] = {
+        // 2.5 s rounds to an even 2
+        {kVantor6, false, vantorLines, "2.5 2 111 4 10 60 12.5 1 10 0 0"},
+        {kVantor2, true, shutterLines, "2.5 2 111 4 10 60 12.5 1 01 2.5 1"},
+        {kTrevan2,
          false,
          {"Sample period: .5", "Start delay: 0", "Start on power-up: 0", "Burst mode: off",
           "Burst warmup time: 0", "Burst duration: 20", "Burst cycle: 15"},
-         trevan},
-        {"a-Lumo",
-         kALumo,
+         "0.5 0 000 0 20 15 0 1 10 0 0"},
+        // a rate of 4; 3.5 s rounds to an even 4
+        {kALumo,
          false,
          {"Data format: decimal", "Sample rate: 4", "Start delay: 3.5", "Burst mode: ON",
           "Burst warmup time: 0", "Burst length: 10", "Burst cycle: 60"},
-         single},
+         "0.25 4 001 0 10 60 0 0 10 0 0"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fields);
         for (size_t n = 1; n <= c.lines.size(); ++n) {
             SamplingParameters p;
-            p.shutterEnabled = false;
             const Lines part(c.lines.begin(), c.lines.begin() + static_cast<long>(n));
             EXPECT_EQ(ParseSampleParams(part, c.type, c.shutter, p), n == c.lines.size()) << n;
+            if (n == c.lines.size()) {
+                EXPECT_EQ(Fields(p), c.fields);
+                EXPECT_TRUE(p.complete);
+            }
         }
-        SamplingParameters p;
-        ParseSampleParams(c.lines, c.type, c.shutter, p);
-        const SamplingParameters& e = c.expected;
-        EXPECT_FLOAT_EQ(p.period, e.period);
-        EXPECT_EQ(p.startDelay, e.startDelay);
-        EXPECT_EQ(p.sleepWhenMemoryFull, e.sleepWhenMemoryFull);
-        EXPECT_EQ(p.startOnPowerUp, e.startOnPowerUp);
-        EXPECT_EQ(p.burstMode, e.burstMode);
-        EXPECT_EQ(p.burstWarmup, e.burstWarmup);
-        EXPECT_EQ(p.burstLength, e.burstLength);
-        EXPECT_FLOAT_EQ(p.burstInterval, e.burstInterval);
-        EXPECT_FLOAT_EQ(p.totalDuration, e.totalDuration);
-        EXPECT_EQ(p.hexadecimalFormat, e.hexadecimalFormat);
-        EXPECT_EQ(p.shutterEnabled, e.shutterEnabled);
-        EXPECT_EQ(p.shutterAutomatic, e.shutterAutomatic);
-        EXPECT_FLOAT_EQ(p.shutterOperateTime, e.shutterOperateTime);
-        EXPECT_EQ(p.shutterCounterClockwise, e.shutterCounterClockwise);
-        EXPECT_TRUE(p.complete);
     }
 }
 
@@ -163,36 +130,27 @@ CalibrationDataClass CalibrationOf(int type) {
 }
 
 TEST(SampleParams, ApplyCommandsPerFamily) {
-    SamplingParameters current;
-    current.burstInterval = 60;
-    SamplingParameters shorter;
-    shorter.burstMode = true;
-    shorter.burstInterval = 30;
-    shorter.burstLength = 5;
-    shorter.period = 0.5f;
-    shorter.startDelay = 10;
+    const SamplingParameters current{.burstInterval = 60};
+    const SamplingParameters shorter{
+        .period = 0.5f, .startDelay = 10, .burstMode = true, .burstLength = 5, .burstInterval = 30};
     SamplingParameters same = shorter;
     same.burstInterval = 60;
-    SamplingParameters plain;
-    plain.period = 2;
-    plain.hexadecimalFormat = false;
-    SamplingParameters trevan;
-    trevan.period = 1.5f;
-    trevan.startDelay = 5;
-    trevan.startOnPowerUp = true;
-    trevan.burstMode = true;
-    trevan.burstWarmup = 2;
-    trevan.burstLength = 10;
-    trevan.burstInterval = 7.5f;
-    SamplingParameters vantor;
-    vantor.period = 0.3f;
-    vantor.sleepWhenMemoryFull = true;
-    vantor.burstLength = 10;
-    vantor.burstInterval = 60;
-    vantor.shutterEnabled = true;
-    vantor.shutterOperateTime = 2.5f;
-    vantor.shutterCounterClockwise = true;
-    vantor.fluorescenceMode[0] = kTimeShare;
+    const SamplingParameters plain{.period = 2, .hexadecimalFormat = false};
+    const SamplingParameters trevan{.period = 1.5f,
+                                    .startDelay = 5,
+                                    .startOnPowerUp = true,
+                                    .burstMode = true,
+                                    .burstWarmup = 2,
+                                    .burstLength = 10,
+                                    .burstInterval = 7.5f};
+    const SamplingParameters vantor{.period = 0.3f,
+                                    .sleepWhenMemoryFull = true,
+                                    .burstLength = 10,
+                                    .burstInterval = 60,
+                                    .shutterEnabled = true,
+                                    .shutterOperateTime = 2.5f,
+                                    .shutterCounterClockwise = true,
+                                    .fluorescenceMode = {kTimeShare, 0}};
     struct Case {
         const char* name;
         int type;
@@ -207,7 +165,6 @@ TEST(SampleParams, ApplyCommandsPerFamily) {
          "BURSTCYCLE,60\rBURSTLENGTH,5\rPERIOD,.5\rSTARTDELAY,10\rBURST,1\rDATAFORMAT,H\r"},
         {"no burst, decimal", kXLumo, false, plain, false,
          "PERIOD,2\rSTARTDELAY,0\rBURST,0\rDATAFORMAT,D\r"},
-        {"Trevan-2", kTrevan2, false, trevan, false, "LOG,1.5,5,1,1,2,10,7.5,\r"},
         {"Trevan-2 nonvolatile", kTrevan2, false, trevan, true,
          "LOG,1.5,5,1,1,2,10,7.5,\rSTORELOG\r"},
         {"Vantor-6 with shutter", kVantor6, true, vantor, true,
