@@ -234,23 +234,5 @@ TEST_F(SamplingExchange, LoadAndApplyOnASingleChannelInstrument) {
     EXPECT_TRUE(Slot().lastCommand.empty());
 }
 
-TEST_F(SamplingExchange, AVantorWithFluorescenceChannelsIsAskedForTheirModes) {
-    Connect(kVantor6).Calibration().DeviceType = kVantor6;
-    Answer("LOG", "Sample period: 1\r\nTotal duration: 0\r\n");
-    Answer("FL", "FL1: 2\r\nFL2: 1\r\n>\r\n");
-    ASSERT_TRUE(LoadSampleParams(program, waiter, 0));
-    EXPECT_EQ(Slot().sampling.fluorescenceMode[0], 2);
-    EXPECT_EQ(Slot().sampling.fluorescenceMode[1], 1);
-    EXPECT_EQ(Port().written, "LOG\rFL\r");
-}
-
-TEST_F(SamplingExchange, ASilentInstrumentIsGivenUpOn) {
-    Connect(kTrevan2);
-    const double start = clock.Now();
-    EXPECT_FALSE(LoadSampleParams(program, waiter, 0));
-    // "LOG" and its CR at one character a tick, one tick more, and the reply's time
-    EXPECT_NEAR((clock.Now() - start) * 86400, 5 * 0.05 + kSampleParamsReplySeconds, 0.01);
-}
-
 }  // namespace
 }  // namespace tidewell::test
