@@ -134,6 +134,7 @@ TEST_F(Reset, BreakForTheResetTimeThenTheConnectQuestion) {
     EXPECT_EQ(Port().DeviceName(), "/dev/ttyUSB0");
     EXPECT_EQ(log.texts, (std::vector<std::string>{"2 seconds remaining", "1 seconds remaining",
                                                    "0 seconds remaining"}));
+    EXPECT_EQ(ResetRemainingText(0.6), "1 seconds remaining");  // rounded, not cut
     EXPECT_EQ(log.breakPasses, 41);  // 2 s of 50 ms passes, and the last look
     EXPECT_FALSE(Port().breakOn);
     EXPECT_FALSE(Port().IsOpen());

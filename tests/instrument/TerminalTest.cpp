@@ -104,6 +104,32 @@ TEST_F(TerminalUpdateTest, EachModeRendersTheQueuedLinesByTheirKind) {
     EXPECT_EQ(UpdateTerminal(program, 0, TerminalMode::kRawHex, false).processed, 0);
 }
 
+// With a calibration the calibrated mode shows the plain bb, the sigma mode the corrected.
+TEST_F(TerminalUpdateTest, CalibratedModeShowsThePlainBbTheSigmaModeTheCorrected) {
+    InstrumentRecord& r = Connect(kVantor6);
+    program.settings.Sigma.aStar = 0.04;
+    program.settings.Sigma.aStarFile.clear();
+    CalibrationDataClass& cal = r.Calibration();
+    cal.DeviceType = kVantor6;
+    cal.SetMu(0, 1, 2.5e-6);
+    cal.SetBeta2bb(0, 1.1);
+    SilentPrompter quiet;
+    cal.SetSigma(0, 1, 0.05, quiet);
+    r.calibrationLoaded = true;
+    ChannelPacketFields d;
+    d.raw[0] = 1200;
+    d.gain[0] = 1;
+    std::string shown[2];
+    for (TerminalMode mode : {TerminalMode::kCalibrated, TerminalMode::kSigmaCorrected}) {
+        r.terminalQueue.Add(BuildDPacket(d));
+        const TerminalUpdate u = UpdateTerminal(program, 0, mode, false);
+        ASSERT_EQ(u.blocks.size(), 1u);
+        shown[mode == TerminalMode::kSigmaCorrected] = u.blocks[0];
+    }
+    // the correction adds back what the water's attenuation took
+    EXPECT_LT(std::stod(shown[0]), std::stod(shown[1])) << shown[0] << shown[1];
+}
+
 // Enter makes the typed text the outstanding command and queues CR; a new ID starts a new
 // identification, any other command leaves the one made.
 TEST_F(TerminalUpdateTest, EnterQueuesCarriageReturnAndIdStartsAnIdentification) {
