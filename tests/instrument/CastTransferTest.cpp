@@ -71,13 +71,6 @@ class CastsTest : public Answering {
         if (onTick) onTick();
         TickAll();
     }
-    InstrumentRecord& ConnectVantor() {
-        InstrumentRecord& r = Connect(kVantor6);
-        EXPECT_TRUE(r.Calibration().SetSourceFile(DataPath("cal/vantor6.cal"),
-                                                  program.settings.Sigma, {}, prompter));
-        r.calibrationLoaded = true;
-        return r;
-    }
 
     std::map<int64_t, std::vector<std::string>> downloads;
     std::deque<std::string> pending;
@@ -130,7 +123,7 @@ TEST_F(CastsTest, NoDirectoryWithinTwentySeconds) {
 }
 
 TEST_F(CastsTest, CastDownloadedIntoRawAndCalibratedFiles) {
-    ConnectVantor();
+    Calibrated();
     std::vector<std::string> pieces = CastLines(12);
     std::string sent;
     for (const std::string& p : pieces) sent += p;
@@ -163,7 +156,7 @@ TEST_F(CastsTest, CastDownloadedIntoRawAndCalibratedFiles) {
 }
 
 TEST_F(CastsTest, QuoteDoneEndsACastToo) {
-    ConnectVantor();
+    Calibrated();
     SendOnDownload(5, {CastLines(1)[0] + "'DONE\r\n"});
     ASSERT_EQ(TransferCasts(transfer, 0, {{"5 b 1 "}}, base, false), TransferResult::kComplete);
     EXPECT_TRUE(FileExists(base + "5.raw"));
@@ -174,7 +167,7 @@ TEST_F(CastsTest, QuoteDoneEndsACastToo) {
 // The carriage return of "End of cast 1" comes only after the next cast was asked for: it must
 // not end that cast.
 TEST_F(CastsTest, EndOfCastCutFromItsLineEndEndsOnlyItsOwnCast) {
-    ConnectVantor();
+    Calibrated();
     SendOnDownload(1, {CastLines(1)[0] + "End of cast 1"});
     std::vector<std::string> second = {"\r\n>\r\n"};
     for (const std::string& line : CastLines(3)) second.push_back(line);
@@ -191,7 +184,7 @@ TEST_F(CastsTest, EndOfCastCutFromItsLineEndEndsOnlyItsOwnCast) {
 // A cast that ends before any sample came is said, and the transfer does not pass for complete;
 // the casts after it still come.
 TEST_F(CastsTest, CastEndingWithoutASampleIsReported) {
-    ConnectVantor();
+    Calibrated();
     SendOnDownload(4, {"No cast 4\r\nEnd of cast 4\r\n>\r\n"});
     SendOnDownload(5, {CastLines(1)[0] + "End of cast 5\r\n"});
     EXPECT_EQ(TransferCasts(transfer, 0, {{"4 a 9 "}, {"5 a 1 "}}, base, true),
@@ -202,7 +195,7 @@ TEST_F(CastsTest, CastEndingWithoutASampleIsReported) {
 }
 
 TEST_F(CastsTest, StopEndsTheTransferAndKeepsWhatCame) {
-    ConnectVantor();
+    Calibrated();
     SendOnDownload(1, CastLines(50));
     onTick = [this] {
         if (Slot().downloadLineCount >= 4) program.cancelFlag = -1;
@@ -217,7 +210,7 @@ TEST_F(CastsTest, StopEndsTheTransferAndKeepsWhatCame) {
 }
 
 TEST_F(CastsTest, SilenceStopsADownloadWhenALimitIsSet) {
-    ConnectVantor();
+    Calibrated();
     transfer.silenceLimitSeconds = 2;
     const double start = clock.Now();
     EXPECT_EQ(TransferCasts(transfer, 0, {{"1 a 50 "}}, base, true), TransferResult::kCancelled);
@@ -234,13 +227,13 @@ TEST_F(CastsTest, TransferRefusedUnlessTheInstrumentIsStopped) {
         {kLinkSleeping, kNotReadyMessage},
     };
     for (const Case& c : cases) {
-        ConnectVantor().link.state = c.state;
+        Calibrated().link.state = c.state;
         prompter.shown.clear();
         EXPECT_EQ(TransferCasts(transfer, 0, {{"1 a 5 "}}, base, true), TransferResult::kRefused);
         EXPECT_EQ(prompter.shown, std::vector<std::string>{c.message});
     }
     // while a download shows, the button stops it
-    ConnectVantor().link.state = kLinkDownloading;
+    Calibrated().link.state = kLinkDownloading;
     prompter.shown.clear();
     EXPECT_EQ(TransferCasts(transfer, 0, {{"1 a 5 "}}, base, true), TransferResult::kCancelled);
     EXPECT_EQ(program.cancelFlag, -1);
@@ -249,7 +242,7 @@ TEST_F(CastsTest, TransferRefusedUnlessTheInstrumentIsStopped) {
 }
 
 TEST_F(CastsTest, MissingFolderAndFilesNotOverwritten) {
-    ConnectVantor();
+    Calibrated();
     EXPECT_EQ(TransferCasts(transfer, 0, {{"1 a 5 "}}, temp.File("none/run"), true),
               TransferResult::kRefused);
     EXPECT_EQ(prompter.shown, std::vector<std::string>{kPathNotFoundMessage});

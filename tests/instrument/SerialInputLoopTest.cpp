@@ -212,22 +212,9 @@ TEST_F(InputLoop, APortThatFailsEndsTheLinkWithWhatItReadKept) {
 
 // --- Live processing.
 
-std::shared_ptr<CalibrationDataClass> VantorCalibration() {
-    auto cal = std::make_shared<CalibrationDataClass>();
-    cal->DeviceType = kVantor6;
-    for (int c = 0; c < 8; ++c) {
-        cal->SetName(c, "bb(" + std::to_string(410 + 40 * c) + ")");
-        cal->SetMu(c, 1, 2.5e-6 * (c + 1));
-        cal->SetBeta2bb(c, 1.1);
-    }
-    return cal;
-}
-
 TEST_F(InputLoop, LiveSamplesAreConvertedWrittenAndPublished) {
     TempDir dir;
-    InstrumentRecord& r = Connect(kVantor6);
-    r.calibration = VantorCalibration();
-    r.calibrationLoaded = true;
+    InstrumentRecord& r = Calibrated();
     ASSERT_TRUE(r.recording.files.datFile.Open(dir.File("live.dat")));
     std::vector<CalibratedSample> seen;
     r.sampleSinks.push_back([&seen](int slot, const CalibratedSample& s, const SampleRecord&) {
@@ -268,8 +255,8 @@ TEST_F(InputLoop, LiveSamplesAreConvertedWrittenAndPublished) {
 // Nothing is processed without a calibration or while a file is shown; a closed port still
 // lets queued lines through, and a line that is no sample ends the tick.
 TEST_F(InputLoop, NothingIsProcessedWithoutCalibrationOrWithAFileShown) {
-    InstrumentRecord& r = Connect(kVantor6);
-    r.calibration = VantorCalibration();
+    InstrumentRecord& r = Calibrated();
+    r.calibrationLoaded = false;
     Receive(DPacket(1) + "\r");
     EXPECT_EQ(r.dataQueue.size(), 1);
     r.dataQueue.Add("not a sample");
@@ -289,8 +276,8 @@ TEST_F(InputLoop, NothingIsProcessedWithoutCalibrationOrWithAFileShown) {
 
 TEST_F(InputLoop, CastTransferWritesRowsOrDropsLines) {
     TempDir dir;
-    InstrumentRecord& r = Connect(kVantor6);
-    r.calibration = VantorCalibration();
+    InstrumentRecord& r = Calibrated();
+    r.calibrationLoaded = false;
     r.downloading = true;
     Receive(DPacket(1) + "\r" + DPacket(2) + "\r");
     EXPECT_EQ(r.dataQueue.size(), 0);  // no calibrated file: the lines are dropped

@@ -106,16 +106,9 @@ TEST_F(TerminalUpdateTest, EachModeRendersTheQueuedLinesByTheirKind) {
 
 // With a calibration the calibrated mode shows the plain bb, the sigma mode the corrected.
 TEST_F(TerminalUpdateTest, CalibratedModeShowsThePlainBbTheSigmaModeTheCorrected) {
-    InstrumentRecord& r = Connect(kVantor6);
     program.settings.Sigma.aStar = 0.04;
     program.settings.Sigma.aStarFile.clear();
-    CalibrationDataClass& cal = r.Calibration();
-    cal.DeviceType = kVantor6;
-    cal.SetMu(0, 1, 2.5e-6);
-    cal.SetBeta2bb(0, 1.1);
-    SilentPrompter quiet;
-    cal.SetSigma(0, 1, 0.05, quiet);
-    r.calibrationLoaded = true;
+    InstrumentRecord& r = Calibrated();
     ChannelPacketFields d;
     d.raw[0] = 1200;
     d.gain[0] = 1;
