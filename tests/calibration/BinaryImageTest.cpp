@@ -13,10 +13,7 @@ namespace tidewell {
 namespace {
 
 TEST(DecimalFloat, KnownValues) {
-    struct Case {
-        double value;
-        uint16_t code;
-    } cases[] = {
+    const std::tuple<double, uint16_t> cases[] = {
         {0, 0xF000},        // the most digits: 0 x 10^-12
         {1, 0x63E8},        // 1000 x 10^-3
         {10.02, 0x53EA},    // 1002 x 10^-2
@@ -24,10 +21,10 @@ TEST(DecimalFloat, KnownValues) {
         {4095000, 0x0FFF},  // 4095 x 10^3
         {12345, 0x24D2},    // 1234.5 rounds to the even 1234, x 10^1
     };
-    for (const Case& c : cases) {
+    for (const auto& [value, want] : cases) {
         uint16_t code = 0;
-        EXPECT_TRUE(EncodeDecimalFloat(c.value, code)) << c.value;
-        EXPECT_EQ(code, c.code) << c.value;
+        EXPECT_TRUE(EncodeDecimalFloat(value, code)) << value;
+        EXPECT_EQ(code, want) << value;
     }
     EXPECT_DOUBLE_EQ(DecodeDecimalFloat(0x63E8), 1.0);
     EXPECT_NEAR(DecodeDecimalFloat(0xB4CE), 1.23e-5, 1e-18);
