@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 #include "calibration/CalFile.h"
 #include "calibration/CalibrationData.h"
@@ -121,13 +122,7 @@ TEST(CalFile, OlderIniFilesReadWithTheSameReader) {
 // --- Lines and keys.
 
 TEST(CalFileLines, SplitCalLine) {
-    struct Case {
-        const char* line;
-        CalLineKind kind;
-        const char* section;  // after the line
-        const char* key;
-        const char* value;
-    } cases[] = {
+    const std::tuple<const char*, CalLineKind, const char*, const char*, const char*> cases[] = {
         {"[Channel 3]", CalLineKind::Section, "Channel 3", "", ""},
         {"  [General]          //Saved by Tidewell 2.82", CalLineKind::Section, "General", "", ""},
         {"Gain3=12.5 // measured", CalLineKind::Key, "S", "Gain3", "12.5"},
@@ -143,21 +138,17 @@ TEST(CalFileLines, SplitCalLine) {
         {"Name=bb[470]", CalLineKind::Section, "470", "", ""},  // brackets win over "="
         {"][", CalLineKind::Other, "S", "", ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [line, kind, wantSection, wantKey, wantValue] : cases) {
         std::string section = "S", key, value;
-        EXPECT_EQ(SplitCalLine(c.line, section, key, value), c.kind) << c.line;
-        EXPECT_EQ(section, c.section) << c.line;
-        EXPECT_EQ(key, c.key) << c.line;
-        EXPECT_EQ(value, c.value) << c.line;
+        EXPECT_EQ(SplitCalLine(line, section, key, value), kind) << line;
+        EXPECT_EQ(section, wantSection) << line;
+        EXPECT_EQ(key, wantKey) << line;
+        EXPECT_EQ(value, wantValue) << line;
     }
 }
 
 TEST(CalFileLines, KeysGoToTheSectionsChannel) {
-    struct Case {
-        const char* text;
-        int chan;
-        double gain3;
-    } cases[] = {
+    const std::tuple<const char*, int, double> cases[] = {
         {"[Channel 2]\nGain3=12.5 // measured\n", 1, 12.5},
         {"[Channel 2]\nGain3 = 12.5\n", 1, 100},  // a blank before "=" is part of the key
         {"[Channel 12]\nGain3=7\n", 1, 7},        // only the last character counts
@@ -167,9 +158,9 @@ TEST(CalFileLines, KeysGoToTheSectionsChannel) {
         {"[Channel 3]\ngain3=7\n", 2, 100},  // keys are case-sensitive
         {"[Channel 3]\nGain3=7.1234567\n", 2, 7.123457},
     };
-    for (const auto& c : cases) {
-        auto l = LoadText(std::string("[General]\nDeviceType=Vantor-4\n") + c.text);
-        EXPECT_EQ(l->cal.gain(c.chan, 3), c.gain3) << c.text;
+    for (const auto& [text, chan, gain3] : cases) {
+        auto l = LoadText(std::string("[General]\nDeviceType=Vantor-4\n") + text);
+        EXPECT_EQ(l->cal.gain(chan, 3), gain3) << text;
     }
 }
 
@@ -184,16 +175,13 @@ TEST(CalFileLines, CommentSectionJoinsItsLines) {
 }
 
 TEST(CalFileLines, SerialTellsTheModelLastMatchWins) {
-    struct Case {
-        const char* serial;
-        int type;
-    } cases[] = {
+    const std::tuple<const char*, int> cases[] = {
         {"V4-0001", 1}, {"V2-1", 2}, {"AL-9", 3},  {"CL-9", 4},
         {"C2-9", 6},    {"XX-1", 0}, {"C2-VN", 6}, {"al-9", 0},
     };
-    for (const auto& c : cases) {
-        auto l = LoadText(std::string("Serial=") + c.serial + "\n");
-        EXPECT_EQ(l->cal.DeviceType, c.type) << c.serial;
+    for (const auto& [serial, type] : cases) {
+        auto l = LoadText(std::string("Serial=") + serial + "\n");
+        EXPECT_EQ(l->cal.DeviceType, type) << serial;
     }
     auto l = LoadText("Serial=CL-1\nDeviceType=Vantor-2\n");  // a later DeviceType decides
     EXPECT_EQ(l->cal.DeviceType, 2);
@@ -239,11 +227,7 @@ TEST(CalFileLines, NumbersAndIntegers) {
 
 TEST(CalFileTimes, ParseCalTime) {
     const double d2010 = DateValue(2010, 1, 1);
-    struct Case {
-        const char* text;
-        int type;
-        double value;
-    } cases[] = {
+    const std::tuple<const char*, int, double> cases[] = {
         {"1262304000 (01/1/10 00:00:00)", 0, d2010},
         {"5 (01/1/10 00:00:00)", 0, d2010},  // the date decides, whatever the count says
         {"1262304000", 0, d2010},
@@ -260,7 +244,8 @@ TEST(CalFileTimes, ParseCalTime) {
         {"1e300", 0, 0},  // beyond the years the program shows
         {"99/99/99999999 99:99:99", 0, 0},
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(ParseCalTime(c.text, c.type), c.value) << c.text;
+    for (const auto& [text, type, value] : cases)
+        EXPECT_DOUBLE_EQ(ParseCalTime(text, type), value) << text;
 }
 
 // --- Writing.
@@ -302,23 +287,20 @@ TEST(CalFileFailures, MissingAndUnreadableFiles) {
 // Any text reads as a calibration; loading one to work with also asks for calibration values.
 TEST(CalFileFailures, LoadingForUseRefusesFilesThatHoldNoCalibration) {
     const std::string none = "not a calibration file (no calibration values in it)";
-    const struct {
-        std::string text;
-        std::string problem;
-    } cases[] = {
+    const std::tuple<std::string, std::string> cases[] = {
         {"[Header]\r\nDeviceType=Vantor-6\r\nSerial=VN-0007\r\nCalTime=0\r\n[Data]\r\n", none},
         {"Notes [see below]\r\nmu = 5\r\n", none},
         {"DeviceType=Vantor-9\n[Channel 1]\nMu=3\n", "unknown instrument type"},
         {ReadFileBytes(DataPath("cal/vantor2.cal")), ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, problem] : cases) {
         TempDir dir;
-        WriteFileBytes(dir.File("t.cal"), c.text);
+        WriteFileBytes(dir.File("t.cal"), text);
         CalibrationDataClass cal;
         ScriptedPrompter prompter;
         EXPECT_EQ(LoadUsableCalibration(dir.File("t.cal"), NumericSigmaParams(), {}, prompter, cal),
-                  c.problem)
-            << c.text.substr(0, 40);
+                  problem)
+            << text.substr(0, 40);
     }
 }
 
@@ -327,12 +309,7 @@ TEST(CalFileFailures, MalformedFilesLoadAsFarAsTheyGo) {
     std::string binary = "Serial=AL-1\n";
     for (int i = 0; i < 256; ++i) binary += static_cast<char>(i);
     binary += "\nMu=5\n";
-    struct Case {
-        std::string text;
-        int type;
-        std::string serial;
-        double mu0;
-    } cases[] = {
+    const std::tuple<std::string, int, std::string, double> cases[] = {
         {huge, 0, "VN-9", 0},
         {binary, 3, "AL-1", 5},
         {"Serial VN-1\nMu 5\n", 0, "", 0},  // no "=": ignored
@@ -340,12 +317,12 @@ TEST(CalFileFailures, MalformedFilesLoadAsFarAsTheyGo) {
         {"DeviceType=Vantor-9\n[Channel 1]\nMu=3\n", 7, "", 3},
         {std::string("Serial=V2\0-1\nMu=1\n", 18), 2, "V2", 1},
     };
-    for (const auto& c : cases) {
-        auto l = LoadText(c.text);
+    for (const auto& [text, type, serial, mu0] : cases) {
+        auto l = LoadText(text);
         EXPECT_TRUE(l->ok);
-        EXPECT_EQ(l->cal.DeviceType, c.type) << c.text.substr(0, 40);
-        EXPECT_EQ(l->cal.Serial, c.serial) << c.text.substr(0, 40);
-        EXPECT_EQ(l->cal.Mu(0), c.mu0) << c.text.substr(0, 40);
+        EXPECT_EQ(l->cal.DeviceType, type) << text.substr(0, 40);
+        EXPECT_EQ(l->cal.Serial, serial) << text.substr(0, 40);
+        EXPECT_EQ(l->cal.Mu(0), mu0) << text.substr(0, 40);
     }
     auto l = LoadText(huge);
     EXPECT_EQ(l->cal.Label.size(), (1u << 20) - 6);  // a line keeps its first mebibyte
@@ -393,11 +370,7 @@ TEST(CalFileFailures, FuzzedGoldenFilesNeverBreakTheReaderOrWriter) {
 
 TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
     TempDir dir;
-    struct Case {
-        std::string text;
-        int type;
-        const char* serial;
-    } cases[] = {
+    const std::tuple<std::string, int, const char*> cases[] = {
         {"DeviceType=c-Lumo\nSerial=AL-1\nDeviceType=x-Lumo\n", 3, "AL-1"},  // stops at Serial
         {"DeviceType=c-Lumo\nSerial=XX-1\n", 4, "XX-1"},
         {"Serial=C2-5\n", 6, "C2-5"},
@@ -405,12 +378,12 @@ TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
         {"DeviceType=Vantor-9\n", 7, ""},
         {"", 0, ""},
     };
-    for (const auto& c : cases) {
-        WriteFileBytes(dir.File("p.cal"), c.text);
+    for (const auto& [text, type, wantSerial] : cases) {
+        WriteFileBytes(dir.File("p.cal"), text);
         std::string serial = "old";
         ScriptedPrompter prompter;
-        EXPECT_EQ(PeekCalFile(dir.File("p.cal"), serial, prompter), c.type) << c.text;
-        EXPECT_EQ(serial, c.serial) << c.text;
+        EXPECT_EQ(PeekCalFile(dir.File("p.cal"), serial, prompter), type) << text;
+        EXPECT_EQ(serial, wantSerial) << text;
     }
     std::string serial = "old";
     ScriptedPrompter prompter;
@@ -425,27 +398,23 @@ TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
 
 TEST(CalFilePeek, BinaryImagesOfTheSingleChannelModels) {
     TempDir dir;
-    struct Case {
-        unsigned char b1, b2, b4;
-        int type;
-        const char* serial;
-    } cases[] = {
+    const std::tuple<unsigned, unsigned, unsigned, int, const char*> cases[] = {
         {0xA1, 0x2F, 13, 3, "B012F0001"},  // month count 13: January 2000
         {0xC0, 0x07, 1, 4, "B00079901"},   // 1: January 1999
         {0xCF, 0xFF, 12, 4, "B0FFF9912"},
         {0x51, 0x00, 0, 7, "B01009812"},    // not an a-Lumo or c-Lumo image
         {0xA0, 0x00, 255, 3, "B00002003"},  // 255: March 2020
     };
-    for (const auto& c : cases) {
+    for (const auto& [b1, b2, b4, type, wantSerial] : cases) {
         std::string image(128, '\0');
-        image[0] = static_cast<char>(c.b1);
-        image[1] = static_cast<char>(c.b2);
-        image[3] = static_cast<char>(c.b4);
+        image[0] = static_cast<char>(b1);
+        image[1] = static_cast<char>(b2);
+        image[3] = static_cast<char>(b4);
         WriteFileBytes(dir.File("img.bin"), image);
         std::string serial;
         ScriptedPrompter prompter;
-        EXPECT_EQ(PeekCalFile(dir.File("img.bin"), serial, prompter), c.type) << c.serial;
-        EXPECT_EQ(serial, c.serial);
+        EXPECT_EQ(PeekCalFile(dir.File("img.bin"), serial, prompter), type) << wantSerial;
+        EXPECT_EQ(serial, wantSerial);
     }
     // a text file of 128 bytes is taken as an image too
     WriteFileBytes(dir.File("t.cal"), "Serial=VN-1\n" + std::string(116, ' '));
