@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calibration/BinaryImage.h"
@@ -195,10 +196,7 @@ TEST(GlobalDump, EachLabelSetsItsField) {
 }
 
 TEST(GlobalDump, FirstLabelInOrderWins) {
-    struct Case {
-        const char* line;
-        GlobalField field;
-    } cases[] = {
+    const std::tuple<const char*, GlobalField> cases[] = {
         {"Maximum depth: 5 s/n: 3", GlobalField::kMaxDepth},
         {"S/N: 12 config: 3", GlobalField::kSerial},
         {"s/n:12", GlobalField::kNone},  // the serial label has its blank
@@ -208,19 +206,16 @@ TEST(GlobalDump, FirstLabelInOrderWins) {
         {"Lab id: 7", GlobalField::kLabel},
         {"Identification:", GlobalField::kNone},
     };
-    for (const Case& c : cases) EXPECT_EQ(GlobalDumpField(c.line), c.field) << c.line;
-    struct ModelCase {
-        const char* line;
-        int type;
-    } models[] = {{"model: vn2", kVantor2},
-                  {"Model: TREVAN-2", kTrevan2},
-                  {"Model: x-lumo ", kXLumo},
-                  {"Model: nothing", kUnknownType}};
-    for (const ModelCase& m : models) {
+    for (const auto& [line, field] : cases) EXPECT_EQ(GlobalDumpField(line), field) << line;
+    const std::tuple<const char*, int> models[] = {{"model: vn2", kVantor2},
+                                                   {"Model: TREVAN-2", kTrevan2},
+                                                   {"Model: x-lumo ", kXLumo},
+                                                   {"Model: nothing", kUnknownType}};
+    for (const auto& [line, type] : models) {
         CalibrationDataClass cal;
         std::string firmware;
-        ParseGlobalDump({m.line}, cal, firmware);
-        EXPECT_EQ(cal.DeviceType, m.type) << m.line;
+        ParseGlobalDump({line}, cal, firmware);
+        EXPECT_EQ(cal.DeviceType, type) << line;
     }
 }
 
