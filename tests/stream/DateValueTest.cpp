@@ -8,10 +8,7 @@ namespace {
 // A time typed by a person is taken only when it exists; otherwise the first wrong part is
 // named (instead of rolling over into another day).
 TEST(DateValue, OnlyMomentsThatExist) {
-    struct Case {
-        CalendarTime t;
-        const char* error;
-    } cases[] = {
+    const std::tuple<CalendarTime, const char*> cases[] = {
         {{2024, 2, 29, 23, 59, 59}, ""},  // a leap day
         {{2000, 2, 29, 0, 0, 0}, ""},     // every 400 years a century is a leap year
         {{2026, 2, 30, 12, 0, 0}, "day 30 does not exist in February 2026 (1-28)"},
@@ -24,9 +21,8 @@ TEST(DateValue, OnlyMomentsThatExist) {
         {{2026, 12, 31, 23, 60, 0}, "minute 60 does not exist (0-59)"},
         {{2026, 12, 31, 23, 59, 60}, "second 60 does not exist (0-59)"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CalendarTimeError(c.t), c.error)
-            << c.t.month << "/" << c.t.day << "/" << c.t.year;
+    for (const auto& [t, error] : cases) {
+        EXPECT_EQ(CalendarTimeError(t), error) << t.month << "/" << t.day << "/" << t.year;
     }
 }
 
