@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "stream/Decoder.h"
 #include "stream/RecordText.h"
@@ -28,10 +29,7 @@ std::string DPacketWithGains(std::initializer_list<int> gains, int rawChannel = 
 TEST(ClassifyLine, PacketsByLetterWithAGoodChecksum) {
     // The hand-worked D packet with "X" in place of "D": 20 more in the sum, 4B + 14 = 5F.
     const std::string x = "*X0000162E00010002FFFF7FFF8000001000A00B0012345670FFFF963C5F";
-    struct Case {
-        std::string line;
-        LineKind kind;
-    } cases[] = {
+    const std::tuple<std::string, LineKind> cases[] = {
         {BuildDPacket({}), kDPacket},
         {BuildTPacket({}), kTPacket},
         {BuildHPacket({}), kHPacket},
@@ -44,14 +42,11 @@ TEST(ClassifyLine, PacketsByLetterWithAGoodChecksum) {
         {BuildDPacket({}, PacketChecksum::kBad), kOtherLine},
         {BuildAPacket({}, PacketChecksum::kBad), kOtherLine},
     };
-    for (const auto& c : cases) EXPECT_EQ(ClassifyLine(c.line), c.kind) << c.line;
+    for (const auto& [line, kind] : cases) EXPECT_EQ(ClassifyLine(line), kind) << line;
 }
 
 TEST(ClassifyLine, DecimalLinesByCommaCount) {
-    struct Case {
-        int commas;
-        LineKind kind;
-    } cases[] = {
+    const std::tuple<int, LineKind> cases[] = {
         {0, kOtherLine},
         {4, kOtherLine},
         {5, kSingleDecimalLine},
@@ -68,18 +63,18 @@ TEST(ClassifyLine, DecimalLinesByCommaCount) {
         {54, kPrefixedRatioDecimalLine},
         {55, kOtherLine},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ClassifyLine(NumberList(c.commas)), c.kind) << c.commas;
+    for (const auto& [commas, kind] : cases) {
+        EXPECT_EQ(ClassifyLine(NumberList(commas)), kind) << commas;
         // Signs and points in front of the first digit still make a numeric line.
-        EXPECT_EQ(ClassifyLine(NumberList(c.commas, "-.5")), c.kind) << c.commas;
-        EXPECT_EQ(ClassifyLine(NumberList(c.commas, "+1")), c.kind) << c.commas;
+        EXPECT_EQ(ClassifyLine(NumberList(commas, "-.5")), kind) << commas;
+        EXPECT_EQ(ClassifyLine(NumberList(commas, "+1")), kind) << commas;
         // Text in front makes any of them kind 0, except 54 commas.
-        EXPECT_EQ(ClassifyLine(NumberList(c.commas, "x1")),
-                  c.commas == 54 ? kPrefixedRatioDecimalLine : kOtherLine)
-            << c.commas;
-        EXPECT_EQ(ClassifyLine(NumberList(c.commas, " 1")),
-                  c.commas == 54 ? kPrefixedRatioDecimalLine : kOtherLine)
-            << c.commas;
+        EXPECT_EQ(ClassifyLine(NumberList(commas, "x1")),
+                  commas == 54 ? kPrefixedRatioDecimalLine : kOtherLine)
+            << commas;
+        EXPECT_EQ(ClassifyLine(NumberList(commas, " 1")),
+                  commas == 54 ? kPrefixedRatioDecimalLine : kOtherLine)
+            << commas;
     }
     EXPECT_EQ(ClassifyLine(""), kOtherLine);
     EXPECT_EQ(ClassifyLine("-.,,,,,"), kOtherLine);
@@ -121,46 +116,22 @@ TEST(DecodeLine, KeepsFieldsTheLineDoesNotCarry) {
 // Field k of a long single-channel line and what it sets.
 const std::string kSingleFields[12] = {"-1.25", "2.5", "3", "-4.5", "5.5",  "21.25",
                                        "12.1",  ".75", "9", "10",   "-2.5", "1E3"};
-void ExpectSingleField(int k, SampleRecord& r) {
-    switch (k) {
-        case 0:
-            r.time = -2, r.subSecond = 75;  // -1.25 = -2 + .75
-            break;
-        case 1:
-            r.normalized[0] = 2.5, r.signal[0] = 2, r.reference[0] = 1;  // halves to even
-            break;
-        case 2:
-            r.gain[0] = 3;
-            break;
-        case 3:
-            r.optionCounts = -4;
-            break;
-        case 4:
-            r.depthCounts = 5.5;
-            break;
-        case 5:
-            r.temperature = 21.25;
-            break;
-        case 6:
-            r.voltage = 12.1f;
-            break;
-        case 7:
-            r.infoLevel = .75;
-            break;
-        case 8:
-            r.channelCode[0] = 9;
-            break;
-        case 9:
-            r.infoCode = 10;
-            break;
-        case 10:
-            r.infoA = -2.5;
-            break;
-        case 11:
-            r.infoB = 1000;
-            break;
-    }
-}
+void (*const kSingleFieldSets[12])(SampleRecord&) = {
+    [](SampleRecord& r) { r.time = -2, r.subSecond = 75; },  // -1.25 = -2 + .75
+    [](SampleRecord& r) {
+        r.normalized[0] = 2.5, r.signal[0] = 2, r.reference[0] = 1;  // halves to even
+    },
+    [](SampleRecord& r) { r.gain[0] = 3; },
+    [](SampleRecord& r) { r.optionCounts = -4; },
+    [](SampleRecord& r) { r.depthCounts = 5.5; },
+    [](SampleRecord& r) { r.temperature = 21.25; },
+    [](SampleRecord& r) { r.voltage = 12.1f; },
+    [](SampleRecord& r) { r.infoLevel = .75; },
+    [](SampleRecord& r) { r.channelCode[0] = 9; },
+    [](SampleRecord& r) { r.infoCode = 10; },
+    [](SampleRecord& r) { r.infoA = -2.5; },
+    [](SampleRecord& r) { r.infoB = 1000; },
+};
 
 TEST(DecimalLines, SingleChannelStopsAtTheFirstMissingField) {
     std::string line;
@@ -168,7 +139,7 @@ TEST(DecimalLines, SingleChannelStopsAtTheFirstMissingField) {
         line += (fields > 1 ? "," : "") + kSingleFields[fields - 1];
         SampleRecord got, want;
         DecodeDecimalSample(line, got);
-        for (int k = 0; k < fields; ++k) ExpectSingleField(k, want);
+        for (int k = 0; k < fields; ++k) kSingleFieldSets[k](want);
         EXPECT_EQ(RecordText(got), RecordText(want)) << line;
     }
     SampleRecord r;
@@ -295,10 +266,7 @@ TEST(DecimalLines, TwoChannelLines) {
 
 TEST(GuessInstrumentType, ByKindOfLine) {
     SinglePacketFields single;
-    struct Case {
-        std::string line;
-        int type;
-    } cases[] = {
+    const std::tuple<std::string, int> cases[] = {
         {BuildAPacket(single), 3},
         {BuildCPacket(single), 4},
         {BuildIPacket({}), 5},
@@ -311,14 +279,11 @@ TEST(GuessInstrumentType, ByKindOfLine) {
         {"S>", 7},
         {BuildDPacket({}, PacketChecksum::kBad), 7},
     };
-    for (const auto& c : cases) EXPECT_EQ(GuessInstrumentType(c.line), c.type) << c.line;
+    for (const auto& [line, type] : cases) EXPECT_EQ(GuessInstrumentType(line), type) << line;
 }
 
 TEST(GuessInstrumentType, DPacketsByGainsThenCounts) {
-    struct Case {
-        std::string line;
-        int type;
-    } cases[] = {
+    const std::tuple<std::string, int> cases[] = {
         {DPacketWithGains({1, 1, 1, 1, 1, 1, 0, 0}), 0},
         {DPacketWithGains({1, 1, 1, 1, 0, 0, 0, 0}), 1},  // gains 4-7 zero
         {DPacketWithGains({1, 1, 1, 0, 0, 0, 0, 0}), 2},  // gains 3-7 zero
@@ -332,7 +297,7 @@ TEST(GuessInstrumentType, DPacketsByGainsThenCounts) {
         {DPacketWithGains({1, 1}, 7), 7},
         {DPacketWithGains({}), 7},
     };
-    for (const auto& c : cases) EXPECT_EQ(GuessInstrumentType(c.line), c.type) << c.line;
+    for (const auto& [line, type] : cases) EXPECT_EQ(GuessInstrumentType(line), type) << line;
 }
 
 TEST(GuessInstrumentType, TPacketsByFixedPositions) {
