@@ -75,40 +75,24 @@ TEST(ChannelValueLine, EachKeySetsItsField) {
         cal.SetSigma(0, 1, 11, quiet);
         return cal;
     };
-    {
-        CalibrationDataClass cal = fresh();
-        ParseChannelValueLine("muRho: 1.2", 0, cal);
-        EXPECT_DOUBLE_EQ(cal.MuRho(0), 1.2);
-        EXPECT_DOUBLE_EQ(cal.Mu(0), 7);  // "mu" is in "muRho" but comes after it
-    }
-    {
-        CalibrationDataClass cal = fresh();
-        ParseChannelValueLine("Roo: 12.0003", 0, cal);
-        EXPECT_DOUBLE_EQ(cal.ROutOff(0), 12);
-        EXPECT_NEAR(cal.SigmaExp(0), 0.0003, 1e-12);
-    }
-    {
-        CalibrationDataClass cal = fresh();
-        ParseChannelValueLine("kc: 3.12", 0, cal);
-        EXPECT_DOUBLE_EQ(cal.bb2c(0), 3);
-        EXPECT_NEAR(cal.MuRho(0), 1.2, 1e-12);
-    }
-    struct Simple {
-        const char* line;
-        double (CalibrationDataClass::*get)(int) const;
-        double want;
-    } simple[] = {
-        {"mu: 2.5E-06", &CalibrationDataClass::Mu, 2.5e-6},
-        {"kbb: 1.1", &CalibrationDataClass::beta2bb, 1.1},
-        {"kSigmaExp: 0.5", &CalibrationDataClass::SigmaExp, 0.5},
-        {"Kt: -0.0012", &CalibrationDataClass::bTempCoeff, -0.0012},
-        // keys are case-sensitive: nothing is set
-        {"KBB: 5", &CalibrationDataClass::beta2bb, 9},
+    using Get = double (CalibrationDataClass::*)(int) const;
+    using C = CalibrationDataClass;
+    // the line, then two fields and what they hold afterwards
+    const std::tuple<const char*, Get, double, Get, double> cases[] = {
+        {"muRho: 1.2", &C::MuRho, 1.2, &C::Mu, 7},  // "mu" is in "muRho" but comes after it
+        {"Roo: 12.0003", &C::ROutOff, 12, &C::SigmaExp, 0.0003},
+        {"kc: 3.12", &C::bb2c, 3, &C::MuRho, 1.2},
+        {"mu: 2.5E-06", &C::Mu, 2.5e-6, &C::MuRho, 8},
+        {"kbb: 1.1", &C::beta2bb, 1.1, &C::Mu, 7},
+        {"kSigmaExp: 0.5", &C::SigmaExp, 0.5, &C::Mu, 7},
+        {"Kt: -0.0012", &C::bTempCoeff, -0.0012, &C::Mu, 7},
+        {"KBB: 5", &C::beta2bb, 9, &C::Mu, 7},  // keys are case-sensitive: nothing is set
     };
-    for (const Simple& s : simple) {
+    for (const auto& [line, get, want, get2, want2] : cases) {
         CalibrationDataClass cal = fresh();
-        ParseChannelValueLine(s.line, 0, cal);
-        EXPECT_DOUBLE_EQ((cal.*s.get)(0), s.want) << s.line;
+        ParseChannelValueLine(line, 0, cal);
+        EXPECT_NEAR((cal.*get)(0), want, 1e-12) << line;
+        EXPECT_NEAR((cal.*get2)(0), want2, 1e-12) << line;
     }
     for (int i = 0; i <= 2; ++i) {
         CalibrationDataClass cal = fresh();
