@@ -64,17 +64,14 @@ TEST(ClassifyLine, DecimalLinesByCommaCount) {
         {55, kOtherLine},
     };
     for (const auto& [commas, kind] : cases) {
-        EXPECT_EQ(ClassifyLine(NumberList(commas)), kind) << commas;
-        // Signs and points in front of the first digit still make a numeric line.
-        EXPECT_EQ(ClassifyLine(NumberList(commas, "-.5")), kind) << commas;
-        EXPECT_EQ(ClassifyLine(NumberList(commas, "+1")), kind) << commas;
-        // Text in front makes any of them kind 0, except 54 commas.
-        EXPECT_EQ(ClassifyLine(NumberList(commas, "x1")),
-                  commas == 54 ? kPrefixedRatioDecimalLine : kOtherLine)
-            << commas;
-        EXPECT_EQ(ClassifyLine(NumberList(commas, " 1")),
-                  commas == 54 ? kPrefixedRatioDecimalLine : kOtherLine)
-            << commas;
+        // Signs and points in front of the first digit still make a numeric line; text in front
+        // makes any of them kind 0, except 54 commas.
+        for (const char* first : {"1", "-.5", "+1"})
+            EXPECT_EQ(ClassifyLine(NumberList(commas, first)), kind) << first << commas;
+        for (const char* first : {"x1", " 1"})
+            EXPECT_EQ(ClassifyLine(NumberList(commas, first)),
+                      commas == 54 ? kPrefixedRatioDecimalLine : kOtherLine)
+                << first << commas;
     }
     EXPECT_EQ(ClassifyLine(""), kOtherLine);
     EXPECT_EQ(ClassifyLine("-.,,,,,"), kOtherLine);
@@ -179,12 +176,13 @@ TEST(DecimalLines, EightChannelLineWithRatios) {
     const std::string line = BuildRatioDecimalLine(SampleRatioLine());
     ASSERT_EQ(ClassifyLine(line), kRatioDecimalLine);
     SampleRecord r;
-    r.time = 5, r.raw[3] = 7;
+    r.time = 5, r.raw[3] = 7, r.raw[8] = 7;  // slot 8 is no channel of these lines
     ASSERT_TRUE(DecodeLine(line, 0, r));
     EXPECT_EQ(r.centiseconds, 4320000);  // halves to even
     EXPECT_NEAR(r.dayFraction, 0.5 + 0.5 / 8640000, 1e-15);
     EXPECT_EQ(r.time, 0);
     EXPECT_EQ(r.raw[3], 0);
+    EXPECT_EQ(r.raw[8], 7);
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(r.signal[i], 30 + i);
         EXPECT_EQ(r.referenceOffset[i], 10);
