@@ -29,10 +29,6 @@ class ExactLine {
     std::unique_ptr<char[]> bytes_;
 };
 
-bool IsSampleKind(LineKind k) {
-    return k != kOtherLine && k != kHPacket && k != kIPacket;
-}
-
 // Runs every reader over the line and checks what holds for any input.
 void Exercise(const std::string& text) {
     const ExactLine exact(text);
@@ -41,11 +37,11 @@ void Exercise(const std::string& text) {
     ASSERT_GE(kind, kOtherLine);
     ASSERT_LE(kind, kTwoChannelShortLine);
     ChecksumOk(line);
+    const bool sampleKind = kind != kOtherLine && kind != kHPacket && kind != kIPacket;
     for (int type = 0; type <= 7; ++type) {
         SampleRecord r;
         const bool sample = DecodeLine(line, type, r);
-        ASSERT_EQ(sample, IsSampleKind(kind) || (StartsNumeric(line) && IsSingleChannel(type)))
-            << text;
+        ASSERT_EQ(sample, sampleKind || (StartsNumeric(line) && IsSingleChannel(type))) << text;
     }
     SampleRecord a, b;
     DecodeLine(line, 0, a);
