@@ -123,6 +123,7 @@ TEST(KnownPackets, VPacketAndItsRatios) {
     EXPECT_EQ(r.normalized[8], 0);
     EXPECT_EQ(r.depthCounts, -1);
     EXPECT_EQ(r.temperature, 100);  // unscaled in V packets
+    EXPECT_EQ(r.voltage, 120);
     EXPECT_EQ(r.voltage2, 121);
 }
 
