@@ -165,6 +165,10 @@ TEST(SigmaParams, NumberOrFileSettingsAndTheirSavedTexts) {
     EXPECT_FALSE(SetBTildeFromText(p, missing));
     EXPECT_EQ(p.bTilde, 0.015);  // a missing file falls back on the usual ratio
     EXPECT_EQ(BTildeText(p), missing);
+    p.aStarFile = p.bTildeFile = "";
+    p.aStar = p.bTilde = 1.0 / 3;
+    EXPECT_EQ(BTildeText(p), "0.333333333333333");  // fifteen significant digits
+    EXPECT_EQ(AStarText(p), "0.333333333333333");
     // Saved texts read back the same.
     for (const std::string& text :
          std::vector<std::string>{"0.5", "1E-05", "0.123456789012345", mine}) {
