@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "stream/DateValue.h"
 
 namespace tidewell {
