@@ -58,7 +58,7 @@ CalibrationDataClass Sample() {
     cal.SetKLambda(0, 532);
     cal.SetKDeltaLambda(0, 10);
     cal.SetTrNought(0, -100);
-    cal.SetTrPure(0, 31500);
+    cal.SetTrPure(0, -31500);
     cal.SetKDepthCoeff(0, 0, 0.05f);
     cal.SetKDepthCoeff(0, 1, 0.1f);
     cal.SetKDepthThresh(0, 0, 20000);
@@ -98,6 +98,7 @@ TEST(BinaryImage, BytesAtTheirPositions) {
     EXPECT_EQ(at(70), 0xFA);
     EXPECT_EQ(at(75), 0x9C);  // -100 in 24 bits: 0xFFFF9C
     EXPECT_EQ(at(77), 0xFF);
+    EXPECT_EQ(image.substr(80), std::string(48, '\0'));  // nothing after the last field
     EXPECT_EQ(BinaryImageType(image), kALumo);
     EXPECT_EQ(BinaryImageSerial(image), "B012F0001");
 }
@@ -110,6 +111,7 @@ TEST(BinaryImage, ACalibrationComesBack) {
     LoadBinaryImage(image, read);
     EXPECT_EQ(read.DeviceType, kALumo);
     EXPECT_EQ(read.Serial, cal.Serial);
+    EXPECT_EQ(read.Label, "Buoy 7");
     EXPECT_NEAR(read.CalTime, cal.CalTime, 1e-9);
     EXPECT_NEAR(read.Mu(0), 1.23e-5, 1e-12);
     EXPECT_EQ(read.TrNought(0), -100);
