@@ -36,6 +36,7 @@ TEST(CalTextReply, CompleteAtEndWithEnoughLines) {
         {"[End] with 53 lines", 53, 52, false, true},
         {"[End] with 54 lines", 54, 53, true, true},
         {"[End] early, more lines after", 60, 10, true, true},
+        {"[End] first", 54, 0, true, true},
     };
     for (const Case& c : cases) {
         CalibrationDataClass multi, text;
