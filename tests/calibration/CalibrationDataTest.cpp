@@ -203,6 +203,11 @@ TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
     copy.Copy(cal);
     copy.SetLambda(2, 470);  // a copy estimates with the same parameters
     EXPECT_EQ(copy.a(2), a470);
+    SigmaParams other = params;  // new parameters replace the ones kept
+    other.bTilde = 0.02;
+    cal.UpdateOpticalEstimates(other, {}, prompter);
+    cal.SetLambda(3, 470);
+    EXPECT_EQ(cal.bbTilde(3), 0.02);
     EXPECT_TRUE(prompter.shown.empty());
 }
 
@@ -251,15 +256,15 @@ TEST(CalibrationChannelMap, DerivedValues) {
 
 TEST(CalibrationChannelMap, DerivedValuesSurviveClearAndUnmapping) {
     CalibrationDataClass cal;
-    cal.SetChEx(1, 1);
-    cal.SetChRep(1, 8);
-    cal.SetChRep(1, 0);
-    EXPECT_TRUE(cal.IsSharedReceiver(1));
+    cal.SetChEx(11, 1);  // the last channel
+    cal.SetChRep(11, 8);
+    cal.SetChRep(11, 0);
+    EXPECT_TRUE(cal.IsSharedReceiver(11));
     cal.Clear();
-    EXPECT_EQ(cal.ChEx(1), 0);
-    EXPECT_TRUE(cal.IsSharedReceiver(1));
-    EXPECT_EQ(cal.IsExcitationForChannel(0), 2);
-    EXPECT_EQ(cal.IsReceiverForVirtualChannel(1), 0);  // ChRep is 0 again
+    EXPECT_EQ(cal.ChEx(11), 0);
+    EXPECT_TRUE(cal.IsSharedReceiver(11));
+    EXPECT_EQ(cal.IsExcitationForChannel(0), 12);
+    EXPECT_EQ(cal.IsReceiverForVirtualChannel(11), 0);  // ChRep is 0 again
 }
 
 // --- Whole calibration.
