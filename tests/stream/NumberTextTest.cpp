@@ -51,6 +51,7 @@ TEST(NumberText, StrFormHasALeadingBlankForZeroAndPositive) {
     EXPECT_EQ(StrSingle(0.f), " 0");
     EXPECT_EQ(StrSingle(-0.25f), "-.25");
     EXPECT_EQ(StrDouble(1234567890.0), " 1234567890");
+    EXPECT_EQ(StrDouble(0.0), " 0");
     EXPECT_EQ(StrInt(7), " 7");
     EXPECT_EQ(StrInt(-7), "-7");
     EXPECT_EQ(PlainInt(-7), "-7");
