@@ -101,6 +101,10 @@ TEST(BinaryImage, BytesAtTheirPositions) {
     EXPECT_EQ(image.substr(80), std::string(48, '\0'));  // nothing after the last field
     EXPECT_EQ(BinaryImageType(image), kALumo);
     EXPECT_EQ(BinaryImageSerial(image), "B012F0001");
+    CalibrationDataClass named = Sample();
+    named.Serial = "AL-0300";  // not an image serial: the number at its end, no month
+    ASSERT_TRUE(BuildBinaryImage(named, image));
+    EXPECT_EQ(BinaryImageSerial(image), "B012C9901");
 }
 
 TEST(BinaryImage, ACalibrationComesBack) {
