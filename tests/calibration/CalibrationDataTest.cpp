@@ -531,6 +531,7 @@ TEST(CalibrationFieldEdits, StoreValuesOfTheFieldAndMarkTheirGroup) {
              kChangedIdentification},
             {kVantor6, "General", "CalTime", "soon", false, "", 0},
             {kALumo, "Attenuation", "TrAir", "123456", true, "123456", kChangedAttenuation},
+            {kALumo, "Scattering", "Mu", "0.5", true, ".5", kChangedMu},
             {kTrevan2, "Depth", "TP0", "7", true, "7", kChangedDepth},
         };
     for (const auto& [type, section, name, text, stored, shown, changed] : cases) {
