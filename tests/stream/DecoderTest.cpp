@@ -251,6 +251,9 @@ TEST(DecimalLines, TwoChannelLines) {
     EXPECT_EQ(q.depthCounts, 800);
     EXPECT_FLOAT_EQ(q.temperature, 0.09f);
     EXPECT_EQ(q.infoB, 0);
+    SampleRecord cut;  // a line cut after field 8 sets what it has
+    DecodeTwoChannelDecimal("1,2,3,4,5,6,700,800", cut);
+    EXPECT_EQ(cut.infoA, 8);
 
     TwoChannelDecimalFields f;
     f.time = 86400;
