@@ -136,28 +136,6 @@ TEST(DecoderFuzz, MutatedAndTruncatedValidLines) {
     }
 }
 
-// A packet cut short reads as if the missing characters were not digits at all.
-TEST(DecoderFuzz, ShortPacketsReadZeroBeyondTheirEnd) {
-    for (const std::string& valid : ValidLines()) {
-        if (valid[0] != '*') continue;
-        for (size_t cut = 0; cut < valid.size(); ++cut) {
-            const std::string shortLine = valid.substr(0, cut);
-            const std::string padded = shortLine + std::string(valid.size() + 8 - cut, 'Z');
-            for (auto decode :
-                 {DecodeChannelPacket, DecodeRatioPacket, DecodeSinglePacket, DecodeInfoPacket}) {
-                SampleRecord a, b;
-                decode(ExactLine(shortLine).view(), a);
-                decode(padded, b);
-                ASSERT_EQ(RecordText(a), RecordText(b)) << shortLine;
-            }
-            HeaderRecord a, b;
-            DecodeHeaderPacket(ExactLine(shortLine).view(), a);
-            DecodeHeaderPacket(padded, b);
-            ASSERT_EQ(test::HeaderText(a), test::HeaderText(b)) << shortLine;
-        }
-    }
-}
-
 TEST(DecoderFuzz, HugeLines) {
     std::mt19937 rng(3);
     std::string digits(1 << 22, '0');
