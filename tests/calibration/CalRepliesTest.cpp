@@ -204,16 +204,12 @@ TEST(GlobalDump, FirstLabelInOrderWins) {
     }
 }
 
-TEST(BinaryCalibrationFile, RoundTripAndErrors) {
+TEST(BinaryCalibrationFile, ReadFromAFileAndItsErrors) {
     test::TempDir dir;
     CalibrationDataClass cal;
     cal.DeviceType = kCLumo;
     cal.Serial = "B01230605";
-    cal.Label = "Harbour";
-    cal.SetName(0, "bb(657)");
     cal.SetMu(0, 0, 1.23e-5);
-    cal.SetKLambda(0, 532);
-    cal.SetTrPure(0, -1234);
     std::string image;
     ASSERT_TRUE(BuildBinaryImage(cal, image));
     const std::string path = dir.File("image.bin");
@@ -223,12 +219,9 @@ TEST(BinaryCalibrationFile, RoundTripAndErrors) {
     test::ScriptedPrompter prompter;
     ASSERT_TRUE(LoadBinaryCalibration(path, read, prompter));
     EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(read.DeviceType, BinaryImageType(image));
-    EXPECT_EQ(read.Serial, BinaryImageSerial(image));
-    // the image read back builds the same image
-    std::string again;
-    ASSERT_TRUE(BuildBinaryImage(read, again));
-    EXPECT_EQ(again, image);
+    EXPECT_EQ(read.DeviceType, kCLumo);
+    EXPECT_EQ(read.Serial, "B01230605");
+    EXPECT_NEAR(read.Mu(0), 1.23e-5, 1e-12);
 
     // a short file reads as if padded with zero bytes
     test::WriteFileBytes(path, image.substr(0, 40));
