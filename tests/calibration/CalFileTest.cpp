@@ -109,8 +109,6 @@ TEST(CalFile, OlderIniFilesReadWithTheSameReader) {
     EXPECT_EQ(l->cal.gain(1, 3), 98.5);
 }
 
-// --- Lines and keys.
-
 TEST(CalFileLines, SplitCalLine) {
     const std::tuple<const char*, CalLineKind, const char*, const char*, const char*> cases[] = {
         {"[Channel 3]", CalLineKind::Section, "Channel 3", "", ""},
@@ -213,8 +211,6 @@ TEST(CalFileLines, NumbersAndIntegers) {
     EXPECT_EQ(c.TrAir(0), 2147483647);
 }
 
-// --- Times.
-
 TEST(CalFileTimes, ParseCalTime) {
     const double d2010 = DateValue(2010, 1, 1);
     const std::tuple<const char*, int, double> cases[] = {
@@ -238,8 +234,6 @@ TEST(CalFileTimes, ParseCalTime) {
         EXPECT_DOUBLE_EQ(ParseCalTime(text, type), value) << text;
 }
 
-// --- Writing.
-
 TEST(CalFileWrite, SaveAsMakesTheFileTheSourceAndSaveCopyOnlyTheSavedCopy) {
     TempDir dir;
     auto l = Load(DataPath("cal/vantor4.cal"));
@@ -254,8 +248,6 @@ TEST(CalFileWrite, SaveAsMakesTheFileTheSourceAndSaveCopyOnlyTheSavedCopy) {
     EXPECT_FALSE(l->cal.SaveAsFile(dir.path()));  // a folder
     EXPECT_EQ(l->cal.SourceFile(), dir.File("as.cal"));
 }
-
-// --- Failures.
 
 TEST(CalFileFailures, MissingAndUnreadableFiles) {
     TempDir dir;
@@ -355,8 +347,6 @@ TEST(CalFileFailures, FuzzedGoldenFilesNeverBreakTheReaderOrWriter) {
         }
     }
 }
-
-// --- Peeking.
 
 TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
     TempDir dir;

@@ -22,8 +22,6 @@ CalibrationDataClass OfType(int type) {
     return c;
 }
 
-// --- Setters and their side effects.
-
 TEST(CalibrationSetters, NameSetsTheWavelengthFromItsFirstNumber) {
     const std::tuple<const char*, int> cases[] = {
         {"FL(532) ex 470", 532}, {"bb(442.5)", 442}, {"bb(443.5)", 444},
@@ -211,8 +209,6 @@ TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
     EXPECT_TRUE(prompter.shown.empty());
 }
 
-// --- Channel map.
-
 TEST(CalibrationChannelMap, DerivedValues) {
     struct Link {
         int chan;
@@ -266,8 +262,6 @@ TEST(CalibrationChannelMap, DerivedValuesSurviveClearAndUnmapping) {
     EXPECT_EQ(cal.IsExcitationForChannel(0), 12);
     EXPECT_EQ(cal.IsReceiverForVirtualChannel(11), 0);  // ChRep is 0 again
 }
-
-// --- Whole calibration.
 
 TEST(CalibrationWhole, ClearGivesTheNewValuesAndKeepsWhatItShould) {
     CalibrationDataClass cal;
