@@ -116,19 +116,15 @@ TEST(DecoderFuzz, MutatedAndTruncatedValidLines) {
             const int edits = 1 + static_cast<int>(rng() % 4);
             for (int e = 0; e < edits && !s.empty(); ++e) {
                 const size_t at = rng() % s.size();
-                switch (rng() % 4) {
-                    case 0:
-                        s[at] = static_cast<char>(rng());
-                        break;
-                    case 1:
-                        s.erase(at, 1 + rng() % 8);
-                        break;
-                    case 2:
-                        s.insert(at, 1, ",.-*"[rng() % 4]);
-                        break;
-                    default:
-                        s.resize(at);
-                }
+                const auto op = rng() % 4;
+                if (op == 0)
+                    s[at] = static_cast<char>(rng());
+                else if (op == 1)
+                    s.erase(at, 1 + rng() % 8);
+                else if (op == 2)
+                    s.insert(at, 1, ",.-*"[rng() % 4]);
+                else
+                    s.resize(at);
             }
             Exercise(s);
             if (::testing::Test::HasFatalFailure()) return;
