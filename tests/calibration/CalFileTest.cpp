@@ -141,8 +141,7 @@ TEST(CalFileLines, KeysGoToTheSectionsChannel) {
         {"[Channel 2]\nGain3 = 12.5\n", 1, 100},  // a blank before "=" is part of the key
         {"[Channel 12]\nGain3=7\n", 1, 7},        // only the last character counts
         {"[Channel8]\nGain3=7\n", 7, 7},
-        {"[Channel]\nGain3=7\n", 0, 7},  // names none: channel 0
-        {"[General]\nGain3=7\n", 0, 7},
+        {"[Channel]\nGain3=7\n", 0, 7},      // names none: channel 0
         {"[Channel 3]\ngain3=7\n", 2, 100},  // keys are case-sensitive
         {"[Channel 3]\nGain3=7.1234567\n", 2, 7.123457},
     };
@@ -320,19 +319,15 @@ TEST(CalFileFailures, FuzzedGoldenFilesNeverBreakTheReaderOrWriter) {
             const int edits = 1 + static_cast<int>(rng() % 12);
             for (int e = 0; e < edits && !text.empty(); ++e) {
                 const size_t at = rng() % text.size();
-                switch (rng() % 4) {
-                    case 0:
-                        text[at] = bad[rng() % bad.size()];
-                        break;
-                    case 1:
-                        text.erase(at, rng() % 40);
-                        break;
-                    case 2:
-                        text.insert(at, std::string(1 + rng() % 5, static_cast<char>(rng())));
-                        break;
-                    default:
-                        text.resize(at);  // truncated
-                }
+                const auto op = rng() % 4;
+                if (op == 0)
+                    text[at] = bad[rng() % bad.size()];
+                else if (op == 1)
+                    text.erase(at, rng() % 40);
+                else if (op == 2)
+                    text.insert(at, std::string(1 + rng() % 5, static_cast<char>(rng())));
+                else
+                    text.resize(at);  // truncated
             }
             auto l = LoadText(text);
             // Saving and reading settle within two rounds: an unknown type saves as a bare
