@@ -59,12 +59,12 @@ TEST(CalFileGolden, ReadThenSaveGivesTheWrittenLayoutByteForByte) {
     }
 }
 
+// Only what the saved files do not show: what they write is pinned by the golden files above.
 TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
     auto v6 = Load(DataPath("cal/vantor6.cal"));
     const CalibrationDataClass& c = v6->cal;
     EXPECT_EQ(c.DeviceType, 0);
     EXPECT_EQ(c.SourceFile(), DataPath("cal/vantor6.cal"));
-    EXPECT_EQ(c.Comment, "Factory calibration in tank 3,checked against the reference sphere.");
     EXPECT_EQ(c.ModificationTime, 0);  // read and ignored
     // default channel map: channel 2 shares its receiver with 8, channel 4 with 7
     EXPECT_EQ(c.ChEx(1), 1);
@@ -73,9 +73,7 @@ TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
     EXPECT_EQ(c.ChRep(3), 7);
     EXPECT_EQ(c.ChEx(6), 4);
     EXPECT_EQ(c.MuGain(3), 2);  // gain 2 is the one at 1.0
-    EXPECT_EQ(c.Channel(1).MuRho, 1.234);
     EXPECT_EQ(c.ROutOff(4), 12);
-    EXPECT_TRUE(c.UseSigmaExp(4));
     EXPECT_EQ(c.bDeltaLambda(0), 0);
 
     // the single-channel files name their channels from the wavelengths
@@ -83,11 +81,9 @@ TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
     EXPECT_EQ(al->cal.name(0), "bb(700)");
     EXPECT_EQ(al->cal.name(1), "a(532)");
     EXPECT_EQ(al->cal.name(2), "k(532)");
-    EXPECT_EQ(al->cal.lambda(1), 532);
     EXPECT_DOUBLE_EQ(al->cal.KTempNormCoeff(0), 1 - 0.001f * 22.5 + double{1e-07f} * 22.5 * 22.5);
     auto cl = Load(DataPath("cal/clumo.cal"));
     EXPECT_EQ(cl->cal.name(1), "c(660)");
-    EXPECT_EQ(cl->cal.CalTime, DateTimeValue({2012, 7, 4, 6, 5, 4}));
 
     // Trevan-2 keeps its polynomials raw and reads them normalised
     auto tr = Load(DataPath("cal/trevan2.cal"));
@@ -95,8 +91,6 @@ TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
     EXPECT_EQ(tr->cal.Attenuation(0).KkTNormaliser, 5);
     EXPECT_DOUBLE_EQ(tr->cal.KkT(0, 0), 0.6);
     EXPECT_EQ(tr->cal.KkTauP(1, 0), 0);  // normaliser 0: the raw value
-    EXPECT_EQ(tr->cal.KLambda(1), 650);
-    EXPECT_EQ(tr->cal.KTPW(1), 15);
 }
 
 TEST(CalFile, OlderIniFilesReadWithTheSameReader) {
