@@ -82,7 +82,9 @@ TEST(ChannelValueLine, EachKeySetsItsField) {
     const std::tuple<const char*, Get, double, Get, double> cases[] = {
         {"muRho: 1.2", &C::MuRho, 1.2, &C::Mu, 7},  // "mu" is in "muRho" but comes after it
         {"Roo: 12.0003", &C::ROutOff, 12, &C::SigmaExp, 0.0003},
+        {"Roo: -7.25", &C::ROutOff, -7, &C::SigmaExp, 0.25},  // the fraction of a negative too
         {"kc: 3.12", &C::bb2c, 3, &C::MuRho, 1.2},
+        {"kc: -3.5", &C::bb2c, -3, &C::MuRho, -5},
         {"mu: 2.5E-06", &C::Mu, 2.5e-6, &C::MuRho, 8},
         {"kbb: 1.1", &C::beta2bb, 1.1, &C::Mu, 7},
         {"kSigmaExp: 0.5", &C::SigmaExp, 0.5, &C::Mu, 7},

@@ -82,7 +82,6 @@ TEST(CalibrationSetters, MuAtAnotherGainRescalesTheGainTable) {
         {{1, 10, 100, 1000, 10000}, 2, {.1, 1, 10, 100, 1000}, 2},
         {{1, 10, 100, 1000, 10000}, 1, {1, 10, 100, 1000, 10000}, 1},  // already MuGain
         {{1, 0, 100, 1000, 10000}, 2, {1, 0, 100, 1000, 10000}, 2},    // gain 0: no rescale
-        {{1, 1, 100, 1000, 10000}, 2, {1, 1, 100, 1000, 10000}, 2},    // already 1.0
         {{1, 10, 100, 1000, 10000}, 0, {1, 10, 100, 1000, 10000}, 1},  // as a file sets it
         {{1, 10, 100, 1000, 10000}, 3, {1, 10, 100, 1000, 10000}, 1},
     };
@@ -94,49 +93,6 @@ TEST(CalibrationSetters, MuAtAnotherGainRescalesTheGainTable) {
         EXPECT_EQ(cal.MuGain(0), c.muGain) << c.calGain;
         for (int g = 1; g <= 5; ++g) EXPECT_DOUBLE_EQ(cal.gain(0, g), c.after[g - 1]) << g;
     }
-}
-
-TEST(CalibrationSetters, PackedFractions) {
-    struct Case {
-        double rOutOff;
-        double stored;
-        double sigmaExp;  // -1: unchanged
-    } rCases[] = {{12.0003, 12, 0.0003}, {12.00005, 12, -1}, {-7.25, -7, 0.25}, {5, 5, -1}};
-    for (const auto& c : rCases) {
-        CalibrationDataClass cal;
-        cal.SetSigmaExp(1, 0.7);
-        cal.SetROutOff(1, c.rOutOff);
-        EXPECT_EQ(cal.ROutOff(1), c.stored);
-        EXPECT_NEAR(cal.SigmaExp(1), c.sigmaExp < 0 ? 0.7 : c.sigmaExp, 1e-12) << c.rOutOff;
-        EXPECT_TRUE(cal.UseSigmaExp(1));
-    }
-    const std::tuple<double, double, double> bCases[] = {
-        {9.1234, 9, 1.234}, {9.00005, 9, 0.5}, {-3.5, -3, -5}, {0.1234, 0, 1.234}};
-    for (const auto& [bb2c, stored, muRho] : bCases) {
-        CalibrationDataClass cal;
-        cal.SetMuRho(0, 0.5);
-        cal.SetBb2c(0, bb2c);
-        EXPECT_EQ(cal.bb2c(0), stored);
-        EXPECT_EQ(cal.MuRho(0), muRho) << bb2c;
-    }
-}
-
-TEST(CalibrationSetters, SigmaExpSwitchesTheExponentialForm) {
-    const std::tuple<double, bool> cases[] = {{0.0001, false}, {0.00010001, true}, {-1, false}};
-    for (const auto& [v, use] : cases) {
-        CalibrationDataClass cal;
-        cal.SetSigmaExp(4, v);
-        EXPECT_EQ(cal.UseSigmaExp(4), use) << v;
-    }
-}
-
-TEST(CalibrationSetters, RNominalChangeMarksEverythingChanged) {
-    CalibrationDataClass cal;
-    cal.SetRNominal(0, 1.0);
-    EXPECT_EQ(cal.Changed, 0);
-    cal.SetRNominal(0, 2.0);
-    EXPECT_EQ(cal.Changed, -1);
-    EXPECT_EQ(cal.RNominal(0), 2.0);
 }
 
 TEST(CalibrationSetters, SigmaIndexOutOfBoundsIsReported) {
@@ -152,35 +108,6 @@ TEST(CalibrationSetters, SigmaIndexOutOfBoundsIsReported) {
     EXPECT_THROW(cal.Channel(13), std::out_of_range);
     EXPECT_THROW(cal.gain(0, 0), std::out_of_range);
     EXPECT_THROW(cal.SetKP(0, 3, 1), std::out_of_range);
-}
-
-TEST(CalibrationSetters, AttenuationPolynomialsAndTheirNormalisers) {
-    CalibrationDataClass cal;
-    cal.SetKCalTemp(0, 10);
-    cal.SetKCalTemp(1, 2);
-    cal.SetKTempCoeff(0, 0, 1);
-    cal.SetKTempCoeff(0, 1, 0.5f);
-    cal.SetKTempCoeff(0, 6, 100);  // stored, not in the polynomial
-    cal.SetKTempCoeff(1, 2, 3);    // recomputes every channel
-    EXPECT_EQ(cal.KTempNormCoeff(0), 6);
-    EXPECT_EQ(cal.KTempNormCoeff(1), 12);
-
-    cal.SetKkT(0, 0, 2);
-    cal.SetKkT(0, 2, 0.5);
-    EXPECT_EQ(cal.KkT(0, 2), 0.25);  // TPW 0: normaliser 2
-    cal.SetKTPW(0, 2);               // 2 + 0.5 x 4 = 4
-    EXPECT_EQ(cal.KkT(0, 0), 0.5);
-    EXPECT_EQ(cal.KkT(0, 2), 0.125);
-    EXPECT_EQ(cal.Attenuation(0).KkT[2], 0.5);  // kept raw
-
-    cal.SetKkTauP(1, 1, -1);
-    cal.SetKP(1, 2, 3);  // normaliser -3: the raw values
-    EXPECT_EQ(cal.KkTauP(1, 1), -1);
-    cal.SetKkTauP(1, 0, 5);  // 5 - 3 = 2
-    EXPECT_EQ(cal.KkTauP(1, 1), -0.5);
-    cal.SetKP(1, 1, 99);  // P1 is no variable of the polynomial
-    EXPECT_EQ(cal.KkTauP(1, 0), 2.5);
-    EXPECT_EQ(CalibrationDataClass::KkTUbound(), 5);
 }
 
 TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
