@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "support/TestSupport.h"
@@ -61,50 +62,37 @@ std::vector<std::string> ReadAll(const std::string& path, int64_t* endPosition =
 }
 
 TEST(LineReader, LineEnds) {
-    struct Case {
-        const char* text;
-        std::vector<std::string> lines;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<std::string>> cases[] = {
         {"", {}},
         {"a", {"a"}},
-        {"a\r", {"a"}},
-        {"a\rb", {"a", "b"}},
-        {"a\nb\n", {"a", "b"}},
-        {"a\r\nb\r\n", {"a", "b"}},
-        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"a\r\nb\rc\nd\n", {"a", "b", "c", "d"}},
         {"a\n\rb", {"a", "", "b"}},  // LF then a lone CR: two ends
         {"a\r\r\nb", {"a", "", "b"}},
         {"\r\n\r\n", {"", ""}},
         {"x\xb0\r", {"x\xb0"}},  // bytes as they are
     };
     TempDir dir;
-    for (const auto& c : cases) {
-        WriteFileBytes(dir.File("t"), c.text);
+    for (const auto& [text, lines] : cases) {
+        WriteFileBytes(dir.File("t"), text);
         int64_t end = -1;
-        EXPECT_EQ(ReadAll(dir.File("t"), &end), c.lines) << testing::PrintToString(c.text);
-        EXPECT_EQ(end, static_cast<int64_t>(std::string(c.text).size()));
+        EXPECT_EQ(ReadAll(dir.File("t"), &end), lines) << testing::PrintToString(text);
+        EXPECT_EQ(end, static_cast<int64_t>(std::string(text).size()));
     }
 }
 
 TEST(LineReader, OverlongLinesAreCut) {
     const size_t max = LineReader::kMaxLineBytes;
-    struct Case {
-        size_t length;
-        const char* end;
-        size_t kept;
-    };
-    const Case cases[] = {
+    const std::tuple<size_t, const char*, size_t> cases[] = {
         {max - 1, "\r\n", max - 1}, {max - 1, "\r", max - 1},   {max, "\r\n", max},
         {max + 1, "\r\n", max},     {max + 70000, "\r", max},   {max + 1, "\n", max},
         {max - 2, "\r\n", max - 2}, {2 * max + 5, "\r\n", max},
     };
     TempDir dir;
-    for (const Case& c : cases) {
-        WriteFileBytes(dir.File("t"), std::string(c.length, 'y') + c.end + "next");
+    for (const auto& [length, end, kept] : cases) {
+        WriteFileBytes(dir.File("t"), std::string(length, 'y') + end + "next");
         EXPECT_EQ(ReadAll(dir.File("t")),
-                  (std::vector<std::string>{std::string(c.kept, 'y'), "next"}))
-            << c.length << testing::PrintToString(c.end);
+                  (std::vector<std::string>{std::string(kept, 'y'), "next"}))
+            << length << testing::PrintToString(end);
     }
 }
 
