@@ -3,6 +3,7 @@
 #include <cctype>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/CastList.h"
@@ -12,10 +13,7 @@ namespace tidewell {
 namespace {
 
 TEST(CastList, NumberAndSizeOfAnEntry) {
-    struct Case {
-        const char* entry;
-        int64_t number, size;
-    } cases[] = {
+    const std::tuple<const char*, int64_t, int64_t> cases[] = {
         {"3  05/11/24 09:00:00  00:05:41  20480 ", 3, 20480},
         {"12 a b 7", 12, 7},
         {"5", 5, 0},  // no blank: no size
@@ -24,10 +22,10 @@ TEST(CastList, NumberAndSizeOfAnEntry) {
         {"x 9 ", 0, 9},
         {"7  size unknown ", 7, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.entry);
-        EXPECT_EQ(CastNumber(c.entry), c.number);
-        EXPECT_EQ(CastSize(c.entry), c.size);
+    for (const auto& [entry, number, size] : cases) {
+        SCOPED_TRACE(entry);
+        EXPECT_EQ(CastNumber(entry), number);
+        EXPECT_EQ(CastSize(entry), size);
     }
 }
 
@@ -65,12 +63,7 @@ TEST(CastList, MemoryLinesAreNeverCasts) {
 }
 
 TEST(CastList, DirectoryStatusWhileWaiting) {
-    struct Case {
-        double waited;
-        bool complete;
-        const char* status;
-        bool timedOut;
-    } cases[] = {
+    const std::tuple<double, bool, const char*, bool> cases[] = {
         {1, false, " Loading directory.", false},
         {2.5, false, " Loading directory..", false},
         {20, false, " Loading directory....................", false},
@@ -78,10 +71,10 @@ TEST(CastList, DirectoryStatusWhileWaiting) {
         {21, true, " Loaded", false},
         {3, true, " Loaded", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.waited);
-        EXPECT_EQ(DirectoryStatusText(c.waited, c.complete), c.status);
-        EXPECT_EQ(DirectoryTimedOut(c.waited, c.complete), c.timedOut);
+    for (const auto& [waited, complete, status, timedOut] : cases) {
+        SCOPED_TRACE(waited);
+        EXPECT_EQ(DirectoryStatusText(waited, complete), status);
+        EXPECT_EQ(DirectoryTimedOut(waited, complete), timedOut);
     }
 }
 
@@ -102,10 +95,7 @@ TEST(CastList, FilesOfACast) {
 
 TEST(CastList, OverwriteQuestions) {
     using V = std::vector<std::string>;
-    struct Case {
-        V raw, dat;
-        const char* question;
-    } cases[] = {
+    const std::tuple<V, V, const char*> cases[] = {
         {{}, {}, ""},
         {{"/d/r3.raw"}, {}, "/d/r3.raw already exists.  Overwrite it?"},
         {{}, {"/d/r3.dat"}, "/d/r3.dat already exists.  Overwrite it?"},
@@ -115,7 +105,7 @@ TEST(CastList, OverwriteQuestions) {
         {{"a", "b"}, {"c"}, "2 raw files and 1 calibrated files already exist.  Overwrite them?"},
         {{"a"}, {"b", "c"}, "1 raw files and 2 calibrated files already exist.  Overwrite them?"},
     };
-    for (const Case& c : cases) EXPECT_EQ(OverwriteQuestion(c.raw, c.dat), c.question);
+    for (const auto& [raw, dat, question] : cases) EXPECT_EQ(OverwriteQuestion(raw, dat), question);
 }
 
 TEST(CastList, DeleteAndEraseQuestions) {
@@ -131,14 +121,12 @@ TEST(CastList, DeleteAndEraseQuestions) {
 
 TEST(CastList, ProgressTexts) {
     EXPECT_EQ(DownloadLabel(3, 120, 200), "Cast3: 120 /200");
-    struct Case {
-        double seconds;
-        const char* text;
-    } cases[] = {
+    const std::tuple<double, const char*> cases[] = {
         {0, "0:00:00"},  {59.4, "0:00:59"},   {59.6, "0:01:00"},  {3723, "1:02:03"},
         {-5, "0:00:00"}, {86399, "23:59:59"}, {90000, "1:00:00"},  // a time of day
     };
-    for (const Case& c : cases) EXPECT_EQ(HoursMinutesSeconds(c.seconds), c.text) << c.seconds;
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(HoursMinutesSeconds(seconds), text) << seconds;
 }
 
 TEST(CastList, BarMovesInStepsOfMoreThanTenLines) {
