@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <map>
+#include <tuple>
 
 #include "files/BatchTestFiles.h"
 #include "files/RawConversion.h"
@@ -90,24 +91,19 @@ std::vector<double> Times(const std::vector<Point>& points) {
 // the case chooses; the calibrated files carry beta columns, which are skipped. The c-Lumo
 // recording has no header: its type comes from its packets.
 TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
-    struct Case {
-        const char* model;
-        bool againstDepth;
-        bool feet;
-    } cases[] = {
+    const std::tuple<std::string, bool, bool> cases[] = {
         {"vantor6", false, false},
         {"alumo", true, false},
         {"clumo", true, true},
         {"trevan2", false, false},
     };
     std::string vantor6HeaderText;
-    for (const Case& c : cases) {
-        const std::string model = c.model;
+    for (const auto& [model, againstDepth, feet] : cases) {
         const CalibrationDataClass cal = test::LoadCalibration(DataPath("batch/" + model + ".cal"));
         Loading raw(&cal), dat;
         for (Loading* l : {&raw, &dat}) {
-            l->sink.againstDepth = c.againstDepth;
-            l->sink.feet = c.feet;
+            l->sink.againstDepth = againstDepth;
+            l->sink.feet = feet;
         }
         EXPECT_TRUE(
             OpenFile(raw.window, DataPath("batch/" + model + ".raw"), "", raw.context).opened);
@@ -127,9 +123,9 @@ TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
             AppendDatRow(rawRow, raw.sink.points[i].sample, cal.DeviceType, false);
             AppendDatRow(datRow, d, cal.DeviceType, false);
             EXPECT_EQ(rawRow, datRow) << model;
-            const double x = !c.againstDepth ? (d.time - dat.sink.points[0].sample.time) * 1440
-                             : c.feet        ? d.depth * 39.37 / 12
-                                             : d.depth;
+            const double x = !againstDepth ? (d.time - dat.sink.points[0].sample.time) * 1440
+                             : feet        ? d.depth * 39.37 / 12
+                                           : d.depth;
             EXPECT_NEAR(dat.sink.points[i].x, x, 1e-6) << model;
             EXPECT_NEAR(raw.sink.points[i].x, x, 1e-6) << model;
         }
