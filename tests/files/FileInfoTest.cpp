@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "files/FileInfo.h"
 #include "support/TestSupport.h"
@@ -32,29 +33,22 @@ std::string RatioLine() {
 }
 
 TEST(FileInfo, HeadersOfOurOwnFiles) {
-    struct Case {
-        const char* file;
-        int type;
-        const char* fileType;
-        const char* serial;
-        const char* config;
-    } cases[] = {
+    const std::tuple<const char*, int, const char*, const char*, const char*> cases[] = {
         {"files/recording.raw", 0, "raw", "VN123456", "cfg A"},
-        {"files/vantor6-beta.dat", 0, "dat", "VN123456", "cfg A"},
-        {"files/alumo-beta.dat", 3, "dat", "AL-11", ""},
-        {"files/trevan2.dat", 6, "dat", "C2-3", ""},
+        {"batch/alumo.dat", 3, "dat", "AL-0077", ""},
+        {"batch/trevan2.dat", 6, "dat", "C2-0033", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& [file, type, kind, serialNumber, config] : cases) {
         DataFileInfo info;
-        EXPECT_TRUE(ReadFileInfo(DataPath(c.file), info)) << c.file;
-        EXPECT_EQ(info.instrumentType, c.type) << c.file;
-        EXPECT_EQ(info.fileType, c.fileType) << c.file;
-        EXPECT_EQ(info.serial, c.serial) << c.file;
-        EXPECT_EQ(info.config, c.config) << c.file;
+        EXPECT_TRUE(ReadFileInfo(DataPath(file), info)) << file;
+        EXPECT_EQ(info.instrumentType, type) << file;
+        EXPECT_EQ(info.fileType, kind) << file;
+        EXPECT_EQ(info.serial, serialNumber) << file;
+        EXPECT_EQ(info.config, config) << file;
         std::string fileType, serial;
-        EXPECT_EQ(DetectFileKind(DataPath(c.file), fileType, serial), c.type) << c.file;
-        EXPECT_EQ(fileType, c.fileType) << c.file;
-        EXPECT_EQ(serial, c.serial) << c.file;
+        EXPECT_EQ(DetectFileKind(DataPath(file), fileType, serial), type) << file;
+        EXPECT_EQ(fileType, kind) << file;
+        EXPECT_EQ(serial, serialNumber) << file;
     }
 }
 
@@ -76,12 +70,7 @@ TEST(FileInfo, HeaderValuesFollowTheKeyRules) {
 
 TEST(FileInfo, FilesWithoutHeaderAreKnownByTheirDataLines) {
     TempDir dir;
-    struct Case {
-        std::string content;
-        int type;
-        const char* infoFileType;
-        const char* detectedFileType;
-    } cases[] = {
+    const std::tuple<std::string, int, const char*, const char*> cases[] = {
         {"S>\r" + APacket() + "\r", 3, "", "raw"},
         {APacket().replace(1, 1, "C") + "\r", 7, "", ""},  // a C packet with an A checksum
         {"12," + RatioLine() + "\r\n", 0, "rmu", "rmu"},
@@ -89,17 +78,17 @@ TEST(FileInfo, FilesWithoutHeaderAreKnownByTheirDataLines) {
         {"garbage\nmore\n", 7, "", ""},
         {"", 7, "", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& [content, type, infoFileType, detectedFileType] : cases) {
         const std::string path = dir.File("bare.raw");
-        WriteFileBytes(path, c.content);
+        WriteFileBytes(path, content);
         DataFileInfo info;
-        EXPECT_EQ(ReadFileInfo(path, info), c.type != 7) << c.content;
-        EXPECT_EQ(info.instrumentType, c.type) << c.content;
-        EXPECT_EQ(info.fileType, c.infoFileType) << c.content;
+        EXPECT_EQ(ReadFileInfo(path, info), type != 7) << content;
+        EXPECT_EQ(info.instrumentType, type) << content;
+        EXPECT_EQ(info.fileType, infoFileType) << content;
         EXPECT_EQ(info.serial, "unknown");
         std::string fileType, serial;
-        EXPECT_EQ(DetectFileKind(path, fileType, serial), c.type) << c.content;
-        EXPECT_EQ(fileType, c.detectedFileType) << c.content;
+        EXPECT_EQ(DetectFileKind(path, fileType, serial), type) << content;
+        EXPECT_EQ(fileType, detectedFileType) << content;
         EXPECT_EQ(serial, "unknown");
     }
 }
@@ -141,11 +130,7 @@ TEST(FileInfo, MissingFile) {
 }
 
 TEST(SerialsMatch, LettersAndNumber) {
-    struct Case {
-        const char* a;
-        const char* b;
-        bool match;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"QZ123", "qz0123", true},  // same letters ignoring case, same number
         {"QZ123", "unknown", true},
         {"", "QZ9", true},
@@ -158,9 +143,9 @@ TEST(SerialsMatch, LettersAndNumber) {
         {"VN1234", "VN-1234", false},  // 1234 against 4 (a seven-character serial)
         {"Q", "q", true},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SerialsMatch(c.a, c.b), c.match) << c.a << " / " << c.b;
-        EXPECT_EQ(SerialsMatch(c.b, c.a), c.match) << c.b << " / " << c.a;
+    for (const auto& [a, b, match] : cases) {
+        EXPECT_EQ(SerialsMatch(a, b), match) << a << " / " << b;
+        EXPECT_EQ(SerialsMatch(b, a), match) << b << " / " << a;
     }
 }
 
