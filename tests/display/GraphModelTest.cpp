@@ -41,41 +41,30 @@ GraphModel SingleChannelGraph(int32_t cap = 1000) {
 }
 
 TEST(GraphCap, DropsTheOldestFifthOfEveryTraceOnReachingTheCap) {
-    struct Case {
-        int32_t cap;
-        int added;
-        size_t kept;
-        int firstKept;  // the number of the oldest point left
-        int64_t dropped;
-        bool trim = true;
-    } cases[] = {
+    const std::tuple<int32_t, int, size_t, int, int64_t> cases[] = {
         {1000, 999, 999, 0, 0},      {1000, 1000, 800, 200, 200},  // the 1000th point trims
         {1000, 1199, 999, 200, 200},  // and the next trim is again at 1000
         {1000, 1200, 800, 400, 400}, {1003, 1003, 802, 201, 201},  // 1003/5 = 200.6 rounds to 201
         {1001, 1001, 801, 200, 200},                               // 1001/5 = 200.2 rounds to 200
     };
-    for (const auto& c : cases) {
-        GraphModel graph = SingleChannelGraph(c.cap);
+    for (const auto& [cap, added, kept, firstKept, dropped] : cases) {
+        GraphModel graph = SingleChannelGraph(cap);
         // one batch, as a window's sink delivers them, must trim as point by point would
-        int64_t dropped = graph.AddPoints(Samples(0, c.added), c.trim);
-        SCOPED_TRACE(c.added);
-        EXPECT_EQ(dropped, c.dropped);
-        ASSERT_EQ(graph.PointCount(), c.kept);
-        EXPECT_EQ(graph.TraceValues(0).front(), 2 * c.firstKept);  // sigma-corrected bb
-        EXPECT_EQ(graph.TraceValues(1).front(), -c.firstKept);     // the Y2 group alike
-        EXPECT_EQ(graph.TraceValues(1).back(), -(c.added - 1));
-        EXPECT_NEAR(graph.ElapsedMinutes().front(), c.firstKept, 1e-6);  // from the first sample
+        SCOPED_TRACE(added);
+        EXPECT_EQ(graph.AddPoints(Samples(0, added), true), dropped);
+        ASSERT_EQ(graph.PointCount(), kept);
+        EXPECT_EQ(graph.TraceValues(0).front(), 2 * firstKept);  // sigma-corrected bb
+        EXPECT_EQ(graph.TraceValues(1).front(), -firstKept);     // the Y2 group alike
+        EXPECT_EQ(graph.TraceValues(1).back(), -(added - 1));
+        EXPECT_NEAR(graph.ElapsedMinutes().front(), firstKept, 1e-6);  // from the first sample
         graph.SetSigmaCorrected(false);
-        EXPECT_EQ(graph.TraceValues(0).front(), c.firstKept);
+        EXPECT_EQ(graph.TraceValues(0).front(), firstKept);
     }
 }
 
 TEST(GraphZoom, InOutPreviousAndFullView) {
     using Op = void (GraphModel::*)();
-    struct Case {
-        std::vector<Op> ops;
-        AxisRange expected;
-    } cases[] = {
+    const std::tuple<std::vector<Op>, AxisRange> cases[] = {
         {{&GraphModel::ZoomIn}, {25, 75}},
         {{&GraphModel::ZoomOut}, {-50, 150}},
         {{&GraphModel::ZoomIn, &GraphModel::ZoomIn}, {37.5, 62.5}},
@@ -88,17 +77,17 @@ TEST(GraphZoom, InOutPreviousAndFullView) {
         // with 3% of the values' span to spare
         {{&GraphModel::ZoomIn, &GraphModel::FullView}, {1, 3}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [ops, expected] : cases) {
         GraphModel graph = SingleChannelGraph();
         graph.AddPoint(0, 1, std::vector<double>{10, -1});
         graph.AddPoint(0, 3, std::vector<double>{30, -3});
         for (GraphAxis axis : {GraphAxis::X, GraphAxis::Y, GraphAxis::Y2})
             graph.SetLimits(axis, {{false, 0}, {false, 100}});
-        for (Op op : c.ops) (graph.*op)();
-        SCOPED_TRACE(&c - cases);
-        EXPECT_EQ(graph.Range(GraphAxis::X), c.expected);
-        AxisRange y = c.expected, y2 = c.expected;
-        if (c.ops.back() == &GraphModel::FullView) y = {9.4, 30.6}, y2 = {-3.06, -0.94};
+        for (Op op : ops) (graph.*op)();
+        SCOPED_TRACE(ops.size());
+        EXPECT_EQ(graph.Range(GraphAxis::X), expected);
+        AxisRange y = expected, y2 = expected;
+        if (ops.back() == &GraphModel::FullView) y = {9.4, 30.6}, y2 = {-3.06, -0.94};
         EXPECT_NEAR(graph.Range(GraphAxis::Y).lower, y.lower, 1e-12);
         EXPECT_NEAR(graph.Range(GraphAxis::Y).upper, y.upper, 1e-12);
         EXPECT_NEAR(graph.Range(GraphAxis::Y2).lower, y2.lower, 1e-12);

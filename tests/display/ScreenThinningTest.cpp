@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 namespace tidewell {
@@ -14,10 +15,7 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 TEST(ScreenThinning, KeepsFirstExtremesAndLastOfEachRowInOrder) {
     // span 0..10 over 10 pixels: one row per unit of key
     const ScreenSpan span{0, 10, 10};
-    struct Case {
-        std::vector<double> keys, values;
-        std::vector<size_t> kept;
-    } cases[] = {
+    const std::tuple<std::vector<double>, std::vector<double>, std::vector<size_t>> cases[] = {
         // one row: first, lowest (index 3), highest (index 1), last
         {{0.1, 0.2, 0.3, 0.4, 0.5, 0.6}, {5, 9, 6, 1, 7, 4}, {0, 1, 3, 5}},
         // the extremes at the ends of the run
@@ -30,10 +28,10 @@ TEST(ScreenThinning, KeepsFirstExtremesAndLastOfEachRowInOrder) {
         // outside the span: one run below and one above
         {{-5, -4, -3, -2, 5.5, 20, 30, 40}, {1, 9, 2, 3, 0, 4, 5, 6}, {0, 1, 3, 4, 5, 7}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [keys, values, expected] : cases) {
         std::vector<size_t> kept;
-        ThinForScreen(c.keys, c.values, span, kept);
-        EXPECT_EQ(kept, c.kept) << &c - cases;
+        ThinForScreen(keys, values, span, kept);
+        EXPECT_EQ(kept, expected) << testing::PrintToString(keys);
     }
 }
 
