@@ -283,42 +283,36 @@ TEST(FileLoaders, SelectDataFileQuestions) {
         "(VN6-0999) do not match.  Would you like to select a different calibration? "
         "[Select Cal|Use Current|Cancel]";
     enum Window { kFree, kConnected, kInUse };
-    struct Case {
-        std::string file;
-        const CalibrationDataClass* cal;
-        Window state;
-        std::deque<int> answers;
-        std::deque<std::string> calChoices;  // "": the chooser cancelled
-        bool result;
-        std::vector<std::string> shown;
-    } cases[] = {
-        {dat, nullptr, kConnected, {}, {}, true, {}},
-        {junk, &v6, kFree, {}, {}, false, {nothing}},
-        {raw, &alumo, kConnected, {}, {}, false, {connected}},
-        {raw, &alumo, kInUse, {}, {}, false, {inUse}},
-        // A window without a calibration has an empty one, of the unknown type.
-        {raw, nullptr, kFree, {1}, {v6Path}, true, {typeQuestion("unknown")}},
-        {raw, &alumo, kFree, {0}, {}, false, {typeQuestion("a-Lumo")}},
-        {raw, &alumo, kFree, {1}, {""}, false, {typeQuestion("a-Lumo")}},
-        {raw, &otherV6, kFree, {0}, {}, true, {serial}},
-        {raw, &otherV6, kFree, {-1}, {}, false, {serial}},
-        {raw, &otherV6, kFree, {1}, {v6Path}, true, {serial}},
-    };
-    for (const Case& c : cases) {
+    const std::tuple<std::string, const CalibrationDataClass*, Window, std::deque<int>,
+                     std::deque<std::string>, bool, std::vector<std::string>>
+        cases[] = {
+            {dat, nullptr, kConnected, {}, {}, true, {}},
+            {junk, &v6, kFree, {}, {}, false, {nothing}},
+            {raw, &alumo, kConnected, {}, {}, false, {connected}},
+            {raw, &alumo, kInUse, {}, {}, false, {inUse}},
+            // A window without a calibration has an empty one, of the unknown type.
+            {raw, nullptr, kFree, {1}, {v6Path}, true, {typeQuestion("unknown")}},
+            {raw, &alumo, kFree, {0}, {}, false, {typeQuestion("a-Lumo")}},
+            {raw, &alumo, kFree, {1}, {""}, false, {typeQuestion("a-Lumo")}},
+            {raw, &otherV6, kFree, {0}, {}, true, {serial}},
+            {raw, &otherV6, kFree, {-1}, {}, false, {serial}},
+            {raw, &otherV6, kFree, {1}, {v6Path}, true, {serial}},
+        };
+    for (const auto& [file, cal, state, answers, chosen, result, shown] : cases) {
         RecordingWindow window;
-        window.calibration = c.cal;
-        window.connected = c.state == kConnected;
+        window.calibration = cal;
+        window.connected = state == kConnected;
         window.instrumentType = kALumo;
         ButtonPrompter prompter;
-        prompter.answers = c.answers;
-        std::deque<std::string> calChoices = c.calChoices;
+        prompter.answers = answers;
+        std::deque<std::string> calChoices = chosen;
         std::map<std::string, CalibrationDataClass> loaded;
         DataFileDialogs dialogs;
         std::string dialog;
         dialogs.chooseFile = [&](const std::string& title, const std::string& types,
                                  const std::string& folder) {
             dialog = title + " " + types + " " + folder;
-            return c.file;
+            return file;
         };
         dialogs.chooseCalibration = [&] {
             std::string p = calChoices.front();
@@ -330,15 +324,15 @@ TEST(FileLoaders, SelectDataFileQuestions) {
             return true;
         };
         std::string path, calibrationFile, folder = "/start/";
-        EXPECT_EQ(SelectDataFile(window, path, calibrationFile, c.state == kInUse, folder, dialogs,
+        EXPECT_EQ(SelectDataFile(window, path, calibrationFile, state == kInUse, folder, dialogs,
                                  prompter),
-                  c.result)
-            << c.file;
-        EXPECT_EQ(prompter.shown, c.shown) << c.file;
-        EXPECT_EQ(calibrationFile, c.calChoices.empty() ? "" : c.calChoices.front()) << c.file;
-        EXPECT_TRUE(calChoices.empty()) << c.file;
-        EXPECT_EQ(path, c.file);
-        EXPECT_EQ(folder, c.file.substr(0, c.file.rfind('/') + 1));
+                  result)
+            << file;
+        EXPECT_EQ(prompter.shown, shown) << file;
+        EXPECT_EQ(calibrationFile, chosen.empty() ? "" : chosen.front()) << file;
+        EXPECT_TRUE(calChoices.empty()) << file;
+        EXPECT_EQ(path, file);
+        EXPECT_EQ(folder, file.substr(0, file.rfind('/') + 1));
         EXPECT_EQ(dialog,
                   "Select Data File Raw or Calibrated Data (*.raw, *.dat)|*.raw;*.dat|"
                   "Raw Data File (*.raw)|*.raw|Calibrated Data File (*.dat)|*.dat|"
