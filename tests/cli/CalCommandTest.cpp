@@ -12,11 +12,7 @@
 namespace tidewell::cli {
 namespace {
 
-using test::DataPath;
-using test::ProgramRun;
-using test::ReadFileBytes;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 ProgramRun Cal(std::vector<std::string> args) {
     return test::RunSubcommand(RunCal, std::move(args));

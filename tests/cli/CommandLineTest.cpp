@@ -13,10 +13,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::ReadFileBytes;
-using test::RunTidewell;
-using test::TempDir;
+using namespace test;
 
 TEST(CommandLine, SplitAndOutputName) {
     const std::tuple<const char*, const char*, const char*> cases[] = {

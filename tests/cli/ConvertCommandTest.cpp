@@ -18,11 +18,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::ReadFileBytes;
-using test::RunTidewell;
-using test::TempDir;
-using test::WithoutRunDetails;
+using namespace test;
 
 // The summary's last line, after the lines of each file.
 std::string LastLine(const std::string& out) {

@@ -13,7 +13,7 @@
 namespace tidewell::cli {
 namespace {
 
-using test::ProgramRun;
+using namespace test;
 
 ProgramRun Decode(std::vector<std::string> args, const std::string& input = "") {
     return test::RunSubcommand(RunDecode, std::move(args), input);

@@ -13,11 +13,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::ReadFileBytes;
-using test::ScriptedPrompter;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 TEST(BatchFiles, PatternMatching) {
     const std::tuple<const char*, const char*, bool> cases[] = {

@@ -16,9 +16,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::ReadFileBytes;
-using test::TempDir;
+using namespace test;
 
 // 4 July 2005, 14:03:09.
 double CreationTime() {

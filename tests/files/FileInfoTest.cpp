@@ -13,9 +13,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 std::string APacket() {
     SinglePacketFields f;

@@ -17,9 +17,7 @@
 namespace tidewell {
 namespace {
 
-using test::ReadFileBytes;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 namespace fs = std::filesystem;
 

@@ -17,9 +17,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 struct Point {
     double x;

@@ -10,8 +10,7 @@
 namespace tidewell {
 namespace {
 
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 struct ExpectedLine {
     std::string text;  // cut to kMaxLineBytes

@@ -16,11 +16,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::ReadFileBytes;
-using test::ScriptedPrompter;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 // Set TIDEWELL_UPDATE_GOLDEN=1 to write the golden files anew (and then read them line by line
 // before committing them).

@@ -16,11 +16,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::ReadFileBytes;
-using test::ScriptedPrompter;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 namespace fs = std::filesystem;
 

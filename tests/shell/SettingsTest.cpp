@@ -12,8 +12,7 @@
 namespace tidewell {
 namespace {
 
-using test::ScriptedPrompter;
-using test::TempDir;
+using namespace test;
 
 // An environment whose TEMP is the given folder.
 EnvironmentLookup TempEnvironment(const std::string& temp) {
