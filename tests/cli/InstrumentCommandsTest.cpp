@@ -13,7 +13,6 @@ namespace {
 TEST(InstrumentCommands, ConnectionFlags) {
     const std::tuple<std::vector<std::string>, const char*> cases[] = {
         {{"--port", "/dev/pts/3", "--baud", "19200"}, ""},
-        {{"--search"}, ""},
         {{"--search", "--port", "/dev/x", "--cal", "a.cal"}, ""},
         {{"--baud", "19200"}, "--port DEV is needed (or --search)"},
         {{"--port", "/dev/x", "--baud", "14400"},
@@ -101,9 +100,6 @@ TEST(InstrumentCommands, UsageErrorsComeBeforeAnyConnection) {
         {RunCasts, {}, "casts: list, download, delete or erase is needed\n"},
         {RunCasts, {"download", "--port", "/dev/x", "--all"}, "casts: --out BASE is needed\n"},
         {RunCasts, {"delete", "--port", "/dev/x"}, "casts: either --casts or --all is needed\n"},
-        {RunCasts,
-         {"download", "--casts", "3,x"},
-         "casts: --casts needs cast numbers separated by commas\n"},
         {RunSampling,
          {"set", "--port", "/dev/x", "--period", "-1"},
          "sampling: --period needs a value: a number, 0 or more\n"},
@@ -119,7 +115,6 @@ TEST(InstrumentCommands, UsageErrorsComeBeforeAnyConnection) {
         {RunClock,
          {"set", "--port", "/dev/x", "--to-computer", "--time", "01/02/23 03:04:05"},
          "clock: --to-computer and --time exclude each other\n"},
-        {RunSleep, {"--baud", "9600"}, "sleep: --port DEV is needed (or --search)\n"},
         {RunReset,
          {"--seconds", "0", "--port", "/dev/x"},
          "reset: --seconds must be a number above 0\n"},
