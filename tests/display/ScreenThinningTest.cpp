@@ -35,24 +35,5 @@ TEST(ScreenThinning, KeepsFirstExtremesAndLastOfEachRowInOrder) {
     }
 }
 
-TEST(ScreenThinning, ACastOfAMillionPointsFitsTheRows) {
-    // down to 100 m and up again, with noise in the values
-    const size_t n = 1000000;
-    std::vector<double> keys(n), values(n);
-    for (size_t i = 0; i < n; ++i) {
-        double f = static_cast<double>(i) / n;
-        keys[i] = f < 0.5 ? 200 * f : 200 * (1 - f);
-        values[i] = std::sin(static_cast<double>(i) * 0.37);
-    }
-    std::vector<size_t> kept;
-    ThinForScreen(keys, values, {0, 100, 500}, kept);
-    // two casts over 500 rows, at most four points a row each
-    EXPECT_LE(kept.size(), 2 * 4 * 501u);
-    EXPECT_GE(kept.size(), 2 * 500u);
-    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end()));
-    EXPECT_EQ(kept.front(), 0u);
-    EXPECT_EQ(kept.back(), n - 1);
-}
-
 }  // namespace
 }  // namespace tidewell
