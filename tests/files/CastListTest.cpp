@@ -99,7 +99,6 @@ TEST(CastList, FileNamesQuestionsAndProgressTexts) {
         {DeleteQuestion({2, 5}, 2),
          "Permanently delete all data and reset the cast number counter?"},
         {DeleteQuestion({5}, 3), "Permanently delete cast 5?"},
-        {DeleteQuestion({1, 5}, 3), "Permanently delete 2 casts?"},
         {EraseQuestion("a-Lumo"),
          "Do you really wish to erase all the data stored in the a-Lumo's memory?"},
     };
