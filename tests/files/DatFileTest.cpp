@@ -142,12 +142,6 @@ std::vector<GoldenCase> GoldenCases() {
                      "",
                      {Sample()}});
 
-    cases.push_back({"clumo.dat",
-                     MakeCalibration(4, {"bb650", "c(650)"}, "CL-5", "", "/cal/CL-5.cal"),
-                     [](HeaderSettings&) {},
-                     "",
-                     {Sample()}});
-
     cases.push_back({"xlumo.dat",
                      MakeCalibration(5, {"bb650"}, "XL-9", "", "/cal/XL-9.cal"),
                      [](HeaderSettings& s) { s.pureWater.IncludeBetaInDatFiles = true; },
