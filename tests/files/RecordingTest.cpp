@@ -165,21 +165,7 @@ TEST_F(Recording, UnnamedRecordingSavesThroughTheDialogAndSavingTwiceCopiesEvery
     EXPECT_EQ(events.typesChosen, std::vector<int>{1});
 }
 
-TEST_F(Recording, NamingOnOpenCancelledStillRecordsAndSaveAsksLater) {
-    settings.nameFilesOnOpen = true;
-    prompter.savePaths = {""};  // cancel
-    ASSERT_EQ(Open(), 1);
-    EXPECT_TRUE(window.files.unnamed);
-    EXPECT_TRUE(window.files.rawFile.IsOpen());
-    EXPECT_TRUE(window.files.datFile.IsOpen());
-    AppendRaw(window, "data\r");
-    prompter.savePaths = {dir.File("later.raw")};
-    EXPECT_EQ(Save(), 1);
-    EXPECT_EQ(prompter.shown, (std::vector<std::string>{"Save As", "Save As"}));
-    EXPECT_EQ(DataSection(ReadFileBytes(dir.File("later.raw"))), "data\r");
-}
-
-TEST_F(Recording, NamingOnOpenKeepsOnlyTheChosenType) {
+TEST_F(Recording, NamingOnOpenKeepsTheChosenTypeAndCancellingItStillRecords) {
     settings.nameFilesOnOpen = true;
     settings.saveLiveType = 2;  // remembered: raw data only
     prompter.savePaths = {dir.File("named.xyz")};
@@ -190,6 +176,16 @@ TEST_F(Recording, NamingOnOpenKeepsOnlyTheChosenType) {
     EXPECT_EQ(Save(), 1);
     EXPECT_TRUE(fs::exists(dir.File("named.raw")));
     EXPECT_FALSE(fs::exists(dir.File("named.dat")));
+
+    prompter.savePaths = {""};  // cancel: the recording goes on unnamed, and Save asks later
+    ASSERT_EQ(Open(), 1);
+    EXPECT_TRUE(window.files.unnamed);
+    EXPECT_TRUE(window.files.rawFile.IsOpen());
+    AppendRaw(window, "data\r");
+    prompter.savePaths = {dir.File("later.raw")};
+    EXPECT_EQ(Save(), 1);
+    EXPECT_EQ(prompter.shown, (std::vector<std::string>{"Save As", "Save As", "Save As"}));
+    EXPECT_EQ(DataSection(ReadFileBytes(dir.File("later.raw"))), "data\r");
     // Naming is offered for live recordings only.
     prompter.shown.clear();
     window.unsavedData = false;
