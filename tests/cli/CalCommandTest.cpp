@@ -107,7 +107,6 @@ TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
          1,
          "cal save: cannot write " + dir.File("no/such/folder/out.cal") +
              ": No such file or directory\n"},
-        {{"show"}, 2, "Usage: tidewell cal show FILE\n       tidewell cal save IN OUT\n"},
         {{}, 2, "Usage: tidewell cal show FILE\n       tidewell cal save IN OUT\n"},
     };
     for (const auto& [args, status, err] : cases) {

@@ -115,20 +115,15 @@ TEST(GraphZoom, HiddenY2AndTheOtherViewKeepTheirLimits) {
 TEST(GraphUnits, ChangingUnitsConvertsEveryDepthOnce) {
     GraphModel graph = SingleChannelGraph();
     graph.AddPoints(Samples(100, 1));  // 10 m
-    struct Step {
-        bool feet;
-        double depth;
-        const char* title;
-    } steps[] = {
+    const std::tuple<bool, double, const char*> steps[] = {
         {true, 10 * 39.37 / 12, "Depth (ft)"},
         {true, 10 * 39.37 / 12, "Depth (ft)"},  // no change when the units stay
-        {false, 10, "Depth (m)"},
-    };
-    for (const auto& s : steps) {
-        graph.ChangeDepthUnits(s.feet);
-        EXPECT_NEAR(graph.XValues()[0], s.depth, 1e-9);
-        EXPECT_EQ(graph.Title(GraphAxis::X), s.title);
-        EXPECT_EQ(graph.Code(GraphAxis::X), s.feet ? kAxisDepthFeet : kAxisDepthMetres);
+        {false, 10, "Depth (m)"}};
+    for (const auto& [feet, depth, title] : steps) {
+        graph.ChangeDepthUnits(feet);
+        EXPECT_NEAR(graph.XValues()[0], depth, 1e-9);
+        EXPECT_EQ(graph.Title(GraphAxis::X), title);
+        EXPECT_EQ(graph.Code(GraphAxis::X), feet ? kAxisDepthFeet : kAxisDepthMetres);
     }
     graph.ChangeDepthUnits(true);
     graph.AddPoints(Samples(200, 1));  // new points arrive in the units shown
