@@ -72,11 +72,9 @@ TEST(ConvertCommand, RefusalsAndTheirExitCodes) {
     Workspace w;
     std::filesystem::create_directory(w.work.File("a"));
     std::filesystem::copy_file(w.work.File("alumo.raw"), w.work.File("a/alumo.raw"));
-    test::WriteFileBytes(w.work.File("bad.cal"), "[General]\r\nDeviceType=Mystery\r\n");
     const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
         {{"vantor6.raw"}, 2, "convert: calibrated files need --cal CALFILE"},
         {{"--cal", "vantor6.cal"}, 2, "convert: no raw file given"},
-        {{"--cal"}, 2, "convert: --cal needs a value"},
         {{"--cal", "vantor6.cal", "--jobs", "0", "x.raw"}, 2, "convert: --jobs needs"},
         {{"--decimal", "--cal", "vantor6.cal", "x.raw"}, 2, "convert: decimal files need no"},
         {{"--housekeeping", "--cal", "vantor6.cal", "x.raw"}, 2, "convert: --housekeeping"},
@@ -85,7 +83,6 @@ TEST(ConvertCommand, RefusalsAndTheirExitCodes) {
          "convert: alumo.raw and a/alumo.raw would both be written to ./alumo.dec"},
         {{"--decimal", "--force", "x.raw"}, 2, "convert: --force belongs to --cal"},
         {{"--cal", "none.cal", "vantor6.raw"}, 1, "convert: none.cal: no such file\n"},
-        {{"--cal", "bad.cal", "vantor6.raw"}, 1, "convert: bad.cal: unknown instrument type\n"},
         // Each file is checked before any is converted.
         {{"--cal", "vantor6.cal", "vantor6.raw", "alumo.raw", "a/alumo.raw"},
          1,
