@@ -112,8 +112,7 @@ TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
         EXPECT_EQ(r.err, err);
     }
     EXPECT_EQ(ReadFileBytes(dir.File("keep.cal")), "old");
-    EXPECT_EQ(FilesIn(dir.path()),
-              (std::vector<std::string>{"image.bin", "keep.cal", "unknown.cal"}));
+    EXPECT_EQ(FilesIn(dir.path()), (Texts{"image.bin", "keep.cal", "unknown.cal"}));
 }
 
 }  // namespace

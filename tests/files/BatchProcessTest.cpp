@@ -156,7 +156,7 @@ TEST(BatchProcessing, ChecksStopWithTheirMessageInOrder) {
         EXPECT_FALSE(outcome.started) << what;
         ASSERT_FALSE(b.prompter.shown.empty()) << what;
         EXPECT_EQ(b.prompter.shown.back(), message) << what;
-        EXPECT_EQ(b.window.events, std::vector<std::string>{}) << what;
+        EXPECT_EQ(b.window.events, Texts{}) << what;
     }
 }
 
@@ -171,7 +171,7 @@ TEST(BatchProcessing, OverwriteQuestionCountsTheExistingOutputs) {
     WriteFileBytes(b.out.File("g.dat"), "old g");
     b.prompter.answers = {0};  // "Cancel"
     EXPECT_FALSE(b.Run().started);
-    EXPECT_EQ(b.prompter.shown, std::vector<std::string>{OverwriteQuestion(2, 3)});
+    EXPECT_EQ(b.prompter.shown, Texts{OverwriteQuestion(2, 3)});
     EXPECT_EQ(ReadFileBytes(b.out.File("a.dat")), "old a");
     EXPECT_FALSE(FileExists(b.out.File("b.dat")));
 
@@ -179,8 +179,8 @@ TEST(BatchProcessing, OverwriteQuestionCountsTheExistingOutputs) {
     const BatchOutcome outcome = b.Run();
     EXPECT_TRUE(outcome.started);
     EXPECT_EQ(outcome.result.converted, 3u);
-    EXPECT_EQ(b.window.events, (std::vector<std::string>{"begin Saving Calibrated Data", "done 0 0",
-                                                         "done 1 0", "done 2 0", "end"}));
+    EXPECT_EQ(b.window.events,
+              (Texts{"begin Saving Calibrated Data", "done 0 0", "done 1 0", "done 2 0", "end"}));
     EXPECT_NE(ReadFileBytes(b.out.File("a.dat")), "old a");
 }
 
@@ -239,9 +239,8 @@ TEST(BatchProcessing, ErrorsAreReportedInListOrderWhateverTheJobs) {
                 s->erase(at, b.src.dir.path().size());
         for (auto& s : shown[run]) s.replace(s.find(b.src.dir.path()), b.src.dir.path().size(), "");
     }
-    EXPECT_EQ(shown[0],
-              (std::vector<std::string>{"Error opening /x.raw: No such file or directory.",
-                                        "Error opening /y.raw: No such file or directory."}));
+    EXPECT_EQ(shown[0], (Texts{"Error opening /x.raw: No such file or directory.",
+                               "Error opening /y.raw: No such file or directory."}));
     EXPECT_EQ(shown[1], shown[0]);
     EXPECT_EQ(events[1], events[0]);
     EXPECT_EQ(events[0][1], "done 0 2");

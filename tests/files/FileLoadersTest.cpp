@@ -109,7 +109,7 @@ TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
             OpenFile(dat.window, DataPath("batch/" + model + ".dat"), "", dat.context).opened);
         EXPECT_EQ(raw.window.instrumentType, cal.DeviceType) << model;
         EXPECT_EQ(dat.window.instrumentType, cal.DeviceType) << model;
-        EXPECT_EQ(raw.prompter.shown, std::vector<std::string>{}) << model;
+        EXPECT_EQ(raw.prompter.shown, Texts{}) << model;
         if (model == "vantor6") vantor6HeaderText = raw.window.headerText;
         ASSERT_EQ(raw.sink.points.size(), dat.sink.points.size()) << model;
         ASSERT_GE(dat.sink.points.size(), 2u) << model;
@@ -138,15 +138,14 @@ TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
     Loading known;
     known.Load(DataPath("files/vantor6-beta.dat"));
     EXPECT_EQ(known.sink.points.size(), 1u);
-    EXPECT_EQ(known.sink.names, (std::vector<std::string>{"bb412", "bb440", "bb488", "bb510",
-                                                          "bb532", "bb595", "fl470", "fl530"}));
+    EXPECT_EQ(known.sink.names,
+              (Texts{"bb412", "bb440", "bb488", "bb510", "bb532", "bb595", "fl470", "fl530"}));
     EXPECT_NE(known.window.headerText.find("[Channels]\r\nbb412\r\nbb440\r\n"), std::string::npos);
 
     Loading missing;
     EXPECT_FALSE(missing.Load("/no/such/file.raw").opened);
-    EXPECT_EQ(
-        missing.prompter.shown,
-        std::vector<std::string>{"Error opening /no/such/file.raw: No such file or directory."});
+    EXPECT_EQ(missing.prompter.shown,
+              Texts{"Error opening /no/such/file.raw: No such file or directory."});
 }
 
 // 2500 Vantor-6 samples, one a second, as a raw file and as its calibrated file.
@@ -192,7 +191,7 @@ TEST(FileLoaders, GroupsNextStopAndReloadFromTheRecordedPosition) {
         std::vector<size_t> heldAtQuestion;
         next.prompter.onAsk = [&] { heldAtQuestion.push_back(next.sink.points.size()); };
         LoadReport report = next.Load(path);
-        EXPECT_EQ(next.prompter.shown, (std::vector<std::string>{question, question})) << path;
+        EXPECT_EQ(next.prompter.shown, (Texts{question, question})) << path;
         EXPECT_EQ(heldAtQuestion, (std::vector<size_t>{1000, 1000}));
         EXPECT_EQ(report.groups, 3);
         EXPECT_FALSE(report.stopped);
@@ -215,7 +214,7 @@ TEST(FileLoaders, GroupsNextStopAndReloadFromTheRecordedPosition) {
             Loading again(&files.cal);
             again.sink.capacity = 1000;
             report = again.Load(path, position(*shown));
-            EXPECT_EQ(again.prompter.shown, std::vector<std::string>{}) << path;
+            EXPECT_EQ(again.prompter.shown, Texts{}) << path;
             EXPECT_EQ(Times(again.sink.points), Times(shown->sink.points)) << path;
             EXPECT_EQ(report.stopped, shown == &stop);
             EXPECT_EQ(position(again), position(*shown));

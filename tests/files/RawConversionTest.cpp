@@ -82,7 +82,7 @@ TEST(BatchGolden, OutputsMatchByteForByte) {
         const bool decimal = std::string(g.cal).empty();
         const Converted c = Convert(g.raw, g.cal, decimal, g.housekeeping);
         EXPECT_EQ(c.error, 0) << g.golden;
-        EXPECT_EQ(c.shown, std::vector<std::string>{}) << g.golden;
+        EXPECT_EQ(c.shown, Texts{}) << g.golden;
         const std::string path = DataPath(std::string("batch/") + g.golden);
         if (UpdatingGolden()) WriteFileBytes(path, c.bytes);
         EXPECT_EQ(c.bytes, ReadFileBytes(path)) << g.golden;
@@ -163,10 +163,9 @@ TEST(RawConversion, OpenErrorsAreReportedAndReturned) {
     EXPECT_EQ(ConvertRawToDecimal(dir.File("d.raw"), dir.File("d.raw"), false, prompter), EINVAL);
     EXPECT_EQ(ReadFileBytes(dir.File("d.raw")), test::BatchRaw("clumo.raw"));
     EXPECT_EQ(prompter.shown,
-              (std::vector<std::string>{
-                  "Error opening " + missing + ": No such file or directory.",
-                  "Error opening " + badOut + ": No such file or directory.",
-                  "Error opening " + dir.File("d.raw") + ": it is the file being converted."}));
+              (Texts{"Error opening " + missing + ": No such file or directory.",
+                     "Error opening " + badOut + ": No such file or directory.",
+                     "Error opening " + dir.File("d.raw") + ": it is the file being converted."}));
 }
 
 // Many lines, so that the progress and cancel checks have something to count.
@@ -194,8 +193,7 @@ TEST(RawConversion, AFailedWriteLeavesTheOlderOutputAsItWas) {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(error, EFBIG);
-    EXPECT_EQ(prompter.shown,
-              std::vector<std::string>{"Error writing " + dir.File("c.dec") + ": File too large."});
+    EXPECT_EQ(prompter.shown, Texts{"Error writing " + dir.File("c.dec") + ": File too large."});
     EXPECT_EQ(ReadFileBytes(dir.File("c.dec")), "older");
     EXPECT_FALSE(std::filesystem::exists(PartialName(dir.File("c.dec"))));
 }
@@ -296,7 +294,7 @@ TEST(RawConversion, GarbageInputGivesWholeRowsOnly) {
             EXPECT_EQ(std::count(row.begin(), row.end(), ','), 34) << row;
         ASSERT_EQ(ConvertRawToDecimal(dir.File("g.raw"), dir.File("g.dec"), true, prompter), 0);
     }
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{});
+    EXPECT_EQ(prompter.shown, Texts{});
 }
 
 }  // namespace

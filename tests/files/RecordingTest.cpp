@@ -148,7 +148,7 @@ TEST_F(Recording, UnnamedRecordingSavesThroughTheDialogAndSavingTwiceCopiesEvery
     const std::string base = dir.File("cast");
     prompter.savePaths = {base + ".raw"};
     EXPECT_EQ(Save(), 1);  // unnamed: Save asks for names
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{"Save As"});
+    EXPECT_EQ(prompter.shown, Texts{"Save As"});
     EXPECT_FALSE(window.files.unnamed);
     EXPECT_FALSE(window.unsavedData);
     EXPECT_EQ(window.files.rawName, base + ".raw");
@@ -184,7 +184,7 @@ TEST_F(Recording, NamingOnOpenKeepsTheChosenTypeAndCancellingItStillRecords) {
     AppendRaw(window, "data\r");
     prompter.savePaths = {dir.File("later.raw")};
     EXPECT_EQ(Save(), 1);
-    EXPECT_EQ(prompter.shown, (std::vector<std::string>{"Save As", "Save As", "Save As"}));
+    EXPECT_EQ(prompter.shown, (Texts{"Save As", "Save As", "Save As"}));
     EXPECT_EQ(DataSection(ReadFileBytes(dir.File("later.raw"))), "data\r");
     // Naming is offered for live recordings only.
     prompter.shown.clear();
@@ -206,7 +206,7 @@ TEST_F(Recording, SaveAsAsksBeforeReplacingAndRemembersTheType) {
     EXPECT_EQ(SaveAs(), 1);
     EXPECT_EQ(
         prompter.shown,
-        (std::vector<std::string>{
+        (Texts{
             "No data loaded.  Cannot save any files.", "Save As",
             dir.File("old.raw") + " and " + dir.File("old.dat") + " already exist.  Replace them?",
             "Save As", dir.File("half.dat") + " already exists.  Replace it?", "Save As"}));
@@ -267,8 +267,7 @@ TEST_F(Recording, BufferIsWrittenOutEveryFewSecondsAndAFailedWriteIsTold) {
         clock.AdvanceSeconds(kFlushSeconds);
         FlushRecordingIfDue(window, clock.Now(), prompter);
     }
-    EXPECT_EQ(prompter.shown,
-              std::vector<std::string>{"Error writing /dev/full: No space left on device."});
+    EXPECT_EQ(prompter.shown, Texts{"Error writing /dev/full: No space left on device."});
     window.files.unnamed = false;
     window.files.rawName = dir.File("z.raw");
     EXPECT_EQ(Save(), 0);  // a recording with a gap is no success
@@ -281,12 +280,12 @@ TEST_F(Recording, LostTemporaryFolderStopsRecordingWithAMessage) {
     prompter.savePaths = {dir.File("y.raw")};
     EXPECT_EQ(Save(), 0);
     const std::string tempRaw = temp + "/untitled11.raw";
-    EXPECT_EQ(prompter.shown,
-              (std::vector<std::string>{
-                  "Save As",
-                  "Error 2 (No such file or directory) occurred while saving " + dir.File("y.raw"),
-                  "Error 2 (No such file or directory) occured while attempting to open " +
-                      tempRaw + "for appending.  No new data will be saved."}));
+    EXPECT_EQ(
+        prompter.shown,
+        (Texts{"Save As",
+               "Error 2 (No such file or directory) occurred while saving " + dir.File("y.raw"),
+               "Error 2 (No such file or directory) occured while attempting to open " + tempRaw +
+                   "for appending.  No new data will be saved."}));
     EXPECT_FALSE(window.files.rawFile.IsOpen());
     AppendRaw(window, "dropped\r");  // skipped silently
 }
@@ -295,9 +294,8 @@ TEST_F(Recording, TemporaryFilesThatCannotBeOpenedAreSwitchedOff) {
     temp = dir.File("no/such/folder");
     ASSERT_EQ(Open(), 1);
     EXPECT_EQ(prompter.shown,
-              (std::vector<std::string>{
-                  "Error opening " + temp + "/untitled11.raw: No such file or directory.",
-                  "Error opening " + temp + "/untitled11.dat: No such file or directory."}));
+              (Texts{"Error opening " + temp + "/untitled11.raw: No such file or directory.",
+                     "Error opening " + temp + "/untitled11.dat: No such file or directory."}));
     EXPECT_FALSE(window.files.rawFile.IsOpen());
     EXPECT_FALSE(window.files.datFile.IsOpen());
     AppendRaw(window, "nowhere");
@@ -332,8 +330,8 @@ TEST_F(Recording, ClosingAsksAboutUnsavedData) {
     window.headerText = "loaded";
     window.files.shownRawFile = "/d/b.raw";
     EXPECT_EQ(Close(), 1);
-    EXPECT_EQ(prompter.shown, (std::vector<std::string>{receiving, question, question, question,
-                                                        "Save As", question}));
+    EXPECT_EQ(prompter.shown,
+              (Texts{receiving, question, question, question, "Save As", question}));
     EXPECT_FALSE(window.files.rawFile.IsOpen());
     EXPECT_FALSE(fs::exists(rawTemp));
     EXPECT_TRUE(window.files.rawTempPath.empty());

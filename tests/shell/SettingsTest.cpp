@@ -49,10 +49,9 @@ TEST(Settings, EmptyStoreLoadsTheDefaultsAndMarksTheFirstRun) {
     ScriptedPrompter prompter;
     const LoadedSettings loaded = f.Load(store, prompter);
     EXPECT_EQ(prompter.shown,
-              std::vector<std::string>{
-                  "The current user profile does not yet have Tidewell preferences.  This is OK, "
-                  "but note that each user's Tidewell settings are independent.  This user's "
-                  "settings will be set to their defaults."});
+              Texts{"The current user profile does not yet have Tidewell preferences.  This is OK, "
+                    "but note that each user's Tidewell settings are independent.  This user's "
+                    "settings will be set to their defaults."});
     EXPECT_TRUE(loaded.firstRun);
     EXPECT_FALSE(loaded.sigmaFilesMissing);
     AppSettings expected;
