@@ -234,9 +234,8 @@ TEST(BatchProcessing, ErrorsAreReportedInListOrderWhateverTheJobs) {
         for (const char* name : {"a.dat", "b.dat", "g.dat", "c.dat"})
             bytes[run] += ReadFileBytes(b.out.File(name));
         // The data sources name each run's own folder.
-        for (std::string* s : {&bytes[run]})
-            for (size_t at; (at = s->find(b.src.dir.path())) != std::string::npos;)
-                s->erase(at, b.src.dir.path().size());
+        for (size_t at; (at = bytes[run].find(b.src.dir.path())) != std::string::npos;)
+            bytes[run].erase(at, b.src.dir.path().size());
         for (auto& s : shown[run]) s.replace(s.find(b.src.dir.path()), b.src.dir.path().size(), "");
     }
     EXPECT_EQ(shown[0], (Texts{"Error opening /x.raw: No such file or directory.",

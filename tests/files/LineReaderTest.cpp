@@ -44,7 +44,7 @@ std::vector<ExpectedLine> ExpectedLines(const std::string& text) {
     return lines;
 }
 
-std::vector<std::string> Texts(const std::vector<ExpectedLine>& lines, size_t from = 0) {
+std::vector<std::string> LineTexts(const std::vector<ExpectedLine>& lines, size_t from = 0) {
     std::vector<std::string> texts;
     for (size_t i = from; i < lines.size(); ++i) texts.push_back(lines[i].text);
     return texts;
@@ -123,7 +123,7 @@ TEST(LineReader, AnyTextAgreesWithTheWholeTextCut) {
                 ASSERT_EQ(reader.Position(), expected[i].next) << round << " line " << i;
             }
         }
-        EXPECT_EQ(lines, Texts(expected)) << round;
+        EXPECT_EQ(lines, LineTexts(expected)) << round;
         EXPECT_EQ(reader.Position(), static_cast<int64_t>(text.size()));
 
         for (int seek = 0; seek < 4; ++seek) {
@@ -132,7 +132,7 @@ TEST(LineReader, AnyTextAgreesWithTheWholeTextCut) {
             ASSERT_TRUE(reader.Seek(expected[from].next));
             lines.clear();
             while (reader.Next(line)) lines.emplace_back(line);
-            EXPECT_EQ(lines, Texts(expected, from + 1)) << round << " after line " << from;
+            EXPECT_EQ(lines, LineTexts(expected, from + 1)) << round << " after line " << from;
         }
     }
 }
