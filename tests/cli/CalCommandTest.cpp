@@ -58,20 +58,17 @@ TEST(CalCommand, ShowPrintsEveryModelAsOneJsonObject) {
     }
 }
 
+// The layout of each model is the calibration file tests' own: here an older .ini file, saved
+// over itself.
 TEST(CalCommand, SaveWritesTheCurrentLayout) {
-    // the layout of each model is the calibration file tests' own
     TempDir dir;
-    const ProgramRun r = Cal({"save", DataPath("cal/vantor2.cal"), dir.File("vantor2.cal")});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(ReadFileBytes(dir.File("vantor2.cal")),
-              ReadFileBytes(DataPath("cal/vantor2.saved.cal")));
-    // an older .ini file, and saving over the file itself
     const std::string ini = dir.File("legacy.ini");
     WriteFileBytes(ini, ReadFileBytes(DataPath("cal/legacy.ini")));
-    EXPECT_EQ(Cal({"save", ini, ini}).status, 0);
+    const ProgramRun r = Cal({"save", ini, ini});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out + r.err, "");
     EXPECT_EQ(ReadFileBytes(ini).substr(0, 46), "[General]          //Saved by Tidewell 2.82\r\nD");
-    EXPECT_EQ(FilesIn(dir.path()).size(), 2u);  // no temporary file left
+    EXPECT_EQ(FilesIn(dir.path()), Texts{"legacy.ini"});  // no temporary file left
 }
 
 TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
