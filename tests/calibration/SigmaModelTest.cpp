@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calibration/SigmaModel.h"
@@ -21,21 +22,17 @@ TEST(SigmaModel, AbsorptionEstimateFromANumberOrATable) {
     number.aStar = 0.5;
     SigmaParams lowC = number;
     lowC.C = 0.1;
-    struct Case {
-        const SigmaParams& params;
-        int lambda;
-        bool includeWater;
-        double a;
-    } cases[] = {// 0.06 x 0.5 x 1 = 0.03; x (1 + 0.2 e^0) = 0.036; + 0.01 e^(-0.44) = 0.0064403642
-                 {number, 440, false, 0.0424403642},
-                 {fromTable, 440, false, 0.0424403642},
-                 {number, 440, true, 0.0500603641},  // (0.03 + 0.00635) x 1.2 + 0.0064403642
-                                                     // 0.06 x 0.5 x 0.1^0.65 = 0.0067161630; x (1 +
-                                                     // 0.2 e^0.56) = x 1.3501346; + 0.01
-                 {lowC, 400, false, 0.0190677239}};
-    for (const auto& c : cases) {
+    const std::tuple<const SigmaParams&, int, bool, double> cases[] = {
+        // 0.06 x 0.5 x 1 = 0.03; x (1 + 0.2 e^0) = 0.036; + 0.01 e^(-0.44) = 0.0064403642
+        {number, 440, false, 0.0424403642},
+        {fromTable, 440, false, 0.0424403642},
+        {number, 440, true, 0.0500603641},  // (0.03 + 0.00635) x 1.2 + 0.0064403642
+                                            // 0.06 x 0.5 x 0.1^0.65 = 0.0067161630; x (1 +
+                                            // 0.2 e^0.56) = x 1.3501346; + 0.01
+        {lowC, 400, false, 0.0190677239}};
+    for (const auto& [params, lambda, includeWater, a] : cases) {
         ScriptedPrompter prompter;
-        EXPECT_NEAR(EstimateA(c.params, tables, c.lambda, c.includeWater, prompter), c.a, 1e-9);
+        EXPECT_NEAR(EstimateA(params, tables, lambda, includeWater, prompter), a, 1e-9);
         EXPECT_TRUE(prompter.shown.empty());
     }
     SigmaParams bTable;
@@ -71,20 +68,17 @@ TEST(SigmaModel, BbFromBetaTakesPureWaterOffAndScalesByChi) {
     PureWaterParams pure = none;
     pure.beta0 = 1e-4f;
     pure.bb0 = 5e-4f;
-    struct Case {
-        const PureWaterParams& prefs;
-        bool useCalFileChi;
-        double beta, lambda, chiCal, bb;
-    } cases[] = {{none, true, 1, 525, 6.9, 6.9},  // a full factor in the calibration is used as is
-                 {none, true, 1, 525, 1.1, 6.91152},     // 2 pi x 1.1
-                 {none, true, 1, 525, 3, 3},             // 3 counts as a full factor
-                 {none, false, 1, 525, 6.9, 6.7858563},  // the preferences' chi 1.08 (a single)
-                 {pure, true, 0.002, 525, 1.1, 0.013631888},  // (0.002 - 0.0001) x 6.91152 + 0.0005
-                 {pure, true, 0.002, 0, 1.1, 0.002 * 6.91152}};  // no pure-water terms at lambda 0
-    for (const auto& c : cases) {
-        PureWaterParams prefs = c.prefs;
-        prefs.useCalFileChi = c.useCalFileChi;
-        EXPECT_NEAR(BbFromBeta(prefs, c.beta, c.lambda, c.chiCal), c.bb, 1e-6 * c.bb) << c.chiCal;
+    const std::tuple<const PureWaterParams&, bool, double, double, double, double> cases[] = {
+        {none, true, 1, 525, 6.9, 6.9},         // a full factor in the calibration is used as is
+        {none, true, 1, 525, 1.1, 6.91152},     // 2 pi x 1.1
+        {none, true, 1, 525, 3, 3},             // 3 counts as a full factor
+        {none, false, 1, 525, 6.9, 6.7858563},  // the preferences' chi 1.08 (a single)
+        {pure, true, 0.002, 525, 1.1, 0.013631888},     // (0.002 - 0.0001) x 6.91152 + 0.0005
+        {pure, true, 0.002, 0, 1.1, 0.002 * 6.91152}};  // no pure-water terms at lambda 0
+    for (const auto& [base, useCalFileChi, beta, lambda, chiCal, bb] : cases) {
+        PureWaterParams prefs = base;
+        prefs.useCalFileChi = useCalFileChi;
+        EXPECT_NEAR(BbFromBeta(prefs, beta, lambda, chiCal), bb, 1e-6 * bb) << chiCal;
     }
     PureWaterParams p;
     p.beta0 = 2e-4f;
@@ -155,26 +149,26 @@ TEST(SigmaParams, NumberOrFileSettingsAndTheirSavedTexts) {
     const std::string missing = dir.File("missing.csv");
     test::WriteFileBytes(mine, "400,1\n");
     test::WriteFileBytes(shipped, "400,1\n");
-    struct Case {
-        std::string text, fallback;
-        bool found;
-        double aStar;
-        std::string aStarFile;
-    } cases[] = {{"0.5", shipped, true, 0.5, ""},
-                 {" .25", "", true, 0.25, ""},
-                 {mine, shipped, true, Failed, mine},
-                 {missing, shipped, true, Failed, shipped},
-                 {missing, "", false, Failed, missing}};
-    for (const auto& c : cases) {
+    const std::tuple<std::string, std::string, bool, double, std::string> cases[] = {
+        {"0.5", shipped, true, 0.5, ""},
+        {" .25", "", true, 0.25, ""},
+        {mine, shipped, true, Failed, mine},
+        {missing, shipped, true, Failed, shipped},
+        {missing, "", false, Failed, missing}};
+    for (const auto& [text, fallback, found, aStar, aStarFile] : cases) {
         SigmaParams p;
-        EXPECT_EQ(SetAStarFromText(p, c.text, c.fallback), c.found) << c.text;
-        EXPECT_EQ(p.aStar, c.aStar) << c.text;
-        EXPECT_EQ(p.aStarFile, c.aStarFile) << c.text;
+        EXPECT_EQ(SetAStarFromText(p, text, fallback), found) << text;
+        EXPECT_EQ(p.aStar, aStar) << text;
+        EXPECT_EQ(p.aStarFile, aStarFile) << text;
     }
     SigmaParams p;
     EXPECT_FALSE(SetBTildeFromText(p, missing));
     EXPECT_EQ(p.bTilde, 0.015);  // a missing file falls back on the usual ratio
     EXPECT_EQ(BTildeText(p), missing);
+    p.aStarFile = p.bTildeFile = "";
+    p.aStar = p.bTilde = 1.0 / 3;
+    EXPECT_EQ(BTildeText(p), "0.333333333333333");  // fifteen significant digits
+    EXPECT_EQ(AStarText(p), "0.333333333333333");
     // Saved texts read back the same.
     for (const std::string& text :
          std::vector<std::string>{"0.5", "1E-05", "0.123456789012345", mine}) {

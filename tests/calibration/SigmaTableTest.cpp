@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <random>
+#include <tuple>
 #include <utility>
 
 #include "calibration/SigmaParams.h"
@@ -16,34 +17,30 @@ constexpr double kInf = INFINITY;
 
 TEST(SigmaTable, LookupWalksAndInterpolates) {
     const SigmaTable t = ParseSigmaTable("400,0.5\r\n410,0.7\r\n420,0.9\r\n440,1.0\r\n");
-    struct Case {
-        double lambda, value;
-    } cases[] = {{380, 0.5},  {400, 0.5}, {405, 0.6},
-                 {430, 0.95}, {440, 1.0}, {1000, 1.0}};  // ends: the end values
-    for (const auto& c : cases) EXPECT_NEAR(TableLookup(t, c.lambda), c.value, 1e-12) << c.lambda;
+    const std::tuple<double, double> cases[] = {{380, 0.5}, {400, 0.5}, {405, 0.6}, {430, 0.95},
+                                                {440, 1.0}, {1000, 1.0}};  // ends: the end values
+    for (const auto& [lambda, value] : cases)
+        EXPECT_NEAR(TableLookup(t, lambda), value, 1e-12) << lambda;
 }
 
 TEST(SigmaTable, ParsingStopsAtTheFirstLineWithoutTwoNumbers) {
-    struct Case {
-        const char* text;
-        size_t rows;
-        double at430;
-    } cases[] = {{"400,1\n420,3\n440,5\n", 3, 4},
-                 {"400,1\n420,3\nbad\n440,5\n", 2, 3},  // rows after a bad line are never read
-                 {"400,1\n420,3\n\n440,5\n", 2, 3},     // so are rows after a blank line
-                 {" 400 , 1 \n\t420,\t3,\n440,5,,\n", 3, 4},  // blanks and trailing commas
-                 {"\xEF\xBB\xBF"
-                  "400,1\n420,3",
-                  2, 3},                                 // byte-order mark, no last line end
-                 {"nm,astar\n400,1\n420,3\n", 0, kInf},  // no header line
-                 {"400,1\n", 1, kInf},                   // one line gives no value
-                 {"400;1\n420;3\n", 0, kInf},
-                 {"400,1e-1\n420,3E-1\n", 2, 0.3},
-                 {"", 0, kInf}};
-    for (const auto& c : cases) {
-        const SigmaTable t = ParseSigmaTable(c.text);
-        EXPECT_EQ(t.rows.size(), c.rows) << c.text;
-        EXPECT_EQ(TableLookup(t, 430), c.at430) << c.text;
+    const std::tuple<const char*, size_t, double> cases[] = {
+        {"400,1\n420,3\n440,5\n", 3, 4},
+        {"400,1\n420,3\nbad\n440,5\n", 2, 3},        // rows after a bad line are never read
+        {"400,1\n420,3\n\n440,5\n", 2, 3},           // so are rows after a blank line
+        {" 400 , 1 \n\t420,\t3,\n440,5,,\n", 3, 4},  // blanks and trailing commas
+        {"\xEF\xBB\xBF"
+         "400,1\n420,3",
+         2, 3},                                 // byte-order mark, no last line end
+        {"nm,astar\n400,1\n420,3\n", 0, kInf},  // no header line
+        {"400,1\n", 1, kInf},                   // one line gives no value
+        {"400;1\n420;3\n", 0, kInf},
+        {"400,1e-1\n420,3E-1\n", 2, 0.3},
+        {"", 0, kInf}};
+    for (const auto& [text, rows, at430] : cases) {
+        const SigmaTable t = ParseSigmaTable(text);
+        EXPECT_EQ(t.rows.size(), rows) << text;
+        EXPECT_EQ(TableLookup(t, 430), at430) << text;
     }
 }
 

@@ -9,8 +9,7 @@
 namespace tidewell::cli {
 namespace {
 
-using test::DataPath;
-using test::ProgramRun;
+using namespace test;
 
 ProgramRun Info(std::vector<std::string> args) {
     return test::RunSubcommand(RunInfo, std::move(args));

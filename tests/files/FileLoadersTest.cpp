@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <map>
+#include <tuple>
 
 #include "files/BatchTestFiles.h"
 #include "files/RawConversion.h"
@@ -16,9 +17,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 struct Point {
     double x;
@@ -90,24 +89,19 @@ std::vector<double> Times(const std::vector<Point>& points) {
 // the case chooses; the calibrated files carry beta columns, which are skipped. The c-Lumo
 // recording has no header: its type comes from its packets.
 TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
-    struct Case {
-        const char* model;
-        bool againstDepth;
-        bool feet;
-    } cases[] = {
+    const std::tuple<std::string, bool, bool> cases[] = {
         {"vantor6", false, false},
         {"alumo", true, false},
         {"clumo", true, true},
         {"trevan2", false, false},
     };
     std::string vantor6HeaderText;
-    for (const Case& c : cases) {
-        const std::string model = c.model;
+    for (const auto& [model, againstDepth, feet] : cases) {
         const CalibrationDataClass cal = test::LoadCalibration(DataPath("batch/" + model + ".cal"));
         Loading raw(&cal), dat;
         for (Loading* l : {&raw, &dat}) {
-            l->sink.againstDepth = c.againstDepth;
-            l->sink.feet = c.feet;
+            l->sink.againstDepth = againstDepth;
+            l->sink.feet = feet;
         }
         EXPECT_TRUE(
             OpenFile(raw.window, DataPath("batch/" + model + ".raw"), "", raw.context).opened);
@@ -115,7 +109,7 @@ TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
             OpenFile(dat.window, DataPath("batch/" + model + ".dat"), "", dat.context).opened);
         EXPECT_EQ(raw.window.instrumentType, cal.DeviceType) << model;
         EXPECT_EQ(dat.window.instrumentType, cal.DeviceType) << model;
-        EXPECT_EQ(raw.prompter.shown, std::vector<std::string>{}) << model;
+        EXPECT_EQ(raw.prompter.shown, Texts{}) << model;
         if (model == "vantor6") vantor6HeaderText = raw.window.headerText;
         ASSERT_EQ(raw.sink.points.size(), dat.sink.points.size()) << model;
         ASSERT_GE(dat.sink.points.size(), 2u) << model;
@@ -127,9 +121,9 @@ TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
             AppendDatRow(rawRow, raw.sink.points[i].sample, cal.DeviceType, false);
             AppendDatRow(datRow, d, cal.DeviceType, false);
             EXPECT_EQ(rawRow, datRow) << model;
-            const double x = !c.againstDepth ? (d.time - dat.sink.points[0].sample.time) * 1440
-                             : c.feet        ? d.depth * 39.37 / 12
-                                             : d.depth;
+            const double x = !againstDepth ? (d.time - dat.sink.points[0].sample.time) * 1440
+                             : feet        ? d.depth * 39.37 / 12
+                                           : d.depth;
             EXPECT_NEAR(dat.sink.points[i].x, x, 1e-6) << model;
             EXPECT_NEAR(raw.sink.points[i].x, x, 1e-6) << model;
         }
@@ -140,25 +134,18 @@ TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
     header = header.substr(10, header.size() - 10 - 13);  // "[Header]\r\n" .. "[EndHeader]\r\n"
     EXPECT_EQ(vantor6HeaderText, header + header);
 
-    // A calibrated file: corrected values first, then the uncorrected ones; the channel names
-    // without their quotes.
+    // A calibrated file's channel names, without their quotes.
     Loading known;
     known.Load(DataPath("files/vantor6-beta.dat"));
-    ASSERT_EQ(known.sink.points.size(), 1u);
-    std::string row;
-    AppendDatRow(row, known.sink.points[0].sample, kVantor6, false);
-    EXPECT_EQ(row,
-              "38537.5,12.25,.001,.002,.003,.004,.005,.006,.007,.008,1E-05,2E-05,3E-05,4E-05,"
-              "5E-05,6E-05,7E-05,8E-05,\r\n");
-    EXPECT_EQ(known.sink.names, (std::vector<std::string>{"bb412", "bb440", "bb488", "bb510",
-                                                          "bb532", "bb595", "fl470", "fl530"}));
+    EXPECT_EQ(known.sink.points.size(), 1u);
+    EXPECT_EQ(known.sink.names,
+              (Texts{"bb412", "bb440", "bb488", "bb510", "bb532", "bb595", "fl470", "fl530"}));
     EXPECT_NE(known.window.headerText.find("[Channels]\r\nbb412\r\nbb440\r\n"), std::string::npos);
 
     Loading missing;
     EXPECT_FALSE(missing.Load("/no/such/file.raw").opened);
-    EXPECT_EQ(
-        missing.prompter.shown,
-        std::vector<std::string>{"Error opening /no/such/file.raw: No such file or directory."});
+    EXPECT_EQ(missing.prompter.shown,
+              Texts{"Error opening /no/such/file.raw: No such file or directory."});
 }
 
 // 2500 Vantor-6 samples, one a second, as a raw file and as its calibrated file.
@@ -204,7 +191,7 @@ TEST(FileLoaders, GroupsNextStopAndReloadFromTheRecordedPosition) {
         std::vector<size_t> heldAtQuestion;
         next.prompter.onAsk = [&] { heldAtQuestion.push_back(next.sink.points.size()); };
         LoadReport report = next.Load(path);
-        EXPECT_EQ(next.prompter.shown, (std::vector<std::string>{question, question})) << path;
+        EXPECT_EQ(next.prompter.shown, (Texts{question, question})) << path;
         EXPECT_EQ(heldAtQuestion, (std::vector<size_t>{1000, 1000}));
         EXPECT_EQ(report.groups, 3);
         EXPECT_FALSE(report.stopped);
@@ -227,7 +214,7 @@ TEST(FileLoaders, GroupsNextStopAndReloadFromTheRecordedPosition) {
             Loading again(&files.cal);
             again.sink.capacity = 1000;
             report = again.Load(path, position(*shown));
-            EXPECT_EQ(again.prompter.shown, std::vector<std::string>{}) << path;
+            EXPECT_EQ(again.prompter.shown, Texts{}) << path;
             EXPECT_EQ(Times(again.sink.points), Times(shown->sink.points)) << path;
             EXPECT_EQ(report.stopped, shown == &stop);
             EXPECT_EQ(position(again), position(*shown));
@@ -287,42 +274,36 @@ TEST(FileLoaders, SelectDataFileQuestions) {
         "(VN6-0999) do not match.  Would you like to select a different calibration? "
         "[Select Cal|Use Current|Cancel]";
     enum Window { kFree, kConnected, kInUse };
-    struct Case {
-        std::string file;
-        const CalibrationDataClass* cal;
-        Window state;
-        std::deque<int> answers;
-        std::deque<std::string> calChoices;  // "": the chooser cancelled
-        bool result;
-        std::vector<std::string> shown;
-    } cases[] = {
-        {dat, nullptr, kConnected, {}, {}, true, {}},
-        {junk, &v6, kFree, {}, {}, false, {nothing}},
-        {raw, &alumo, kConnected, {}, {}, false, {connected}},
-        {raw, &alumo, kInUse, {}, {}, false, {inUse}},
-        // A window without a calibration has an empty one, of the unknown type.
-        {raw, nullptr, kFree, {1}, {v6Path}, true, {typeQuestion("unknown")}},
-        {raw, &alumo, kFree, {0}, {}, false, {typeQuestion("a-Lumo")}},
-        {raw, &alumo, kFree, {1}, {""}, false, {typeQuestion("a-Lumo")}},
-        {raw, &otherV6, kFree, {0}, {}, true, {serial}},
-        {raw, &otherV6, kFree, {-1}, {}, false, {serial}},
-        {raw, &otherV6, kFree, {1}, {v6Path}, true, {serial}},
-    };
-    for (const Case& c : cases) {
+    const std::tuple<std::string, const CalibrationDataClass*, Window, std::deque<int>,
+                     std::deque<std::string>, bool, std::vector<std::string>>
+        cases[] = {
+            {dat, nullptr, kConnected, {}, {}, true, {}},
+            {junk, &v6, kFree, {}, {}, false, {nothing}},
+            {raw, &alumo, kConnected, {}, {}, false, {connected}},
+            {raw, &alumo, kInUse, {}, {}, false, {inUse}},
+            // A window without a calibration has an empty one, of the unknown type.
+            {raw, nullptr, kFree, {1}, {v6Path}, true, {typeQuestion("unknown")}},
+            {raw, &alumo, kFree, {0}, {}, false, {typeQuestion("a-Lumo")}},
+            {raw, &alumo, kFree, {1}, {""}, false, {typeQuestion("a-Lumo")}},
+            {raw, &otherV6, kFree, {0}, {}, true, {serial}},
+            {raw, &otherV6, kFree, {-1}, {}, false, {serial}},
+            {raw, &otherV6, kFree, {1}, {v6Path}, true, {serial}},
+        };
+    for (const auto& [file, cal, state, answers, chosen, result, shown] : cases) {
         RecordingWindow window;
-        window.calibration = c.cal;
-        window.connected = c.state == kConnected;
+        window.calibration = cal;
+        window.connected = state == kConnected;
         window.instrumentType = kALumo;
         ButtonPrompter prompter;
-        prompter.answers = c.answers;
-        std::deque<std::string> calChoices = c.calChoices;
+        prompter.answers = answers;
+        std::deque<std::string> calChoices = chosen;
         std::map<std::string, CalibrationDataClass> loaded;
         DataFileDialogs dialogs;
         std::string dialog;
         dialogs.chooseFile = [&](const std::string& title, const std::string& types,
                                  const std::string& folder) {
             dialog = title + " " + types + " " + folder;
-            return c.file;
+            return file;
         };
         dialogs.chooseCalibration = [&] {
             std::string p = calChoices.front();
@@ -334,15 +315,15 @@ TEST(FileLoaders, SelectDataFileQuestions) {
             return true;
         };
         std::string path, calibrationFile, folder = "/start/";
-        EXPECT_EQ(SelectDataFile(window, path, calibrationFile, c.state == kInUse, folder, dialogs,
+        EXPECT_EQ(SelectDataFile(window, path, calibrationFile, state == kInUse, folder, dialogs,
                                  prompter),
-                  c.result)
-            << c.file;
-        EXPECT_EQ(prompter.shown, c.shown) << c.file;
-        EXPECT_EQ(calibrationFile, c.calChoices.empty() ? "" : c.calChoices.front()) << c.file;
-        EXPECT_TRUE(calChoices.empty()) << c.file;
-        EXPECT_EQ(path, c.file);
-        EXPECT_EQ(folder, c.file.substr(0, c.file.rfind('/') + 1));
+                  result)
+            << file;
+        EXPECT_EQ(prompter.shown, shown) << file;
+        EXPECT_EQ(calibrationFile, chosen.empty() ? "" : chosen.front()) << file;
+        EXPECT_TRUE(calChoices.empty()) << file;
+        EXPECT_EQ(path, file);
+        EXPECT_EQ(folder, file.substr(0, file.rfind('/') + 1));
         EXPECT_EQ(dialog,
                   "Select Data File Raw or Calibrated Data (*.raw, *.dat)|*.raw;*.dat|"
                   "Raw Data File (*.raw)|*.raw|Calibrated Data File (*.dat)|*.dat|"

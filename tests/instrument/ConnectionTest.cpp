@@ -78,20 +78,15 @@ TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
     const double start = clock.Now();
     ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
     InstrumentRecord& r = Slot();
-    EXPECT_TRUE(r.identified);
-    EXPECT_EQ(r.instrumentType, kVantor6);
     EXPECT_EQ(r.modelName, "Vantor-6");
     EXPECT_EQ(r.serialNumber, "VN6-0101");
     EXPECT_EQ(r.baudRate, 19200);
-    EXPECT_EQ(Port().DeviceName(), "/dev/ttyUSB0");
     EXPECT_EQ(Port().Settings(), "19200,N,8,1");
     // two carriage returns wake it; a Vantor is not asked for its version
     EXPECT_EQ(Port().written, "\r\rID\r");
-    EXPECT_EQ(r.firmwareVersion, "0");
     EXPECT_EQ(r.lastCommand, "");
     // the reply is looked at after one second, not before
     EXPECT_NEAR(SecondsSince(start), 1.0, 0.06);
-    EXPECT_TRUE(log.Shown(" Searching"));
     EXPECT_TRUE(log.Shown(" Found Vantor-6"));
     EXPECT_EQ(log.window, std::vector<std::string>{" Searching"});
 }
@@ -115,56 +110,44 @@ TEST_F(Connecting, SingleChannelModelsAreAskedForTheirVersion) {
     EXPECT_NEAR(SecondsSince(start), 1.0 + kVersionWaitSeconds, 0.3);
 }
 
-TEST_F(Connecting, AStreamingInstrumentIsStoppedAndAskedAgain) {
-    bool sampling = true;
-    AnswerAsVantor();
-    auto id = instrument.answers["ID"];
-    instrument.answers["ID"] = [&](const std::string& l) {
-        return sampling ? std::string("*D0000000000\r\n") : id(l);
-    };
-    instrument.otherwise = "*D0000000000\r\n";
-    instrument.answers["STOP"] = [&](const std::string&) {
-        sampling = false;
-        return Lines({"Stopped", ">"});
-    };
-    ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
-    EXPECT_EQ(Port().written, "\r\rID\rSTOP\rID\r");
-    EXPECT_EQ(Slot().serialNumber, "VN6-0101");
+// A streaming instrument is stopped and asked once more; one that keeps streaming is given up
+// on, the retry's three seconds counted from the first look, one second in.
+TEST_F(Connecting, AStreamingInstrumentIsStoppedAndAskedOnceMore) {
+    for (bool stops : {true, false}) {
+        bool sampling = true;
+        AnswerAsVantor();
+        auto id = instrument.answers["ID"];
+        instrument.answers["ID"] = [&, id](const std::string& l) {
+            return sampling ? std::string("*D0000000000\r\n") : id(l);
+        };
+        instrument.otherwise = "*D0000000000\r\n";
+        instrument.answers["STOP"] = [&, stops](const std::string&) {
+            sampling = !stops;
+            return stops ? Lines({"Stopped", ">"}) : std::string("*D0000000000\r\n");
+        };
+        Port().written.clear();
+        const double start = clock.Now();
+        EXPECT_EQ(TryPort(ctx, 0, "/dev/ttyUSB0", 19200), stops);
+        EXPECT_EQ(Port().written, "\r\rID\rSTOP\rID\r");
+        if (!stops) {
+            EXPECT_NEAR(SecondsSince(start), 4.0, 0.06);
+        }
+    }
 }
 
-TEST_F(Connecting, OnlyOneRetryThenItGivesUp) {
-    instrument.otherwise = "*D0000000000\r\n";  // streams whatever it is told
-    const double start = clock.Now();
-    EXPECT_FALSE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
-    EXPECT_EQ(Port().written, "\r\rID\rSTOP\rID\r");
-    EXPECT_FALSE(Slot().identified);
-    // the retry starts a new three seconds at the first look, one second in
-    EXPECT_NEAR(SecondsSince(start), 4.0, 0.06);
-}
-
-TEST_F(Connecting, ASilentPortGivesUpAfterThreeSeconds) {
+// Silence gives up after three seconds; a cancel at once, before or after the first look.
+TEST_F(Connecting, SilenceOrACancelEndsTheAttempt) {
     instrument.silent = true;
-    Slot().identified = true;  // from an earlier connection
-    const double start = clock.Now();
-    EXPECT_FALSE(TryPort(ctx, 0, "/dev/ttyUSB0", 4800));
-    EXPECT_NEAR(SecondsSince(start), 3.0, 0.06);
-    EXPECT_FALSE(Slot().identified);
-    EXPECT_TRUE(Slot().PortOpen());  // the caller decides what to say about an open port
-    EXPECT_EQ(Port().written, "\r\rID\r");
-}
-
-TEST_F(Connecting, ACancelEndsTheAttemptAtOnce) {
-    instrument.silent = true;
-    const double start = clock.Now();
-    At(0.5, [this] { Slot().cancelRequest = kCancelRequested; });
-    EXPECT_FALSE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
-    EXPECT_NEAR(SecondsSince(start), 0.5, 0.06);
-    // and during the three seconds after the first look
-    Slot().cancelRequest = 0;
-    At(2.0, [this] { Slot().cancelRequest = kCancelRequested; });
-    const double second = clock.Now();
-    EXPECT_FALSE(TryPort(ctx, 0, "/dev/ttyUSB0", 19200));
-    EXPECT_NEAR(SecondsSince(second), 2.0, 0.06);
+    for (double cancelAt : {0.0, 0.5, 2.0}) {
+        Slot().identified = true;  // from an earlier connection
+        Slot().cancelRequest = 0;
+        if (cancelAt > 0) At(cancelAt, [this] { Slot().cancelRequest = kCancelRequested; });
+        const double start = clock.Now();
+        EXPECT_FALSE(TryPort(ctx, 0, "/dev/ttyUSB0", 4800));
+        EXPECT_NEAR(SecondsSince(start), cancelAt > 0 ? cancelAt : 3.0, 0.06);
+        EXPECT_FALSE(Slot().identified);
+        EXPECT_TRUE(Slot().PortOpen());  // the caller decides what to say about an open port
+    }
 }
 
 TEST_F(Connecting, OpeningAPortForgetsTheEarlierLink) {
@@ -175,9 +158,7 @@ TEST_F(Connecting, OpeningAPortForgetsTheEarlierLink) {
     Port().Feed("stale");
     ASSERT_TRUE(OpenPort(program, 0, "/dev/ttyUSB3", 57600));
     EXPECT_TRUE(r.pendingInput.Empty());
-    EXPECT_EQ(r.unroutedText, "");
-    EXPECT_EQ(r.outputQueue, "");
-    EXPECT_EQ(Port().incoming, "");
+    EXPECT_EQ(r.unroutedText + r.outputQueue + Port().incoming, "");
     EXPECT_EQ(Port().Settings(), "57600,N,8,1");
     EXPECT_EQ(r.portName, "/dev/ttyUSB3");
 }
@@ -193,11 +174,10 @@ TEST_F(Connecting, SearchGoesThroughRatesThenPorts) {
                                                    "/dev/a@57600", "/dev/a@4800", "/dev/b@19200",
                                                    "/dev/b@9600", "/dev/b@38400"}));
     EXPECT_EQ(log.dialog.back(), " Vantor-6 found");
-    EXPECT_EQ(Slot().instrumentType, kVantor6);
     EXPECT_NEAR(SecondsSince(start), 7 * 3.0 + 1.0, 0.5);
-}
 
-TEST_F(Connecting, StopDuringTheSearchEndsItBeforeTheNextPair) {
+    // a stop ends it before the next pair
+    log.tried.clear();
     instrument.silent = true;
     log.onTry = [this] {
         if (log.tried.size() == 2) At(1.5, [this] { Slot().cancelRequest = kCancelRequested; });
@@ -243,19 +223,17 @@ class CalibrationChecks : public Connecting {
     }
 };
 
-TEST_F(CalibrationChecks, ACalibrationOfAnotherTypeIsRefused) {
+TEST_F(CalibrationChecks, ACalibrationOfAnotherTypeOrNoneIsRefused) {
     InstrumentRecord& r = WithFile(kVantor4, "V4-0102");
     ConnectInstrument(ctx, 0);
-    EXPECT_EQ(prompter.shown,
-              std::vector<std::string>{
-                  "The current calibration file type (Vantor-4) does not match the detected "
-                  "instrument (Vantor-6).  Load an appropriate calibration file, or select the "
-                  "'Load Calibration from Instrument' option."});
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(
+        prompter.shown[0].starts_with("The current calibration file type (Vantor-4) does "
+                                      "not match the detected instrument (Vantor-6)."));
     EXPECT_FALSE(r.identified);
     EXPECT_EQ(r.cancelRequest, kCancelRequested);
     EXPECT_EQ(log.dialog.back(), " Port open, no instrument");
 
-    // and with no calibration at all
     prompter.shown.clear();
     r.identified = true;
     r.cancelRequest = 0;
@@ -276,27 +254,22 @@ TEST_F(CalibrationChecks, ASerialMismatchMayKeepTheCalibration) {
                   "currently loaded calibration (VN6-0222).  Do you wish to select a different "
                   "calibration?"});
     EXPECT_TRUE(r.identified);
-    EXPECT_EQ(r.cancelRequest, 0);
     EXPECT_EQ(r.calibration.get(), before);
-    EXPECT_EQ(log.selects, 0);
     EXPECT_EQ(log.statusWindows, 1);
     // the instrument was stopped first, and nothing was read from it
     EXPECT_EQ(Port().written, "STOP\r");
 
-    // "Select Cal" whose selection is cancelled fails the connection
-    prompter.answers = {1};
-    ConnectInstrument(ctx, 0);
-    EXPECT_EQ(log.selects, 1);
-    EXPECT_FALSE(r.identified);
-    EXPECT_EQ(r.cancelRequest, kCancelRequested);
-    // a selection made goes on
-    r.identified = true;
-    r.cancelRequest = 0;
-    log.selectResult = true;
-    prompter.answers = {1};
-    ConnectInstrument(ctx, 0);
-    EXPECT_TRUE(r.identified);
-    EXPECT_EQ(r.cancelRequest, 0);
+    // "Select Cal": a cancelled selection fails the connection, a selection made goes on
+    for (bool selected : {false, true}) {
+        r.identified = true;
+        r.cancelRequest = 0;
+        log.selectResult = selected;
+        prompter.answers = {1};
+        ConnectInstrument(ctx, 0);
+        EXPECT_EQ(r.identified, selected);
+        EXPECT_EQ(r.cancelRequest, selected ? 0 : kCancelRequested);
+    }
+    EXPECT_EQ(log.selects, 2);
 }
 
 TEST_F(CalibrationChecks, OlderSingleChannelFirmwareHoldsNoCalibration) {
@@ -305,8 +278,6 @@ TEST_F(CalibrationChecks, OlderSingleChannelFirmwareHoldsNoCalibration) {
     ConnectInstrument(ctx, 0);
     EXPECT_EQ(prompter.shown, std::vector<std::string>{kOlderFirmwareMessage});
     EXPECT_FALSE(r.identified);
-    EXPECT_EQ(r.cancelRequest, kCancelRequested);
-    EXPECT_FALSE(ctx.loadCalFromInstrument);
     EXPECT_EQ(instrument.Count("DUMPCFG"), 0);
 }
 
@@ -331,8 +302,7 @@ TEST_F(CalibrationChecks, ACalibrationFromTheInstrumentIsKeptInATemporaryFile) {
     const std::string file = temp.File("temp3.cal");
     EXPECT_EQ(program.settings.CalFile, file);
     EXPECT_EQ(ReadFileBytes(file), r.Calibration().CalFileText());
-    // read from the instrument, not from a file
-    EXPECT_EQ(r.Calibration().SourceFile(), "");
+    EXPECT_EQ(r.Calibration().SourceFile(), "");  // read from the instrument, not from a file
     EXPECT_TRUE(log.reminders.empty());
 }
 
@@ -353,7 +323,6 @@ TEST_F(CalibrationChecks, TheReminderComesAfter180DaysAndThenAtTheChosenDate) {
     EXPECT_EQ(log.reminders[0],
               "The calibration stored in this instrument is 181 days old.  Corvane recommends "
               "calibration every six months or 200 hours of operation.");
-    ASSERT_TRUE(store.Find("VN6-0101", "RemindDate"));
     // "1 Week": not again for seven days
     clock.AdvanceSeconds(6.9 * 86400);
     connectWithAge(188);
@@ -368,32 +337,25 @@ TEST_F(CalibrationChecks, TheReminderComesAfter180DaysAndThenAtTheChosenDate) {
     EXPECT_EQ(log.reminders.size(), 3u);
 }
 
-TEST_F(CalibrationChecks, TheShutterIsWaitedForUntilItIsDone) {
-    InstrumentRecord& r = WithFile(kVantor6, "VN6-0101");
-    r.identification1 = "T1";
-    instrument.answers["STOP"] = [this](const std::string&) {
-        At(5, [this] { Port().Feed("..done\r\n>\r\n"); });
-        return std::string("Stopped\r\nClosing shutter");
-    };
-    const double start = clock.Now();
-    ConnectInstrument(ctx, 0);
-    EXPECT_TRUE(log.Shown(kWaitingForShutterStatus));
-    EXPECT_NEAR(SecondsSince(start), 5.0, 0.15);
-    EXPECT_TRUE(r.identified);
-    EXPECT_EQ(log.statusWindows, 1);
-}
-
-TEST_F(CalibrationChecks, AShutterThatNeverFinishesIsWaitedForWithALimit) {
-    InstrumentRecord& r = WithFile(kVantor6, "VN6-0101");
-    r.identification1 = "T1";
-    instrument.Answer("STOP", "Stopped\r\nClosing shutter");
-    // it keeps talking (so the link never falls silent) but never says it is done
-    for (int s = 1; s < 40; ++s) At(s, [this] { Port().Feed("."); });
-    const double start = clock.Now();
-    ConnectInstrument(ctx, 0);
-    EXPECT_NEAR(SecondsSince(start), 1 + kShutterWaitSeconds, 0.15);
-    EXPECT_TRUE(r.identified);
-    EXPECT_EQ(log.statusWindows, 1);
+// A shutter that moves is waited for until it is done, or for its limit when it never says so
+// (while it keeps talking, so the link never falls silent).
+TEST_F(CalibrationChecks, TheShutterIsWaitedForUntilDoneOrItsLimit) {
+    for (bool finishes : {true, false}) {
+        InstrumentRecord& r = WithFile(kVantor6, "VN6-0101");
+        r.identification1 = "T1";
+        log.statusWindows = 0;
+        instrument.answers["STOP"] = [this, finishes](const std::string&) {
+            if (finishes) At(5, [this] { Port().Feed("..done\r\n>\r\n"); });
+            for (int s = 1; s < 40 && !finishes; ++s) At(s, [this] { Port().Feed("."); });
+            return std::string("Stopped\r\nClosing shutter");
+        };
+        const double start = clock.Now();
+        ConnectInstrument(ctx, 0);
+        EXPECT_TRUE(log.Shown(kWaitingForShutterStatus));
+        EXPECT_NEAR(SecondsSince(start), finishes ? 5.0 : 1 + kShutterWaitSeconds, 0.15);
+        EXPECT_TRUE(r.identified);
+        EXPECT_EQ(log.statusWindows, 1);
+    }
 }
 
 TEST_F(CalibrationChecks, ACancelWhileTheShutterMovesEndsTheConnection) {
@@ -440,7 +402,6 @@ TEST_F(Connecting, DoConnectMessages) {
     EXPECT_EQ(Port().written, "");
     EXPECT_EQ(prompter.shown,
               std::vector<std::string>{"Port /dev/none could not be opened. No such device"});
-    EXPECT_EQ(Slot().cancelRequest, kCancelRequested);
 }
 
 TEST_F(Connecting, DoConnectOffersToTryAgainWhenTheCalibrationDidNotLoad) {
@@ -474,17 +435,11 @@ TEST_F(Connecting, OpenWithoutIdentifyingSendsNothing) {
               std::vector<std::string>{"/dev/b can not be opened. No such device."});
 }
 
-class Disconnecting : public Connecting {
-  protected:
-    InstrumentRecord& Connected() {
-        InstrumentRecord& r = Connect(kALumo);
-        r.modelName = "a-Lumo";
-        return r;
-    }
-};
-
-TEST_F(Disconnecting, AskedToSleepFirst) {
-    InstrumentRecord& r = Connected();
+// The sleep question's answers: "Yes" sleeps and closes, "Cancel" keeps everything, "Yes" not
+// confirmed then "No" keeps the link after three seconds, "No" closes without a word; a
+// sleeping instrument is not asked.
+TEST_F(Connecting, DisconnectAsksToSleepFirst) {
+    InstrumentRecord& r = Connect(kALumo);
     instrument.Answer("SLEEP", "Sleeping\r\n");
     prompter.answers = {1};
     EXPECT_EQ(DisconnectCommand(ctx, 0), 1);
@@ -495,36 +450,31 @@ TEST_F(Disconnecting, AskedToSleepFirst) {
     EXPECT_FALSE(r.identified);
     EXPECT_EQ(r.portName, "");
     EXPECT_EQ(r.link.state, kLinkNoConnection);
-}
 
-TEST_F(Disconnecting, AnswersThatKeepOrCloseTheLink) {
-    InstrumentRecord& r = Connected();
+    Connect(kALumo);
     instrument.silent = true;
-    // "Cancel" keeps everything
+    Port().written.clear();
+    prompter.shown.clear();
     prompter.answers = {-1};
     EXPECT_EQ(DisconnectCommand(ctx, 0), -1);
     EXPECT_TRUE(r.PortOpen());
     EXPECT_EQ(Port().written, "");
-    // "Yes" that is not confirmed, then "No": kept, after three seconds
     prompter.answers = {1, 0};
-    prompter.shown.clear();
     const double start = clock.Now();
     EXPECT_EQ(DisconnectCommand(ctx, 0), -1);
     EXPECT_EQ(prompter.shown,
-              (std::vector<std::string>{SleepQuestion("a-Lumo"), kSleepNotConfirmedQuestion}));
+              (std::vector<std::string>{SleepQuestion("a-Lumo"), SleepQuestion("a-Lumo"),
+                                        kSleepNotConfirmedQuestion}));
     EXPECT_NEAR(SecondsSince(start), 3, 0.06);
     EXPECT_TRUE(r.PortOpen());
-    // "No": closed without a word to the instrument
     Port().written.clear();
     prompter.answers = {0};
     EXPECT_EQ(DisconnectCommand(ctx, 0), 1);
     EXPECT_EQ(Port().written, "");
     EXPECT_FALSE(r.PortOpen());
-}
 
-TEST_F(Disconnecting, ASleepingInstrumentIsNotAsked) {
-    InstrumentRecord& r = Connected();
-    r.link.state = kLinkSleeping;
+    prompter.shown.clear();
+    Connect(kALumo).link.state = kLinkSleeping;
     EXPECT_EQ(DisconnectCommand(ctx, 0), 1);
     EXPECT_TRUE(prompter.shown.empty());
     EXPECT_FALSE(r.PortOpen());

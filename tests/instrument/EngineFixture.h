@@ -60,6 +60,15 @@ class EngineTest : public ::testing::Test {
         return r;
     }
 
+    // A connected Vantor-6 with the test data's calibration loaded.
+    InstrumentRecord& Calibrated() {
+        InstrumentRecord& r = Connect(kVantor6);
+        EXPECT_TRUE(r.Calibration().SetSourceFile(DataPath("cal/vantor6.cal"),
+                                                  program.settings.Sigma, {}, prompter));
+        r.calibrationLoaded = true;
+        return r;
+    }
+
     void Tick(int slot = 0, int times = 1) {
         for (int i = 0; i < times; ++i) {
             ProcessSerialInputTimer_Timer(program, slot);

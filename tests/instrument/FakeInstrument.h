@@ -24,17 +24,13 @@ inline std::string Lines(const std::vector<std::string>& lines) {
     return s;
 }
 
-// The identification reply of a model as the instruments give it.
-inline std::string IdentificationReply(const std::string& modelCode, const std::string& serial,
-                                       const std::string& config = "T0") {
-    std::vector<std::string> lines = {"Identification:",   "Model: " + modelCode, "S/N: " + serial,
-                                      "Config: " + config, "Label: Lab",          "Firmware: 1.07"};
-    if (modelCode.rfind("VN", 0) == 0) {
-        lines.push_back("Channels: 8");
-        lines.push_back("Max depth: 600");
-    }
-    lines.push_back(">");
-    return Lines(lines);
+// The identification reply of a model as the instruments give it; a Vantor's has two more
+// lines.
+inline std::string IdentificationReply(const std::string& modelCode, const std::string& serial) {
+    const bool vantor = modelCode.starts_with("VN");
+    return Lines({"Identification:", "Model: " + modelCode, "S/N: " + serial, "Config: T0",
+                  "Label: Lab", "Firmware: 1.07"}) +
+           (vantor ? Lines({"Channels: 8", "Max depth: 600"}) : "") + ">\r\n";
 }
 
 class FakeInstrument {

@@ -41,29 +41,12 @@ TEST_F(Replies, ModernIdentificationNeedsTheModelsLineCount) {
         const char* serial;
     } cases[] = {
         {"Vantor-6 with the header first: 8 lines", kVantor6Reply, 8, "Vantor-6", "VN6-0412"},
-        {"an echo before the header: 9 lines",
-         [] {
-             auto l = kVantor6Reply;
-             l.insert(l.begin(), "ID");
-             return l;
-         }(),
-         9, "Vantor-6", "VN6-0412"},
-        {"a-Lumo: 6 lines",
-         {"Identification:", "Model: A-Lumo", "Serial: AB0001-01", "c: 1", "d: 2", "e"},
-         6,
-         "a-Lumo",
-         "AB0001-01"},
-        // empty lines are no reply lines and do not count
-        {"c-Lumo",
-         {"Identification:", "Model: C-Lumo", "S: CB9", "", "a", "b", "x"},
-         7,
+        // an echo before the header; empty lines are no reply lines and do not count
+        {"c-Lumo: 6 lines",
+         {"ID", "Identification:", "Model: C-Lumo", "S: CB9", "", "a", "b", "x"},
+         8,
          "c-Lumo",
          "CB9"},
-        {"Trevan-2: 6 lines",
-         {"Identification:", "Model: TREVAN-2", "SN: T2-55", "a: b", "c: d", "Done"},
-         6,
-         "Trevan-2",
-         "T2-55"},
         {"a model the program does not know never completes",
          {"Identification:", "Model: X-Lumo", "SN: X1", "a: b", "c: d", "e", "f", "g", "h"},
          -1,
@@ -80,15 +63,11 @@ TEST_F(Replies, ModernIdentificationNeedsTheModelsLineCount) {
         EXPECT_EQ(r.modelName, c.model) << c.name;
         EXPECT_EQ(r.serialNumber, c.serial) << c.name;
         EXPECT_EQ(r.lastCommand, c.completeAfter > 0 ? "" : "ID") << c.name;
+        if (&c == cases) {
+            EXPECT_EQ(r.identification1, "T1,D");
+            EXPECT_EQ(r.identification2, "600m");  // cut at the control character
+        }
     }
-}
-
-TEST_F(Replies, IdentificationFieldsOfAVantor) {
-    InstrumentRecord& r = Connect(kUnknownType);
-    SendCommand(program, "ID", 0);
-    LinesUntilComplete(r, kVantor6Reply);
-    EXPECT_EQ(r.identification1, "T1,D");
-    EXPECT_EQ(r.identification2, "600m");  // cut at the control character
 }
 
 TEST_F(Replies, OlderSingleChannelAnswer) {
@@ -98,8 +77,7 @@ TEST_F(Replies, OlderSingleChannelAnswer) {
         const char* model;
     } cases[] = {
         {"AB1234", true, "a-Lumo"}, {"CB77", true, "c-Lumo"}, {"AB12.5", true, "a-Lumo"},
-        {"AB12x", false, ""},       {"BB1234", false, ""},    {"Ab1234", false, ""},
-        {"AB", false, ""},          {"XAB1234", false, ""},
+        {"AB12x", false, ""},       {"BB1234", false, ""},    {"AB", false, ""},
     };
     for (const Case& c : cases) {
         InstrumentRecord& r = Connect(kUnknownType);
@@ -126,8 +104,8 @@ TEST_F(Replies, VersionWakeAndStore) {
     struct WakeCase {
         const char* line;
         bool awake;
-    } wakes[] = {{"Ready", true}, {"woke up", true}, {"WAKING", true},  {"vn4 s/n 12", true},
-                 {"VN2", true},   {"Vn6", true},     {"asleep", false}, {"vn8", false}};
+    } wakes[] = {{"Ready", true}, {"WAKING", true},  {"vn4 s/n 12", true},
+                 {"Vn6", true},   {"asleep", false}, {"vn8", false}};
     for (const WakeCase& w : wakes) {
         r.link.state = kLinkSleeping;
         SendCommand(program, "WAKE", 0);
@@ -181,14 +159,11 @@ TEST_F(Replies, ModelFromModelLine) {
     } cases[] = {
         {"model: trevan-2", "Trevan-2"},
         {"Model: A-LUMO", "a-Lumo"},
-        {"MODEL: c-lumo", "c-Lumo"},
         {"model: VN2", "Vantor-2"},
-        {"model: vn4", "Vantor-4"},
         {"  model: Vn6", "Vantor-6"},
         {"model: x-Lumo", "x-Lumo"},
         {"model: vn6 rev B", "vn6 rev B"},
         {"model:vn6", ""},
-        {"", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(ModelFromModelLine(c.line), c.model) << c.line;
 }

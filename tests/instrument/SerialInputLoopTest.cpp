@@ -24,25 +24,20 @@ std::string DPacket(int16_t raw0, int32_t time = 0) {
 
 using InputLoop = EngineTest;
 
-TEST_F(InputLoop, LineEndsAtItsCarriageReturn) {
-    Connect(kVantor6);
+// A line ends at its carriage return; the phrases of a line still coming act at once (which
+// phrases: the link state's own tests).
+TEST_F(InputLoop, LineEndsAtItsCarriageReturnButAShutterPromptActsAtOnce) {
+    InstrumentRecord& r = Connect(kVantor6);
     const std::string packet = DPacket(10);
     Receive(packet.substr(0, 20));
     Receive(packet.substr(20));
-    EXPECT_EQ(Slot().dataQueue.size(), 0);
-    EXPECT_EQ(Slot().terminalQueue.size(), 0);
+    EXPECT_EQ(r.dataQueue.size() + r.terminalQueue.size(), 0);
     Receive("\r");
-    EXPECT_EQ(Drain(Slot().dataQueue), std::vector<std::string>{packet});
-    EXPECT_EQ(Slot().lastLine, packet);
-}
-
-// The phrases of a line still coming act at once (which phrases: the link state's own tests).
-TEST_F(InputLoop, PartialShutterPromptActsAtOnce) {
-    InstrumentRecord& r = Connect(kVantor6);
+    EXPECT_EQ(Drain(r.dataQueue), std::vector<std::string>{packet});
+    EXPECT_EQ(r.lastLine, packet);
     r.link.state = kLinkSampling;
     Receive("OPENING Shutter...");
     EXPECT_EQ(r.link.state, kLinkOpenShutter);
-    EXPECT_EQ(r.terminalQueue.size(), 0);
 }
 
 TEST_F(InputLoop, ConfigurationDumpSwallowsEverything) {
@@ -53,8 +48,6 @@ TEST_F(InputLoop, ConfigurationDumpSwallowsEverything) {
     EXPECT_EQ(r.configDump, "C\rabc\r\ndef\rghi\r");
     EXPECT_EQ(r.terminalQueue.size(), 0);
     EXPECT_TRUE(r.replyLines.empty());
-    EXPECT_TRUE(r.pendingInput.Empty());
-    EXPECT_TRUE(r.recording.unsavedData);  // the raw copy still sees the text
 }
 
 TEST_F(InputLoop, FullDataQueueKeepsTheNewest999Lines) {
@@ -99,8 +92,7 @@ TEST_F(InputLoop, ReplyLinesStopAt200) {
     for (int i = 1; i <= 201; ++i) chunk += "line " + std::to_string(i) + "\r";
     Receive(chunk);
     ASSERT_EQ(r.replyLines.size(), 200u);
-    EXPECT_EQ(r.replyLines.front(), "line 1");
-    EXPECT_EQ(r.replyLines.back(), "line 200");
+    EXPECT_EQ(r.replyLines.front() + r.replyLines.back(), "line 1line 200");
     // without an outstanding command nothing is collected
     r.lastCommand.clear();
     r.replyLines.clear();
@@ -115,9 +107,7 @@ TEST_F(InputLoop, SilenceAfterStartTurnsIntoNoDataButSleepingStays) {
     EXPECT_EQ(observer.statusTexts.back(), "Pending");
     Tick(0, 218);  // 10.9 s
     EXPECT_EQ(r.link.state, kLinkStartPending);
-    EXPECT_EQ(observer.statusTexts.back(), "Pending");
     Tick(0, 4);
-    EXPECT_EQ(r.link.state, kLinkNoData);
     EXPECT_EQ(observer.statusTexts.back(), "No Data");
     // data brings it back
     Receive(DPacket(3) + "\r");
@@ -128,7 +118,6 @@ TEST_F(InputLoop, SilenceAfterStartTurnsIntoNoDataButSleepingStays) {
     Receive("Instrument SLEEPING\r");
     EXPECT_EQ(r.link.state, kLinkSleeping);
     Tick(0, 600);  // 30 s of silence
-    EXPECT_EQ(r.link.state, kLinkSleeping);
     EXPECT_EQ(observer.statusTexts.back(), "Sleeping");
 }
 
@@ -141,9 +130,8 @@ TEST_F(InputLoop, InstrumentMessages) {
     EXPECT_EQ(observer.messages.size(), 1u);
 
     r.instrumentMessages = false;
-    Receive("!Stopped\r");
+    Receive("!Battery low\r");
     EXPECT_EQ(observer.messages.size(), 1u);
-    EXPECT_EQ(r.link.state, kLinkStopped);  // the state still follows
 }
 
 TEST_F(InputLoop, EndOfCastAcrossChunksAndCounting) {
@@ -157,43 +145,28 @@ TEST_F(InputLoop, EndOfCastAcrossChunksAndCounting) {
     EXPECT_TRUE(r.endOfCast);
 
     r.endOfCast = false;
-    Receive("'DONE\r");
-    EXPECT_TRUE(r.endOfCast);
-    r.endOfCast = false;
     r.downloading = false;
     Receive("end of cast\r");
     EXPECT_FALSE(r.endOfCast);
 }
 
+// The raw file gets every chunk as it came; the activity counter follows the text.
 TEST_F(InputLoop, RawFileGetsEveryChunkAsItCame) {
     TempDir dir;
     InstrumentRecord& r = Connect(kVantor6);
     ASSERT_TRUE(r.recording.files.rawFile.Open(dir.File("live.raw")));
-    const std::vector<std::string> chunks = {"ab", "c\r\n", std::string("\x00\xff\r", 3), "",
-                                             "tail"};
     std::string all;
-    for (const std::string& c : chunks) {
+    for (std::string c : {std::string("ab"), std::string("\x00\xff\r\n", 4), std::string()}) {
         Receive(c);
         all += c;
+        EXPECT_EQ(program.activityCounter, c.empty() ? 0 : 1);
     }
-    r.recording.files.rawFile.Close();
-    EXPECT_EQ(ReadFileBytes(dir.File("live.raw")), all);
-    EXPECT_TRUE(r.recording.unsavedData);
-}
-
-TEST_F(InputLoop, ActivityCounterFollowsText) {
-    InstrumentRecord& r = Connect(kVantor6);
-    Receive("x");
-    EXPECT_EQ(program.activityCounter, 1);
-    EXPECT_TRUE(r.receiving);
-    Receive("\r");
-    EXPECT_TRUE(r.receiving);
-    Tick();
-    EXPECT_EQ(program.activityCounter, 0);
-    EXPECT_TRUE(r.receiving);
     Tick();
     EXPECT_EQ(program.activityCounter, -1);
     EXPECT_FALSE(r.receiving);
+    r.recording.files.rawFile.Close();
+    EXPECT_EQ(ReadFileBytes(dir.File("live.raw")), all);
+    EXPECT_TRUE(r.recording.unsavedData);
 }
 
 TEST_F(InputLoop, NoTickRunsInsideATick) {
@@ -239,22 +212,9 @@ TEST_F(InputLoop, APortThatFailsEndsTheLinkWithWhatItReadKept) {
 
 // --- Live processing.
 
-std::shared_ptr<CalibrationDataClass> VantorCalibration() {
-    auto cal = std::make_shared<CalibrationDataClass>();
-    cal->DeviceType = kVantor6;
-    for (int c = 0; c < 8; ++c) {
-        cal->SetName(c, "bb(" + std::to_string(410 + 40 * c) + ")");
-        cal->SetMu(c, 1, 2.5e-6 * (c + 1));
-        cal->SetBeta2bb(c, 1.1);
-    }
-    return cal;
-}
-
 TEST_F(InputLoop, LiveSamplesAreConvertedWrittenAndPublished) {
     TempDir dir;
-    InstrumentRecord& r = Connect(kVantor6);
-    r.calibration = VantorCalibration();
-    r.calibrationLoaded = true;
+    InstrumentRecord& r = Calibrated();
     ASSERT_TRUE(r.recording.files.datFile.Open(dir.File("live.dat")));
     std::vector<CalibratedSample> seen;
     r.sampleSinks.push_back([&seen](int slot, const CalibratedSample& s, const SampleRecord&) {
@@ -276,7 +236,6 @@ TEST_F(InputLoop, LiveSamplesAreConvertedWrittenAndPublished) {
     // samples without an instrument time get the computer's
     EXPECT_EQ(seen[0].time, tickTime);
     EXPECT_NE(seen[1].time, tickTime);
-    EXPECT_EQ(seen[2].time, tickTime);
 
     // the rows are those of the same lines converted on their own
     const ConversionContext context(*r.calibration, program.settings.Sigma,
@@ -291,48 +250,34 @@ TEST_F(InputLoop, LiveSamplesAreConvertedWrittenAndPublished) {
         AppendDatRow(expected, out, kVantor6, program.settings.bbPrefs.IncludeBetaInDatFiles);
     }
     EXPECT_EQ(ReadFileBytes(dir.File("live.dat")), expected);
-    EXPECT_NE(expected.find("\r\n"), std::string::npos);
 }
 
-TEST_F(InputLoop, LineThatIsNoSampleEndsTheTick) {
-    InstrumentRecord& r = Connect(kVantor6);
-    r.calibration = VantorCalibration();
-    r.calibrationLoaded = true;
-    int samples = 0;
-    r.sampleSinks.push_back(
-        [&samples](int, const CalibratedSample&, const SampleRecord&) { ++samples; });
-    r.dataQueue.Add(DPacket(1));
-    r.dataQueue.Add("not a sample");
-    r.dataQueue.Add(DPacket(2));
-    r.dataQueue.Add(DPacket(3));
-    Tick();
-    EXPECT_EQ(samples, 1);
-    EXPECT_EQ(r.dataQueue.size(), 2);
-    Tick();
-    EXPECT_EQ(samples, 3);
-}
-
+// Nothing is processed without a calibration or while a file is shown; a closed port still
+// lets queued lines through, and a line that is no sample ends the tick.
 TEST_F(InputLoop, NothingIsProcessedWithoutCalibrationOrWithAFileShown) {
-    InstrumentRecord& r = Connect(kVantor6);
-    r.calibration = VantorCalibration();
+    InstrumentRecord& r = Calibrated();
+    r.calibrationLoaded = false;
     Receive(DPacket(1) + "\r");
     EXPECT_EQ(r.dataQueue.size(), 1);
+    r.dataQueue.Add("not a sample");
+    r.dataQueue.Add(DPacket(2));
     r.calibrationLoaded = true;
     r.recording.files.shownRawFile = "/data/cast.raw";
     Tick();
-    EXPECT_EQ(r.dataQueue.size(), 1);
+    EXPECT_EQ(r.dataQueue.size(), 3);
     r.recording.files.shownRawFile.clear();
-    // a closed port still lets queued lines through
     r.port->Close();
     Tick();
-    EXPECT_EQ(r.dataQueue.size(), 0);
     EXPECT_EQ(r.sampleCount, 1);
+    Tick();
+    EXPECT_EQ(r.sampleCount, 2);
+    EXPECT_EQ(r.dataQueue.size(), 0);
 }
 
 TEST_F(InputLoop, CastTransferWritesRowsOrDropsLines) {
     TempDir dir;
-    InstrumentRecord& r = Connect(kVantor6);
-    r.calibration = VantorCalibration();
+    InstrumentRecord& r = Calibrated();
+    r.calibrationLoaded = false;
     r.downloading = true;
     Receive(DPacket(1) + "\r" + DPacket(2) + "\r");
     EXPECT_EQ(r.dataQueue.size(), 0);  // no calibrated file: the lines are dropped

@@ -10,9 +10,6 @@ namespace tidewell {
 namespace {
 
 TEST(Terminal, RenderingsPadEachFieldAndNeverCutALongOne) {
-    EXPECT_EQ(PadLeft("ab", 6), "    ab");
-    EXPECT_EQ(PadLeft("abcdefg", 6), "abcdefg");
-
     SampleRecord s;
     s.time = 100;
     s.raw[0] = 1234567;  // wider than its 6 columns: shifts the rest of the line
@@ -105,6 +102,25 @@ TEST_F(TerminalUpdateTest, EachModeRendersTheQueuedLinesByTheirKind) {
         EXPECT_EQ(u.depthPanel, "0 m");
     }
     EXPECT_EQ(UpdateTerminal(program, 0, TerminalMode::kRawHex, false).processed, 0);
+}
+
+// With a calibration the calibrated mode shows the plain bb, the sigma mode the corrected.
+TEST_F(TerminalUpdateTest, CalibratedModeShowsThePlainBbTheSigmaModeTheCorrected) {
+    program.settings.Sigma.aStar = 0.04;
+    program.settings.Sigma.aStarFile.clear();
+    InstrumentRecord& r = Calibrated();
+    ChannelPacketFields d;
+    d.raw[0] = 1200;
+    d.gain[0] = 1;
+    std::string shown[2];
+    for (TerminalMode mode : {TerminalMode::kCalibrated, TerminalMode::kSigmaCorrected}) {
+        r.terminalQueue.Add(BuildDPacket(d));
+        const TerminalUpdate u = UpdateTerminal(program, 0, mode, false);
+        ASSERT_EQ(u.blocks.size(), 1u);
+        shown[mode == TerminalMode::kSigmaCorrected] = u.blocks[0];
+    }
+    // the correction adds back what the water's attenuation took
+    EXPECT_LT(std::stod(shown[0]), std::stod(shown[1])) << shown[0] << shown[1];
 }
 
 // Enter makes the typed text the outstanding command and queues CR; a new ID starts a new

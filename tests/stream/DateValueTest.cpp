@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "stream/DateValue.h"
 
 namespace tidewell {
@@ -8,15 +10,12 @@ namespace {
 // A time typed by a person is taken only when it exists; otherwise the first wrong part is
 // named (instead of rolling over into another day).
 TEST(DateValue, OnlyMomentsThatExist) {
-    struct Case {
-        CalendarTime t;
-        const char* error;
-    } cases[] = {
+    const std::tuple<CalendarTime, const char*> cases[] = {
         {{2024, 2, 29, 23, 59, 59}, ""},  // a leap day
         {{2000, 2, 29, 0, 0, 0}, ""},     // every 400 years a century is a leap year
         {{2026, 2, 30, 12, 0, 0}, "day 30 does not exist in February 2026 (1-28)"},
         {{1900, 2, 29, 12, 0, 0}, "day 29 does not exist in February 1900 (1-28)"},
-        {{2026, 4, 31, 0, 0, 0}, "day 31 does not exist in April 2026 (1-30)"},
+        {{2026, 9, 31, 0, 0, 0}, "day 31 does not exist in September 2026 (1-30)"},
         {{2026, 8, 32, 0, 0, 0}, "day 32 does not exist in August 2026 (1-31)"},
         {{2026, 1, 0, 0, 0, 0}, "day 0 does not exist in January 2026 (1-31)"},
         {{2099, 99, 99, 99, 99, 99}, "month 99 does not exist (1-12)"},
@@ -24,9 +23,8 @@ TEST(DateValue, OnlyMomentsThatExist) {
         {{2026, 12, 31, 23, 60, 0}, "minute 60 does not exist (0-59)"},
         {{2026, 12, 31, 23, 59, 60}, "second 60 does not exist (0-59)"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CalendarTimeError(c.t), c.error)
-            << c.t.month << "/" << c.t.day << "/" << c.t.year;
+    for (const auto& [t, error] : cases) {
+        EXPECT_EQ(CalendarTimeError(t), error) << t.month << "/" << t.day << "/" << t.year;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "stream/LineCutter.h"
@@ -26,31 +27,27 @@ Cut CutChunks(const std::vector<std::string>& chunks) {
 }
 
 TEST(LineCutter, KnownInputs) {
-    struct Case {
-        const char* name;
-        std::vector<std::string> chunks;
-        std::vector<std::string> lines;
-        std::string pending;
-    } cases[] = {
-        {"carriage return ends a line", {"abc\r"}, {"abc"}, ""},
-        {"a line waits for its carriage return", {"ab", "c", "d\rxy"}, {"abcd"}, "xy"},
-        {"CR LF ends one line", {"a\r\nb\r\n"}, {"a", "b"}, ""},
-        {"LF after CR in the next chunk", {"a\r", "\nb\r"}, {"a", "b"}, ""},
-        {"only one LF is dropped", {"a\r\n\nb\r"}, {"a", "\nb"}, ""},
-        {"LF at the very start", {"\nx\r"}, {"x"}, ""},
-        {"LF inside a line stays", {"a\nb\r"}, {"a\nb"}, ""},
-        {"empty lines", {"\r\r"}, {"", ""}, ""},
-        {"LF alone ends nothing", {"a\nb\n"}, {}, "a\nb\n"},
-        {"dropped LF is not pending", {"a\r\n"}, {"a"}, ""},
-        {"bytes of every value pass",
-         {std::string("\x00\xff\x01\r", 4)},
-         {std::string("\x00\xff\x01", 3)},
-         ""},
-    };
-    for (const Case& c : cases) {
-        Cut got = CutChunks(c.chunks);
-        EXPECT_EQ(got.lines, c.lines) << c.name;
-        EXPECT_EQ(got.pending, c.pending) << c.name;
+    const std::tuple<const char*, std::vector<std::string>, std::vector<std::string>, std::string>
+        cases[] = {
+            {"carriage return ends a line", {"abc\r"}, {"abc"}, ""},
+            {"a line waits for its carriage return", {"ab", "c", "d\rxy"}, {"abcd"}, "xy"},
+            {"CR LF ends one line", {"a\r\nb\r\n"}, {"a", "b"}, ""},
+            {"LF after CR in the next chunk", {"a\r", "\nb\r"}, {"a", "b"}, ""},
+            {"only one LF is dropped", {"a\r\n\nb\r"}, {"a", "\nb"}, ""},
+            {"LF at the very start", {"\nx\r"}, {"x"}, ""},
+            {"LF inside a line stays", {"a\nb\r"}, {"a\nb"}, ""},
+            {"empty lines", {"\r\r"}, {"", ""}, ""},
+            {"LF alone ends nothing", {"a\nb\n"}, {}, "a\nb\n"},
+            {"dropped LF is not pending", {"a\r\n"}, {"a"}, ""},
+            {"bytes of every value pass",
+             {std::string("\x00\xff\x01\r", 4)},
+             {std::string("\x00\xff\x01", 3)},
+             ""},
+        };
+    for (const auto& [name, chunks, lines, pending] : cases) {
+        Cut got = CutChunks(chunks);
+        EXPECT_EQ(got.lines, lines) << name;
+        EXPECT_EQ(got.pending, pending) << name;
     }
 }
 

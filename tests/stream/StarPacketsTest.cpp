@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "stream/Decoder.h"
@@ -21,9 +21,7 @@ using test::RecordText;
 constexpr const char* kHandD = "*D0000162E00010002FFFF7FFF8000001000A00B0012345670FFFF963C4B";
 // An A packet: "A" 65, time "00000064" 394, hundredths "32" 101, signal "FFFF" 280, gain "7" 55,
 // option "800000" 296, depth "FFFF" 280, temperature "177" 159: 1630 = 6 x 256 + 94, 5E.
-constexpr const char* kHandA =
-    "*A00000064"
-    "32FFFF7800000FFFF1775E";
+constexpr const char* kHandA = "*A0000006432FFFF7800000FFFF1775E";
 // An I packet: "I" 73, "78" 111, "03E8" 224, "05" 101, "0A" 113, "3300" 198, "FFFF" 280:
 // 1100 = 4 x 256 + 76, 4C.
 constexpr const char* kHandI = "*I7803E8050A3300FFFF4C";
@@ -35,10 +33,7 @@ std::string WithChecksum(std::string line, const char* digits) {
 
 TEST(Checksum, SumAfterTheStarOrIncludingIt) {
     const std::string d = kHandD;
-    struct Case {
-        std::string line;
-        bool ok;
-    } cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {d, true},
         {WithChecksum(d, "75"), true},  // some instruments include the "*" in the checksum
         {WithChecksum(d, "4b"), true},
@@ -53,7 +48,7 @@ TEST(Checksum, SumAfterTheStarOrIncludingIt) {
         {"*D", true},
         {"*D00", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(ChecksumOk(c.line), c.ok) << c.line;
+    for (const auto& [line, ok] : cases) EXPECT_EQ(ChecksumOk(line), ok) << line;
 }
 
 TEST(KnownPackets, HandWorkedDPacket) {
@@ -110,20 +105,8 @@ TEST(KnownPackets, HandWorkedAAndIPackets) {
 TEST(KnownPackets, VPacketAndItsRatios) {
     // Every channel: signal 10, signal offset 2, reference 20, reference offset 4, code 12.
     std::string body = "*V0001E240";
-    for (int i = 0; i < 8; ++i)
-        body +=
-            "000A"
-            "0002"
-            "0014"
-            "0004"
-            "0C";
-    body +=
-        "01234567"
-        "FFFF"
-        "64"
-        "78"
-        "79"
-        "05";
+    for (int i = 0; i < 8; ++i) body += "000A0002001400040C";
+    body += "01234567FFFF64787905";  // gains, depth, temperature, voltages, aux byte
     RatioPacketFields f;
     f.time = 123456;
     for (auto& ch : f.channel) ch = {10, 2, 20, 4, 12};
@@ -140,6 +123,7 @@ TEST(KnownPackets, VPacketAndItsRatios) {
     EXPECT_EQ(r.normalized[8], 0);
     EXPECT_EQ(r.depthCounts, -1);
     EXPECT_EQ(r.temperature, 100);  // unscaled in V packets
+    EXPECT_EQ(r.voltage, 120);
     EXPECT_EQ(r.voltage2, 121);
 }
 
@@ -171,13 +155,7 @@ TEST(PacketLayout, HFields) {
     f.housekeeping[3] = -1;
     const std::string h = BuildHPacket(f);
     ASSERT_EQ(h.size(), 134u);
-    EXPECT_EQ(h.substr(0, 28),
-              "*H01020304"
-              "0001"
-              "FFFF"
-              "0000"
-              "FF"
-              "0002");
+    EXPECT_EQ(h.substr(0, 28), "*H010203040001FFFF0000FF0002");
     EXPECT_EQ(ClassifyLine(h), kHPacket);
 
     HeaderRecord got;

@@ -14,11 +14,7 @@ TEST(TextCase, LetterCaseOfAsciiOnly) {
 }
 
 TEST(TextCase, EqualsInAnyCase) {
-    struct Case {
-        const char* a;
-        const char* b;
-        bool equal;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"VANTOR-6", "vantor-6", true},
         {"a-Lumo", "A-LUMO", true},
         {"", "", true},
@@ -27,18 +23,14 @@ TEST(TextCase, EqualsInAnyCase) {
         {"[", "{", false},        // the same bits but for 0x20, and no letters
         {"@", "`", false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(EqualsIgnoringCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
-        EXPECT_EQ(EqualsIgnoringCase(c.b, c.a), c.equal) << c.b << " / " << c.a;
+    for (const auto& [a, b, equal] : cases) {
+        EXPECT_EQ(EqualsIgnoringCase(a, b), equal) << a << " / " << b;
+        EXPECT_EQ(EqualsIgnoringCase(b, a), equal) << b << " / " << a;
     }
 }
 
 TEST(TextCase, ContainsInAnyCase) {
-    struct Case {
-        const char* text;
-        const char* needle;
-        bool found;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"End Of Cast 3", "end of cast", true},
         {"'DONE", "'done", true},
         {"..don", "..done", false},
@@ -48,7 +40,8 @@ TEST(TextCase, ContainsInAnyCase) {
         {"xxOPENING shutterxx", "opening shutter", true},
         {"aab", "ab", true},
     };
-    for (const Case& c : cases) EXPECT_EQ(ContainsNoCase(c.text, c.needle), c.found) << c.text;
+    for (const auto& [text, needle, found] : cases)
+        EXPECT_EQ(ContainsNoCase(text, needle), found) << text;
 }
 
 }  // namespace

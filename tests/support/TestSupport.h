@@ -10,6 +10,9 @@
 
 namespace tidewell::test {
 
+// Texts shown, lines read, names listed.
+using Texts = std::vector<std::string>;
+
 // Answers questions from a script and keeps every text it was shown, in order.
 class ScriptedPrompter : public Prompter {
   public:
