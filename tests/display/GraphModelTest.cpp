@@ -67,7 +67,6 @@ TEST(GraphZoom, InOutPreviousAndFullView) {
     const std::tuple<std::vector<Op>, AxisRange> cases[] = {
         {{&GraphModel::ZoomIn}, {25, 75}},
         {{&GraphModel::ZoomOut}, {-50, 150}},
-        {{&GraphModel::ZoomIn, &GraphModel::ZoomIn}, {37.5, 62.5}},
         {{&GraphModel::ZoomIn, &GraphModel::Previous}, {0, 100}},
         // one saved set, not a stack
         {{&GraphModel::ZoomIn, &GraphModel::ZoomIn, &GraphModel::Previous, &GraphModel::Previous},
