@@ -5,27 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "support/TestSupport.h"
 #include "tools/sim/BuiltInCalibrations.h"
 #include "tools/sim/SimInstrument.h"
 #include "tools/sim/SimOptions.h"
 
 namespace tidewell::sim::test {
 
-// The bytes cut at carriage returns, a line feed at the start of a line dropped; a last piece
-// without its carriage return is left out.
-inline std::vector<std::string> CutLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::string current;
-    for (char c : bytes) {
-        if (c == '\r') {
-            lines.push_back(current);
-            current.clear();
-        } else if (!(c == '\n' && current.empty())) {
-            current += c;
-        }
-    }
-    return lines;
-}
+using tidewell::test::CutAtReturns;
 
 // The instrument date used by every test: 2024-05-14 10:20:30.
 inline constexpr double kTestClock = 45426.430902777778;
@@ -39,7 +26,7 @@ struct Driver {
         return o;
     }
 
-    // Sends text at the current time plus `after` seconds, then lets `settle` seconds pass.
+    // Sends text at the current time, then lets `settle` seconds pass.
     std::string Send(const std::string& text, double settle = 0.1) {
         sim.Receive(text, now);
         now += settle;
@@ -47,7 +34,7 @@ struct Driver {
         return sim.TakeOutput();
     }
     std::vector<std::string> Command(const std::string& command, double settle = 0.1) {
-        return CutLines(Send(command + "\r", settle));
+        return CutAtReturns(Send(command + "\r", settle));
     }
     std::string Wait(double seconds) {
         now += seconds;
