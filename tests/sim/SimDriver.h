@@ -1,18 +1,14 @@
 #pragma once
 // Drives a simulated instrument the way the program's port would: commands with their carriage
-// return at a given time, and the reply as the lines the program would cut from it.
+// return at a given time, and what it sends back as time passes.
 
 #include <string>
-#include <vector>
 
-#include "support/TestSupport.h"
 #include "tools/sim/BuiltInCalibrations.h"
 #include "tools/sim/SimInstrument.h"
 #include "tools/sim/SimOptions.h"
 
 namespace tidewell::sim::test {
-
-using tidewell::test::CutAtReturns;
 
 // The instrument date used by every test: 2024-05-14 10:20:30.
 inline constexpr double kTestClock = 45426.430902777778;
@@ -32,9 +28,6 @@ struct Driver {
         now += settle;
         sim.AdvanceTo(now);
         return sim.TakeOutput();
-    }
-    std::vector<std::string> Command(const std::string& command, double settle = 0.1) {
-        return CutAtReturns(Send(command + "\r", settle));
     }
     std::string Wait(double seconds) {
         now += seconds;

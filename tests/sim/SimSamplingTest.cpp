@@ -8,11 +8,13 @@
 #include "stream/DateValue.h"
 #include "stream/Decoder.h"
 #include "stream/Models.h"
+#include "support/TestSupport.h"
 #include "tests/sim/SimDriver.h"
 
 namespace tidewell::sim::test {
 namespace {
 
+using tidewell::test::CutAtReturns;
 using tidewell::test::SampleLines;
 
 // Compares a decoded record with the sample the instrument meant.
@@ -68,7 +70,7 @@ TEST(SimSampling, EveryModelsLinesDecodeToTheSamplesMeant) {
     for (const Case& c : cases) {
         SCOPED_TRACE(ModelName(c.model) + (c.decimal ? " decimal" : ""));
         Driver d(Driver::Model(c.model));
-        d.Command(std::string("DATAFORMAT,") + (c.decimal ? "D" : "H"));
+        d.Send(std::string("DATAFORMAT,") + (c.decimal ? "D\r" : "H\r"));
         const std::string bytes = d.Send("START\r", 4.05);
         const std::vector<std::string> lines = SampleLines(bytes);
         const auto& samples = d.sim.liveSamples();
@@ -94,7 +96,7 @@ TEST(SimSampling, StartDelayAndShutterMessagesComeFirst) {
     SimOptions o = Driver::Model(kVantor6);
     o.shutter = true;
     Driver d(o);
-    d.Command("LOG,1,3");
+    d.Send("LOG,1,3\r");
     // "Opening shutter" comes without a line end, and stays alone until the shutter has moved
     const std::string opening = d.Send("START,0\r", 1.0);
     EXPECT_EQ(opening, "Opening shutter");
