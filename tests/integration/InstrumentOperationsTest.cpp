@@ -13,6 +13,7 @@
 #include "shell/cli/Subcommands.h"
 #include "stream/DateValue.h"
 #include "stream/NumberText.h"
+#include "tests/cli/ProgramRun.h"
 #include "tests/integration/SimProcess.h"
 
 namespace tidewell::test {
@@ -32,13 +33,10 @@ class HeadlessOperations : public ::testing::Test {
                     port.end());
         const cli::Subcommand* sub = cli::FindSubcommand(args[0]);
         EXPECT_NE(sub, nullptr);
-        std::istringstream in;
-        std::ostringstream o, e;
-        cli::CliContext context{{args.begin() + 1, args.end()}, in, o, e, false};
-        const int status = sub->run(context);
-        out = o.str();
-        err = e.str();
-        return status;
+        const ProgramRun run = RunSubcommand(sub->run, {args.begin() + 1, args.end()});
+        out = run.out;
+        err = run.err;
+        return run.status;
     }
     void Use(const Simulator& sim) {
         ASSERT_FALSE(sim.device().empty());

@@ -267,26 +267,22 @@ TEST(Record, RefusalsComeBeforeAnyConnection) {
     WriteFileBytes(temp.File("old.raw"), "kept");
     WriteFileBytes(temp.File("file"), "x");  // no folder can be under it
     const struct {
-        std::vector<std::string> args;
+        const char* port;
+        const char* out;  // under the temporary folder, or none
         int status;
         std::string err;
     } cases[] = {
-        {{"--port", "/dev/null"}, 2, "record: --out BASE is needed\n"},
-        {{"--port", "/dev/null", "--baud", "9600", "--out", temp.File("old")},
-         1,
-         "old.raw already exists"},
-        {{"--port", "/dev/null", "--baud", "9600", "--out", temp.File("file/sub/rec")},
-         1,
+        {"/dev/null", "", 2, "record: --out BASE is needed\n"},
+        {"/dev/null", "old", 1, "old.raw already exists"},
+        {"/dev/null", "file/sub/rec", 1,
          "Error opening " + temp.File("file/sub/rec.raw") + ": Not a directory.\n"},
-        {{"--port", "/dev/tidewell-none", "--baud", "9600", "--out", temp.File("new")},
-         1,
-         "Port /dev/tidewell-none could not be opened. "},
+        {"/dev/tidewell-none", "new", 1, "Port /dev/tidewell-none could not be opened. "},
     };
     QElapsedTimer clock;
     clock.start();
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"record"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
+        std::vector<std::string> args = {"record", "--port", c.port, "--baud", "9600"};
+        if (*c.out) args.insert(args.end(), {"--out", temp.File(c.out)});
         TidewellRun run(temp.path(), args);
         EXPECT_EQ(run.Finish(clock, clock.elapsed() + 10000), c.status) << c.err;
         EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
