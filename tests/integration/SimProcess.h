@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "calibration/BinaryImage.h"
 #include "calibration/CalibrationData.h"
-#include "stream/DateValue.h"
-#include "stream/Decoder.h"
+#include "instrument/Connection.h"
+#include "instrument/InputTimer.h"
+#include "instrument/ProgramState.h"
 #include "stream/Models.h"
+#include "support/TestSupport.h"
 #include "tests/instrument/TestApplication.h"
 #include "tools/sim/BuiltInCalibrations.h"
 
@@ -78,9 +79,7 @@ class Simulator {
 
 // The simulator's option name of a model.
 inline std::string ModelOption(int model) {
-    static const char* kNames[] = {"vantor-6", "vantor-4", "vantor-2", "a-lumo",
-                                   "c-lumo",   "x-lumo",   "trevan-2"};
-    return kNames[model];
+    return QString::fromStdString(ModelName(model)).toLower().toStdString();
 }
 
 // The calibration an instrument of each model holds in these tests: the simulator's own, dated
@@ -101,30 +100,28 @@ inline CalibrationDataClass ModelCalibration(int model, double calTime) {
     return cal;
 }
 
-// The lines of a text cut at carriage returns (a line feed after one dropped).
-inline std::vector<std::string> CutAtReturns(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string current;
-    for (char c : text) {
-        if (c == '\r') {
-            lines.push_back(current);
-            current.clear();
-        } else if (!(c == '\n' && current.empty())) {
-            current += c;
-        }
+// A program on the real serial code: its waits on the computer's clock, slot 0's input timer
+// running, its temporary files in a folder of its own, its ports closed at the end.
+struct LiveProgram {
+    LiveProgram() {
+        TestApplication();
+        program.settings.TempPath = temp.path() + "/";
+        program.settings.Sigma = NumericSigmaParams();
+        timer.Start();
     }
-    if (!current.empty()) lines.push_back(current);
-    return lines;
-}
+    ~LiveProgram() {
+        for (int s = 0; s < kSlotCount; ++s)
+            if (program.Slot(s).port) program.Slot(s).port->Close();
+    }
 
-// Sample lines of a text: every line the decoder takes for a sample.
-inline int CountSampleLines(const std::string& text) {
-    int n = 0;
-    for (const std::string& line : CutAtReturns(text)) {
-        const int kind = ClassifyLine(line);
-        n += kind != kOtherLine && kind != kHPacket && kind != kIPacket;
-    }
-    return n;
-}
+    TempDir temp;
+    SystemClock clock;
+    ScriptedPrompter prompter;
+    MemorySettingsStore store;
+    ProgramState program{clock, prompter, store};
+    EventLoopWaiter waiter{clock};
+    ConnectionContext ctx{program, waiter};
+    InputTimer timer{program, 0};
+};
 
 }  // namespace tidewell::test

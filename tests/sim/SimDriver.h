@@ -1,31 +1,14 @@
 #pragma once
 // Drives a simulated instrument the way the program's port would: commands with their carriage
-// return at a given time, and the reply as the lines the program would cut from it.
+// return at a given time, and what it sends back as time passes.
 
 #include <string>
-#include <vector>
 
 #include "tools/sim/BuiltInCalibrations.h"
 #include "tools/sim/SimInstrument.h"
 #include "tools/sim/SimOptions.h"
 
 namespace tidewell::sim::test {
-
-// The bytes cut at carriage returns, a line feed at the start of a line dropped; a last piece
-// without its carriage return is left out.
-inline std::vector<std::string> CutLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::string current;
-    for (char c : bytes) {
-        if (c == '\r') {
-            lines.push_back(current);
-            current.clear();
-        } else if (!(c == '\n' && current.empty())) {
-            current += c;
-        }
-    }
-    return lines;
-}
 
 // The instrument date used by every test: 2024-05-14 10:20:30.
 inline constexpr double kTestClock = 45426.430902777778;
@@ -39,15 +22,12 @@ struct Driver {
         return o;
     }
 
-    // Sends text at the current time plus `after` seconds, then lets `settle` seconds pass.
+    // Sends text at the current time, then lets `settle` seconds pass.
     std::string Send(const std::string& text, double settle = 0.1) {
         sim.Receive(text, now);
         now += settle;
         sim.AdvanceTo(now);
         return sim.TakeOutput();
-    }
-    std::vector<std::string> Command(const std::string& command, double settle = 0.1) {
-        return CutLines(Send(command + "\r", settle));
     }
     std::string Wait(double seconds) {
         now += seconds;

@@ -8,19 +8,14 @@
 #include "stream/DateValue.h"
 #include "stream/Decoder.h"
 #include "stream/Models.h"
+#include "support/TestSupport.h"
 #include "tests/sim/SimDriver.h"
 
 namespace tidewell::sim::test {
 namespace {
 
-std::vector<std::string> SampleLinesOf(const std::string& bytes) {
-    std::vector<std::string> out;
-    for (const std::string& l : CutLines(bytes)) {
-        const int kind = ClassifyLine(l);
-        if (kind != kOtherLine && kind != kHPacket && kind != kIPacket) out.push_back(l);
-    }
-    return out;
-}
+using tidewell::test::CutAtReturns;
+using tidewell::test::SampleLines;
 
 // Compares a decoded record with the sample the instrument meant.
 void ExpectDecodesTo(int model, const std::string& line, const SimSample& s) {
@@ -75,9 +70,9 @@ TEST(SimSampling, EveryModelsLinesDecodeToTheSamplesMeant) {
     for (const Case& c : cases) {
         SCOPED_TRACE(ModelName(c.model) + (c.decimal ? " decimal" : ""));
         Driver d(Driver::Model(c.model));
-        d.Command(std::string("DATAFORMAT,") + (c.decimal ? "D" : "H"));
+        d.Send(std::string("DATAFORMAT,") + (c.decimal ? "D\r" : "H\r"));
         const std::string bytes = d.Send("START\r", 4.05);
-        const std::vector<std::string> lines = SampleLinesOf(bytes);
+        const std::vector<std::string> lines = SampleLines(bytes);
         const auto& samples = d.sim.liveSamples();
         ASSERT_EQ(lines.size(), 5u);  // at 0, 1, 2, 3 and 4 s
         ASSERT_EQ(samples.size(), lines.size());
@@ -101,28 +96,25 @@ TEST(SimSampling, StartDelayAndShutterMessagesComeFirst) {
     SimOptions o = Driver::Model(kVantor6);
     o.shutter = true;
     Driver d(o);
-    d.Command("LOG,1,3");
+    d.Send("LOG,1,3\r");
     // "Opening shutter" comes without a line end, and stays alone until the shutter has moved
     const std::string opening = d.Send("START,0\r", 1.0);
     EXPECT_EQ(opening, "Opening shutter");
     EXPECT_EQ(d.Send("LOG\r", 0.5), "");  // a command waits for the shutter
-    const std::vector<std::string> lines = CutLines(opening + d.Wait(1.0));
+    const std::vector<std::string> lines = CutAtReturns(opening + d.Wait(1.0));
     ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "Opening shutter..done");
-    EXPECT_EQ(lines[1], "Starting in 3 seconds");
-    EXPECT_EQ(lines[2], "Sample period: 1");
-    EXPECT_TRUE(SampleLinesOf(d.Wait(2.4)).empty());
-    std::vector<std::string> started = CutLines(d.Wait(0.2));
+    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 3),
+              (std::vector<std::string>{"Opening shutter..done", "Starting in 3 seconds",
+                                        "Sample period: 1"}));
+    EXPECT_TRUE(SampleLines(d.Wait(2.4)).empty());
+    std::vector<std::string> started = CutAtReturns(d.Wait(0.2));
     ASSERT_EQ(started.size(), 2u);
     EXPECT_EQ(ClassifyLine(started[0]), kHPacket);
     EXPECT_EQ(ClassifyLine(started[1]), kDPacket);
 
-    const std::vector<std::string> stop = CutLines(d.Send("STOP\r", 2.5));
-    ASSERT_EQ(stop.size(), 3u);
-    EXPECT_EQ(stop[0], "Stopped");
-    EXPECT_EQ(stop[1], "Closing shutter..done");
-    EXPECT_EQ(stop[2], ">");
-    EXPECT_TRUE(SampleLinesOf(d.Wait(5)).empty());
+    const std::vector<std::string> stop = CutAtReturns(d.Send("STOP\r", 2.5));
+    EXPECT_EQ(stop, (std::vector<std::string>{"Stopped", "Closing shutter..done", ">"}));
+    EXPECT_TRUE(SampleLines(d.Wait(5)).empty());
 }
 
 TEST(SimSampling, FaultsAreCountedInTheTruth) {
@@ -132,7 +124,7 @@ TEST(SimSampling, FaultsAreCountedInTheTruth) {
     o.dropEvery = 4;
     o.period = 0.5;
     Driver d(o);
-    const std::vector<std::string> lines = CutLines(d.Wait(11.9));  // 24 samples
+    const std::vector<std::string> lines = CutAtReturns(d.Wait(11.9));  // 24 samples
     ASSERT_EQ(lines.size(), 24u);
     int good = 0, shortLines = 0;
     for (const std::string& l : lines) {

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "stream/Decoder.h"
+
 namespace tidewell::test {
 
 TempDir::TempDir() {
@@ -33,6 +35,30 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 std::string DataPath(const std::string& name) {
     return std::string(TIDEWELL_TEST_DATA) + "/" + name;
+}
+
+std::vector<std::string> CutAtReturns(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string current;
+    for (char c : text) {
+        if (c == '\r') {
+            lines.push_back(current);
+            current.clear();
+        } else if (!(c == '\n' && current.empty())) {
+            current += c;
+        }
+    }
+    if (!current.empty()) lines.push_back(current);
+    return lines;
+}
+
+std::vector<std::string> SampleLines(const std::string& text) {
+    std::vector<std::string> samples;
+    for (const std::string& line : CutAtReturns(text)) {
+        const int kind = ClassifyLine(line);
+        if (kind != kOtherLine && kind != kHPacket && kind != kIPacket) samples.push_back(line);
+    }
+    return samples;
 }
 
 SigmaParams NumericSigmaParams() {

@@ -67,6 +67,14 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // Path of a file under tests/data.
 std::string DataPath(const std::string& name);
 
+// The lines of a text cut at carriage returns (a line feed after one dropped), and those of
+// them that the decoder takes for samples.
+std::vector<std::string> CutAtReturns(const std::string& text);
+std::vector<std::string> SampleLines(const std::string& text);
+inline int CountSampleLines(const std::string& text) {
+    return static_cast<int>(SampleLines(text).size());
+}
+
 // Sigma parameters that need no table file: a* of 0.04 as a number.
 SigmaParams NumericSigmaParams();
 

@@ -6,11 +6,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "instrument/Connection.h"
-#include "instrument/InputTimer.h"
 #include "instrument/ui/ConnectForm.h"
 #include "settings/SettingsKeys.h"
-#include "support/TestSupport.h"
 #include "tests/integration/SimProcess.h"
 #include "tests/ui/UiTest.h"
 
@@ -19,23 +16,14 @@ namespace {
 
 TEST(ConnectForm, ConnectsToTheSimulatorAndDisconnectsWithTheSleepQuestion) {
     UiApplication();
-    SystemClock clock;
-    TempDir temp;
+    LiveProgram live;
     // a calibration ten days old, which needs no reminder
-    ASSERT_TRUE(ModelCalibration(kVantor6, clock.Now() - 10).SaveCopyToFile(temp.File("v6.cal")));
-    Simulator sim({"--model", "vantor-6", "--cal", temp.File("v6.cal")});
+    ASSERT_TRUE(
+        ModelCalibration(kVantor6, live.clock.Now() - 10).SaveCopyToFile(live.temp.File("v6.cal")));
+    Simulator sim({"--model", "vantor-6", "--cal", live.temp.File("v6.cal")});
     ASSERT_FALSE(sim.device().empty());
-    ScriptedPrompter prompter;
-    MemorySettingsStore store;
-    ProgramState program{clock, prompter, store};
-    program.settings.TempPath = temp.path() + "/";
-    program.settings.Sigma = NumericSigmaParams();
-    EventLoopWaiter waiter{clock};
-    ConnectionContext ctx{program, waiter};
-    InputTimer timer{program, 0};
-    timer.Start();
 
-    auto form = std::make_unique<ui::ConnectForm>(ctx, 0);
+    auto form = std::make_unique<ui::ConnectForm>(live.ctx, 0);
     form->show();
     EXPECT_EQ(form->StatusText(), kNoConnectionStatus);
     SaveScreenshot(*form, "ConnectForm");
@@ -43,22 +31,22 @@ TEST(ConnectForm, ConnectsToTheSimulatorAndDisconnectsWithTheSleepQuestion) {
     form->findChild<QComboBox*>("Baud")->setCurrentText("19200");
     QTest::mouseClick(form->findChild<QPushButton*>("Connect"), Qt::LeftButton);
 
-    const InstrumentRecord& r = program.Slot(0);
+    const InstrumentRecord& r = live.program.Slot(0);
     EXPECT_TRUE(r.identified);
     EXPECT_TRUE(r.calibrationLoaded);
     EXPECT_EQ(r.modelName, "Vantor-6");
     EXPECT_EQ(form->StatusText(), " Vantor-6 connected");
     EXPECT_EQ(form->result(), QDialog::Accepted);
-    EXPECT_TRUE(prompter.shown.empty()) << prompter.shown.front();
-    EXPECT_EQ(store.Read(keys::Port), sim.device());
-    EXPECT_EQ(store.Read(keys::Baud), "19200");
-    EXPECT_EQ(store.Read(keys::LoadCal), "1");
+    EXPECT_TRUE(live.prompter.shown.empty()) << live.prompter.shown.front();
+    EXPECT_EQ(live.store.Read(keys::Port), sim.device());
+    EXPECT_EQ(live.store.Read(keys::Baud), "19200");
+    EXPECT_EQ(live.store.Read(keys::LoadCal), "1");
 
     // the dialog opened again over a connected instrument: "Disconnect" asks about sleep
-    form = std::make_unique<ui::ConnectForm>(ctx, 0);
-    prompter.answers = {0};  // "No"
+    form = std::make_unique<ui::ConnectForm>(live.ctx, 0);
+    live.prompter.answers = {0};  // "No"
     EXPECT_EQ(form->DisconnectInstrument(), 1);
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{SleepQuestion("Vantor-6")});
+    EXPECT_EQ(live.prompter.shown, std::vector<std::string>{SleepQuestion("Vantor-6")});
     EXPECT_FALSE(r.PortOpen());
     EXPECT_EQ(form->StatusText(), kNoConnectionStatus);
 
@@ -72,7 +60,7 @@ TEST(ConnectForm, ConnectsToTheSimulatorAndDisconnectsWithTheSleepQuestion) {
     elapsed.start();
     EXPECT_FALSE(form->Search());
     EXPECT_LT(elapsed.elapsed(), 900);  // the first look at a port alone lasts a second
-    EXPECT_EQ(prompter.shown.back(), kNoInstrumentDetectedMessage);
+    EXPECT_EQ(live.prompter.shown.back(), kNoInstrumentDetectedMessage);
     EXPECT_EQ(close->text(), "Close");
 }
 

@@ -1,26 +1,19 @@
-// Data windows as a user drives them: a stored raw file opened into a window, a window
-// connected to a simulated instrument, the limit of six windows, the spectrum and visibility
-// views of stored files.
+// Data windows as a user drives them: a stored raw file opened into a window, the limit of six
+// windows, the spectrum and visibility views of stored files.
 
 #include <gtest/gtest.h>
 
 #include <QPointer>
-#include <QTest>
 #include <tuple>
 
 #include "display/ui/ChannelCurveWindow.h"
-#include "settings/SettingsStore.h"
 #include "shell/ui/DataWindow.h"
-#include "shell/ui/DesktopApp.h"
-#include "stream/Clock.h"
-#include "support/TestSupport.h"
 #include "tests/ui/DesktopTest.h"
-#include "tests/ui/UiTest.h"
 
 namespace tidewell::test {
 namespace {
 
-TEST(DataWindow, AStoredRawFileShowsItsConvertedValues) {
+TEST(DataWindow, StoredFilesTheirSpectrumAndVisibilityAndNoSeventhWindow) {
     Desktop d;
     // the settings the file's calibrated twin was made with
     for (auto [section, key, value] : {std::tuple{"Sigma", "aStar", "0.05"},
@@ -33,50 +26,24 @@ TEST(DataWindow, AStoredRawFileShowsItsConvertedValues) {
     ui::DataWindow* w = d.app.Start();
     ASSERT_NE(w, nullptr);
     w->OpenDataFile(DataPath("batch/vantor6.raw"), DataPath("batch/vantor6.cal"));
-    const GraphModel& graph = w->graph();
-    ASSERT_EQ(graph.TraceCount(), 8);
-    ASSERT_GE(graph.PointCount(), 4u);
+    ASSERT_EQ(w->graph().TraceCount(), 8);
+    ASSERT_GE(w->graph().PointCount(), 4u);
     // the first row of the file's calibrated twin: bb .04, .08 ... .24 at 100 m
-    EXPECT_DOUBLE_EQ(graph.Depths()[0], 100);
-    for (int t = 0; t < 6; ++t) EXPECT_NEAR(graph.TraceValues(t)[0], .04 * (t + 1), 1e-6) << t;
+    EXPECT_DOUBLE_EQ(w->graph().Depths()[0], 100);
+    for (int t = 0; t < 6; ++t) EXPECT_NEAR(w->graph().TraceValues(t)[0], .04 * (t + 1), 1e-6) << t;
     EXPECT_EQ(w->windowTitle(), "vantor6.raw - Tidewell");
     QApplication::processEvents();  // the channel switches show on the next pass
     SaveScreenshot(*w, "DataWindowFile");
-}
 
-TEST(DataWindow, ConnectedToAnInstrumentItGetsPointsAndSaysItIsSampling) {
-    Desktop d;
-    Simulator sim({"--model", "vantor-4", "--period", "0.1"});
-    ui::DataWindow* w = d.StartConnected(sim);
-    ASSERT_NE(w, nullptr);
-    w->StartSampling();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w->graph().PointCount() >= 5; }, 15000));
-    EXPECT_EQ(w->StatusText(), "Sampling");
-    EXPECT_NE(w->windowTitle().indexOf("(V4-0102) - Tidewell"), -1)
-        << w->windowTitle().toStdString();
-    SaveScreenshot(*w, "DataWindowLive");
-    w->CloseWithoutAsking();
-}
-
-TEST(DataWindow, ASeventhWindowIsRefused) {
-    Desktop d;
-    d.app.Start();
-    for (int i = 1; i < 6; ++i) ASSERT_NE(d.app.NewWindow(), nullptr);
-    EXPECT_EQ(d.app.NewWindow(), nullptr);
-    EXPECT_EQ(d.prompter.shown.back(), "Cannot open more than 6 windows.");
-    EXPECT_EQ(d.app.Windows().size(), 6u);
-}
-
-TEST(DataWindow, SpectrumOfThePointUnderTheMouseAndVisibilityOfALumoData) {
-    Desktop d;
-    ui::DataWindow* w = d.app.Start();
+    // a calibrated file: the spectrum of the point under the mouse
+    w = d.app.NewWindow();
     w->OpenDataFile(DataPath("batch/vantor6.dat"), "");
     const GraphModel& graph = w->graph();
     ASSERT_EQ(graph.PointCount(), 4u);
     w->GraphAgainstChannel();
     QPointer<ChannelCurveWindow> spectrum = w->spectrum();
     ASSERT_TRUE(spectrum);
-    EXPECT_TRUE(d.app.MenuSources()[0].spectrumOpen);
+    EXPECT_TRUE(d.app.MenuSources()[1].spectrumOpen);
     // the first row: bb .04 to .24 at the wavelengths its channels are named with
     w->FollowPointer(graph.XValues()[0]);
     EXPECT_EQ(spectrum->Current().wavelengths, (std::vector<double>{412, 440, 470, 532, 595, 660}));
@@ -103,6 +70,12 @@ TEST(DataWindow, SpectrumOfThePointUnderTheMouseAndVisibilityOfALumoData) {
     EXPECT_TRUE(a->VsTime());
     QApplication::processEvents();  // the channel switches show on the next pass
     SaveScreenshot(*a, "kavra");
+
+    // six windows at most
+    while (d.app.Windows().size() < 6) ASSERT_NE(d.app.NewWindow(), nullptr);
+    EXPECT_EQ(d.app.NewWindow(), nullptr);
+    EXPECT_EQ(d.prompter.shown.back(), "Cannot open more than 6 windows.");
+    EXPECT_EQ(d.app.Windows().size(), 6u);
 
     w->CloseWithoutAsking();  // its spectrum window closes with it
     EXPECT_TRUE(!spectrum || !spectrum->isVisible());

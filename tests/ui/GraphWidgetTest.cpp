@@ -45,7 +45,7 @@ void FillCast(GraphModel& model, int points, int type = kVantor6) {
     model.AddPoints(samples);
 }
 
-TEST(GraphWidget, DrawsBothViewsPrintsAndExportsEveryFormat) {
+TEST(GraphWidget, DrawsBothViewsZoomsPrintsAndExportsEveryFormat) {
     test::UiApplication();
     GraphModel model;
     FillCast(model, 3600);
@@ -58,6 +58,34 @@ TEST(GraphWidget, DrawsBothViewsPrintsAndExportsEveryFormat) {
     widget.Redraw();
     EXPECT_FALSE(widget.NeedsRedraw());
     test::SaveScreenshot(widget, "GraphTime");
+
+    const AxisRange full = model.Range(GraphAxis::X);
+    QWidget* plot = widget.findChild<QWidget*>();
+    ASSERT_NE(plot, nullptr);
+
+    // a rectangle dragged over the middle of the plot
+    QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mouseMove(plot, QPoint(500, 300));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(500, 300));
+    const AxisRange dragged = model.Range(GraphAxis::X);
+    EXPECT_FALSE(model.Limits(GraphAxis::X).min.automatic);
+    EXPECT_GT(dragged.lower, full.lower);
+    EXPECT_LT(dragged.upper, full.upper);
+    EXPECT_FALSE(widget.NeedsRedraw());
+
+    // wheel steps narrow the view again; Previous goes back to before the steps
+    for (int step = 0; step < 3; ++step) {
+        QWheelEvent wheel(QPointF(400, 250), plot->mapToGlobal(QPointF(400, 250)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(plot, &wheel);
+    }
+    const AxisRange wheeled = model.Range(GraphAxis::X);
+    EXPECT_NEAR(wheeled.upper - wheeled.lower, (dragged.upper - dragged.lower) * std::pow(0.85, 3),
+                1e-9 * (full.upper - full.lower));
+    widget.Previous();
+    EXPECT_EQ(model.Range(GraphAxis::X), dragged);
+    widget.FullView();
+    EXPECT_EQ(model.Range(GraphAxis::X), full);
 
     test::TempDir dir;
     const QSize size(640, 480);
@@ -115,44 +143,6 @@ TEST(GraphWidget, DrawsBothViewsPrintsAndExportsEveryFormat) {
     model.SetViewAgainstTime();
     widget.Redraw();
     test::SaveScreenshot(widget, "GraphTimeY2");
-}
-
-TEST(GraphWidget, MouseZoomGoesThroughTheModel) {
-    test::UiApplication();
-    GraphModel model;
-    FillCast(model, 600);
-    model.SetViewAgainstTime();
-    GraphWidget widget(model);
-    widget.resize(800, 500);
-    widget.show();
-    widget.Redraw();
-    const AxisRange full = model.Range(GraphAxis::X);
-    QWidget* plot = widget.findChild<QWidget*>();
-    ASSERT_NE(plot, nullptr);
-
-    // a rectangle dragged over the middle of the plot
-    QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(300, 200));
-    QTest::mouseMove(plot, QPoint(500, 300));
-    QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(500, 300));
-    const AxisRange dragged = model.Range(GraphAxis::X);
-    EXPECT_FALSE(model.Limits(GraphAxis::X).min.automatic);
-    EXPECT_GT(dragged.lower, full.lower);
-    EXPECT_LT(dragged.upper, full.upper);
-    EXPECT_FALSE(widget.NeedsRedraw());
-
-    // wheel steps narrow the view again; Previous goes back to before the steps
-    for (int step = 0; step < 3; ++step) {
-        QWheelEvent wheel(QPointF(400, 250), plot->mapToGlobal(QPointF(400, 250)), QPoint(),
-                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(plot, &wheel);
-    }
-    const AxisRange wheeled = model.Range(GraphAxis::X);
-    EXPECT_NEAR(wheeled.upper - wheeled.lower, (dragged.upper - dragged.lower) * std::pow(0.85, 3),
-                1e-9 * (full.upper - full.lower));
-    widget.Previous();
-    EXPECT_EQ(model.Range(GraphAxis::X), dragged);
-    widget.FullView();
-    EXPECT_EQ(model.Range(GraphAxis::X), full);
 }
 
 }  // namespace
