@@ -110,7 +110,7 @@ TEST(CalFileLines, SplitCalLine) {
         {"Label=  a b  ", CalLineKind::Key, "S", "Label", "a b"},
         {"Label=x,y", CalLineKind::Key, "S", "Label", "x"},
         {"Label=http://host", CalLineKind::Key, "S", "Label", "http:"},
-        {"Key=", CalLineKind::Key, "S", "Key", ""},
+        {"Key=//note", CalLineKind::Key, "S", "Key", ""},
         {"=5", CalLineKind::Key, "S", "", "5"},
         {"a=b=c", CalLineKind::Key, "S", "a", "b=c"},
         {"no equals here", CalLineKind::Other, "S", "", ""},
