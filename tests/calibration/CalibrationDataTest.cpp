@@ -338,19 +338,6 @@ TEST(CalibrationWhole, MergeTakesExactlyTheMaskedGroups) {
     EXPECT_EQ(fresh.gain(0, 1), 0.1);
 }
 
-TEST(CalibrationWhole, MuGainsComeFromTheGainTables) {
-    const std::tuple<int, double, double, int> cases[] = {
-        {4, 1, 10, 1}, {4, 0.1, 1, 2}, {4, 1, 1, 1}, {4, 2, 3, 2}, {12, 1, 10, 2}};
-    for (const auto& [chan, g1, g2, muGain] : cases) {
-        CalibrationDataClass cal;
-        cal.SetMu(chan, 2, 0);  // MuGain 2 to start with
-        cal.SetGain(chan, 1, g1);
-        cal.SetGain(chan, 2, g2);
-        cal.UpdateMuGains();
-        EXPECT_EQ(cal.MuGain(chan), muGain) << g1 << " " << g2;
-    }
-}
-
 TEST(CalibrationWhole, SigmasMakeSigmaOneAtThePureWaterPoint) {
     // K_w at 470 nm: 0.8 x bb_w = 0.8 x 0.0014507; with pure water a_w + 1.6 bb_w
     const std::tuple<int, double, double, double, bool, double> cases[] = {
