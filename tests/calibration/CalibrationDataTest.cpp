@@ -112,6 +112,7 @@ TEST(CalibrationSetters, SigmaIndexOutOfBoundsIsReported) {
     EXPECT_THROW(cal.Channel(13), std::out_of_range);
     EXPECT_THROW(cal.gain(0, 0), std::out_of_range);
     EXPECT_THROW(cal.SetKP(0, 3, 1), std::out_of_range);
+    EXPECT_THROW(cal.SetKTempCoeff(0, 7, 1), std::out_of_range);  // seven coefficients
 }
 
 TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
