@@ -114,6 +114,7 @@ TEST(BinaryImage, ACalibrationComesBack) {
     CalibrationDataClass read;
     LoadBinaryImage(image, read);
     EXPECT_EQ(read.DeviceType, kALumo);
+    EXPECT_EQ(read.Label, "Buoy 7");  // sixteen bytes: the next one is the time's
     // the names come from the wavelengths
     EXPECT_EQ(read.name(0), "bb(700)");
     EXPECT_EQ(read.name(1), "a(532)");

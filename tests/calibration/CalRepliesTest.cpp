@@ -221,9 +221,7 @@ TEST(BinaryCalibrationFile, ReadFromAFileAndItsErrors) {
     test::ScriptedPrompter prompter;
     ASSERT_TRUE(LoadBinaryCalibration(path, read, prompter));
     EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(read.DeviceType, kCLumo);
     EXPECT_EQ(read.Serial, "B01230605");
-    EXPECT_NEAR(read.Mu(0), 1.23e-5, 1e-12);
 
     // a short file reads as if padded with zero bytes
     test::WriteFileBytes(path, image.substr(0, 40));

@@ -22,6 +22,17 @@ CalibrationDataClass OfType(int type) {
     return c;
 }
 
+struct Link {
+    int chan;
+    int16_t chEx, chRep;
+};
+// The default map of a Vantor-6: channel 2 shares its receiver with 8, channel 4 with 7.
+const std::vector<Link> kVantor6Map = {{1, 1, 8}, {3, 3, 7}, {7, 2, 0}, {6, 4, 0}};
+
+void SetMap(CalibrationDataClass& cal, const std::vector<Link>& links) {
+    for (const Link& l : links) cal.SetChEx(l.chan, l.chEx), cal.SetChRep(l.chan, l.chRep);
+}
+
 TEST(CalibrationSetters, NameSetsTheWavelengthFromItsFirstNumber) {
     const std::tuple<const char*, int> cases[] = {
         {"FL(532) ex 470", 532}, {"bb(442.5)", 442}, {"bb(443.5)", 444},
@@ -46,14 +57,7 @@ TEST(CalibrationSetters, GainsRoundToSixPlacesAndFollowTheSharedReceiver) {
     };
     for (const auto& c : cases) {
         CalibrationDataClass cal = OfType(c.type);
-        if (c.type == kVantor6) {  // the default map of a Vantor-6 with 2/8 and 4/7 alike
-            cal.SetChEx(1, 1);
-            cal.SetChEx(3, 3);
-            cal.SetChRep(1, 8);
-            cal.SetChEx(7, 2);
-            cal.SetChRep(3, 7);
-            cal.SetChEx(6, 4);
-        }
+        if (c.type == kVantor6) SetMap(cal, kVantor6Map);
         cal.SetGain(c.chan, 3, 12.12345649);
         for (int ch = 0; ch < 8; ++ch) {
             const bool follows = ch == c.chan || std::find(c.followers.begin(), c.followers.end(),
@@ -108,6 +112,7 @@ TEST(CalibrationSetters, SigmaIndexOutOfBoundsIsReported) {
     EXPECT_THROW(cal.Channel(13), std::out_of_range);
     EXPECT_THROW(cal.gain(0, 0), std::out_of_range);
     EXPECT_THROW(cal.SetKP(0, 3, 1), std::out_of_range);
+    EXPECT_THROW(cal.SetKTempCoeff(0, 7, 1), std::out_of_range);  // seven coefficients
 }
 
 TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
@@ -137,21 +142,13 @@ TEST(CalibrationSetters, LambdaBringsTheOpticalEstimatesAlong) {
 }
 
 TEST(CalibrationChannelMap, DerivedValues) {
-    struct Link {
-        int chan;
-        int16_t chEx, chRep;
-    };
     struct Case {
         std::vector<Link> links;
         int16_t excitation[8];
         bool shared[8];
         bool virtualChannel[8];
     } cases[] = {
-        // the Vantor-6 default map with 2/8 and 4/7 alike
-        {{{1, 1, 8}, {3, 3, 7}, {7, 2, 0}, {6, 4, 0}},
-         {2, 0, 4, 0, 0, 0, 0, 0},
-         {0, 1, 0, 1, 0, 0, 0, 0},
-         {0, 0, 0, 0, 0, 0, 1, 1}},
+        {kVantor6Map, {2, 0, 4, 0, 0, 0, 0, 0}, {0, 1, 0, 1, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 1, 1}},
         // only 2/7 alike
         {{{1, 1, 7}, {6, 2, 0}},
          {2, 0, 0, 0, 0, 0, 0, 0},
@@ -164,10 +161,7 @@ TEST(CalibrationChannelMap, DerivedValues) {
     };
     for (const auto& c : cases) {
         CalibrationDataClass cal;
-        for (const Link& l : c.links) {
-            cal.SetChEx(l.chan, l.chEx);
-            cal.SetChRep(l.chan, l.chRep);
-        }
+        SetMap(cal, c.links);
         for (int ch = 0; ch < 8; ++ch) {
             EXPECT_EQ(cal.IsExcitationForChannel(ch), c.excitation[ch]) << ch;
             EXPECT_EQ(cal.IsSharedReceiver(ch), c.shared[ch]) << ch;
@@ -336,19 +330,6 @@ TEST(CalibrationWhole, MergeTakesExactlyTheMaskedGroups) {
     fresh.Merge(atTwo, kChangedMu);
     EXPECT_EQ(fresh.MuGain(0), 2);
     EXPECT_EQ(fresh.gain(0, 1), 0.1);
-}
-
-TEST(CalibrationWhole, MuGainsComeFromTheGainTables) {
-    const std::tuple<int, double, double, int> cases[] = {
-        {4, 1, 10, 1}, {4, 0.1, 1, 2}, {4, 1, 1, 1}, {4, 2, 3, 2}, {12, 1, 10, 2}};
-    for (const auto& [chan, g1, g2, muGain] : cases) {
-        CalibrationDataClass cal;
-        cal.SetMu(chan, 2, 0);  // MuGain 2 to start with
-        cal.SetGain(chan, 1, g1);
-        cal.SetGain(chan, 2, g2);
-        cal.UpdateMuGains();
-        EXPECT_EQ(cal.MuGain(chan), muGain) << g1 << " " << g2;
-    }
 }
 
 TEST(CalibrationWhole, SigmasMakeSigmaOneAtThePureWaterPoint) {

@@ -37,7 +37,6 @@ TEST(LinkState, PhrasesInCompleteLines) {
         {"stopped, opening shutter", false, kLinkSampling, kLinkStopped, 99},
         // decimal data lines: a digit first and at least five commas
         {"1,2,3,4,5,6", false, kLinkStopped, kLinkSampling, 99},
-        {"1,2,3,4,5,6", true, kLinkStopped, kLinkDownloading, 99},
         {"1,2,3,4,5", false, kLinkStopped, kLinkStopped, 99},
         {",1,2,3,4,5,6", false, kLinkStopped, kLinkStopped, 99},
         {"-1,2,3,4,5,6", false, kLinkStopped, kLinkStopped, 99},

