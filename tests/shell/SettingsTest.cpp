@@ -76,8 +76,7 @@ TEST(Settings, FoldersFollowEachOtherAndGetTheirSeparator) {
                      std::optional<std::string>, const char*, const char*, const char*>
         cases[] = {{"/data", std::nullopt, std::nullopt, "/data/", "/data/", "/data/"},
                    {"/data/", "/in", std::nullopt, "/data/", "/in/", "/in/"},
-                   {std::nullopt, std::nullopt, "/cal", "/", "/", "/cal/"},
-                   {"", "", "", "/", "/", "/"}};
+                   {std::nullopt, std::nullopt, "/cal", "/", "/", "/cal/"}};
     Fixture f;
     for (const auto& [save, open, openCal, savePath, openPath, openCalPath] : cases) {
         MemorySettingsStore store;
@@ -109,7 +108,6 @@ TEST(Settings, MaxGraphPointsIsRoundedAndClamped) {
 // how a text becomes a number or a file is the sigma parameters' own rule.
 TEST(Settings, SigmaTablesAreNumbersOrFiles) {
     const std::tuple<bool, const char*, const char*, double, const char*, double, bool> cases[] = {
-        {true, nullptr, nullptr, Failed, "@/aStar.csv", 0.015, false},
         {true, "@/gone.csv", nullptr, Failed, "@/aStar.csv", 0.015, false},  // shipped instead
         {false, "@/gone.csv", nullptr, Failed, "@/gone.csv", 0.015, true},
         {false, nullptr, nullptr, Failed, "@/aStar.csv", 0.015, true},
