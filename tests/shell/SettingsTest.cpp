@@ -129,12 +129,10 @@ TEST(Settings, SigmaTablesAreNumbersOrFiles) {
         EXPECT_EQ(loaded.settings.Sigma.aStarFile, expand(aStarFile)) << label;
         EXPECT_EQ(loaded.settings.Sigma.bTilde, bTildeValue) << label;
         EXPECT_EQ(loaded.sigmaFilesMissing, missing) << label;
-        EXPECT_EQ(prompter.shown.size(), missing ? 1u : 0u) << label;
-        if (missing) {
-            EXPECT_EQ(prompter.shown[0],
-                      "Files needed for sigma correction were not found.  Please check the "
-                      "parameter settings.");
-        }
+        const Texts said{
+            "Files needed for sigma correction were not found.  Please check the "
+            "parameter settings."};
+        EXPECT_EQ(prompter.shown, missing ? said : Texts{}) << label;
     }
 }
 
