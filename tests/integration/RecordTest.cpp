@@ -189,7 +189,6 @@ TEST(Record, AnUnpluggedInstrumentOnAFullDiskEndsWithEverythingReadKept) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(base + ".dat")));
     const std::string data = RawData(ReadFileBytes(base + ".raw"));
     EXPECT_GT(CountSampleLines(data), 10);
-    EXPECT_NE(ReadFileBytes(tx).find(data), std::string::npos);
     std::string kept = After(run.err, "The data that could not be saved are kept in ", true);
     ASSERT_FALSE(kept.empty()) << run.err;
     kept.pop_back();  // the full stop
