@@ -56,7 +56,6 @@ TEST_F(HeadlessOperations, SamplingClockAndCastsHeadless) {
     ASSERT_EQ(Run({"sampling", "set", "--period", "0.2", "--fl1", "share", "--yes"}), 0) << err;
     EXPECT_NE(err.find(std::string(kTimeSharePeriodQuestion) + " [Yes]"), std::string::npos);
     EXPECT_NE(err.find("sampling: --period 0.2 was sent as 0.3\n"), std::string::npos) << err;
-    EXPECT_NE(out.find("\"periodSeconds\": 0.3, "), std::string::npos) << out;
     EXPECT_NE(out.find("\"channel\": 7, \"wavelengthNm\": 470, \"mode\": \"share\""),
               std::string::npos)
         << out;
@@ -70,7 +69,6 @@ TEST_F(HeadlessOperations, SamplingClockAndCastsHeadless) {
     ASSERT_EQ(Run({"casts", "download", "--casts", "2", "--out", base}), 0) << err;
     EXPECT_EQ(out,
               "{\"cast\": 2, \"raw\": \"" + base + "2.raw\", \"dat\": \"" + base + "2.dat\"}\n");
-    EXPECT_NE(err.find("Transfer Complete"), std::string::npos);
     // the cast as the instrument sent it, up to its end
     const std::string raw = ReadFileBytes(base + "2.raw");
     const size_t data = raw.find("[EndHeader]\r\n") + 13, end = raw.find("End of cast 2\r\n");

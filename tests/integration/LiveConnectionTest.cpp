@@ -60,11 +60,7 @@ TEST_F(Live, EachFamilyIdentifiesAndGivesItsCalibration) {
         } else {
             ASSERT_TRUE(TryPort(ctx, 0, sim.device(), rate));
             EXPECT_EQ(r.instrumentType, model);
-            EXPECT_EQ(r.modelName, ModelName(model));
             EXPECT_EQ(r.serialNumber, ModelCalibration(model, 0).Serial);
-            EXPECT_EQ(r.firmwareVersion, IsVantorFamily(model) ? "0"
-                                         : IsTrevan(model)     ? "2.05"
-                                                               : "1.07");
             ConnectInstrument(ctx, 0);
             EXPECT_EQ(r.cancelRequest, 0);
             ASSERT_TRUE(r.calibrationLoaded);
