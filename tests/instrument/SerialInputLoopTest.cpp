@@ -134,22 +134,6 @@ TEST_F(InputLoop, InstrumentMessages) {
     EXPECT_EQ(observer.messages.size(), 1u);
 }
 
-TEST_F(InputLoop, EndOfCastAcrossChunksAndCounting) {
-    InstrumentRecord& r = Connect(kTrevan2);
-    r.downloading = true;
-    Receive(DPacket(1) + "\r" + DPacket(2) + "\rEnd Of");
-    EXPECT_EQ(r.link.state, kLinkDownloading);  // data during a download
-    EXPECT_FALSE(r.endOfCast);
-    EXPECT_EQ(r.downloadLineCount, 2);
-    Receive(" cAST 3\r");
-    EXPECT_TRUE(r.endOfCast);
-
-    r.endOfCast = false;
-    r.downloading = false;
-    Receive("end of cast\r");
-    EXPECT_FALSE(r.endOfCast);
-}
-
 // The raw file gets every chunk as it came; the activity counter follows the text.
 TEST_F(InputLoop, RawFileGetsEveryChunkAsItCame) {
     TempDir dir;
@@ -272,21 +256,6 @@ TEST_F(InputLoop, NothingIsProcessedWithoutCalibrationOrWithAFileShown) {
     Tick();
     EXPECT_EQ(r.sampleCount, 2);
     EXPECT_EQ(r.dataQueue.size(), 0);
-}
-
-TEST_F(InputLoop, CastTransferWritesRowsOrDropsLines) {
-    TempDir dir;
-    InstrumentRecord& r = Calibrated();
-    r.calibrationLoaded = false;
-    r.downloading = true;
-    Receive(DPacket(1) + "\r" + DPacket(2) + "\r");
-    EXPECT_EQ(r.dataQueue.size(), 0);  // no calibrated file: the lines are dropped
-    ASSERT_TRUE(r.recording.files.datFile.Open(dir.File("cast3.dat")));
-    Receive(DPacket(1) + "\r" + DPacket(2) + "\r");
-    r.recording.files.datFile.Close();
-    const std::string rows = ReadFileBytes(dir.File("cast3.dat"));
-    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 2);
-    EXPECT_EQ(r.sampleCount, 0);  // a download is not live data
 }
 
 }  // namespace
