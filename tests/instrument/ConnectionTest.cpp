@@ -272,43 +272,33 @@ TEST_F(CalibrationChecks, OlderSingleChannelFirmwareHoldsNoCalibration) {
     EXPECT_EQ(instrument.Count("DUMPCFG"), 0);
 }
 
-TEST_F(CalibrationChecks, ACalibrationFromTheInstrumentIsKeptInATemporaryFile) {
+// The calibration read from the instrument is kept in a temporary file; one older than 180 days
+// brings the reminder, and after "1 Week" not again for seven days.
+TEST_F(CalibrationChecks, TheReminderComesAfter180DaysAndThenAtTheChosenDate) {
     AnswerAsVantor();
-    const CalibrationDataClass held = VantorCalibration("VN6-0101", clock.Now() - 30);
-    AnswerCalibration(held);
     InstrumentRecord& r = Connect(kVantor6);
     r.serialNumber = "VN6-0101";
     r.identification1 = "T0";
     r.identification2 = "Lab";
     ctx.instance = 3;
-    ConnectInstrument(ctx, 0);
-    EXPECT_TRUE(prompter.shown.empty());
-    ASSERT_TRUE(r.calibrationLoaded);
-    EXPECT_TRUE(r.identified);
-    EXPECT_EQ(instrument.heard, (std::vector<std::string>{"STOP", "sendcal"}));
-    CalibrationDataClass expected = held;
-    expected.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
-    EXPECT_EQ(r.Calibration().Compare(expected), 0);
-    EXPECT_EQ(r.Calibration().Config, "T0");
-    const std::string file = temp.File("temp3.cal");
-    EXPECT_EQ(program.settings.CalFile, file);
-    EXPECT_EQ(ReadFileBytes(file), r.Calibration().CalFileText());
-    EXPECT_EQ(r.Calibration().SourceFile(), "");  // read from the instrument, not from a file
-    EXPECT_TRUE(log.reminders.empty());
-}
-
-TEST_F(CalibrationChecks, TheReminderComesAfter180DaysAndThenAtTheChosenDate) {
-    AnswerAsVantor();
-    InstrumentRecord& r = Connect(kVantor6);
-    r.serialNumber = "VN6-0101";
+    CalibrationDataClass held;
     auto connectWithAge = [&](double days) {
-        AnswerCalibration(VantorCalibration("VN6-0101", clock.Now() - days));
+        held = VantorCalibration("VN6-0101", clock.Now() - days);
+        AnswerCalibration(held);
         r.identified = true;
         ConnectInstrument(ctx, 0);
         ASSERT_TRUE(r.calibrationLoaded);
     };
     connectWithAge(179.99);  // not more than 180 days
     EXPECT_TRUE(log.reminders.empty());
+    EXPECT_TRUE(prompter.shown.empty() && r.identified);
+    EXPECT_EQ(instrument.heard, (std::vector<std::string>{"STOP", "sendcal"}));
+    held.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
+    EXPECT_EQ(r.Calibration().Compare(held), 0);
+    EXPECT_EQ(r.Calibration().Config, "T0");
+    EXPECT_EQ(program.settings.CalFile, temp.File("temp3.cal"));
+    EXPECT_EQ(ReadFileBytes(temp.File("temp3.cal")), r.Calibration().CalFileText());
+    EXPECT_EQ(r.Calibration().SourceFile(), "");  // read from the instrument, not from a file
     connectWithAge(181);
     ASSERT_EQ(log.reminders.size(), 1u);
     EXPECT_EQ(log.reminders[0],
