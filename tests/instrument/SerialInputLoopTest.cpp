@@ -40,16 +40,6 @@ TEST_F(InputLoop, LineEndsAtItsCarriageReturnButAShutterPromptActsAtOnce) {
     EXPECT_EQ(r.link.state, kLinkOpenShutter);
 }
 
-TEST_F(InputLoop, ConfigurationDumpSwallowsEverything) {
-    InstrumentRecord& r = Connect(kXLumo);
-    r.lastCommand = "LOADCFG";
-    Receive("C\rabc\r\ndef");
-    Receive("\rghi\r");
-    EXPECT_EQ(r.configDump, "C\rabc\r\ndef\rghi\r");
-    EXPECT_EQ(r.terminalQueue.size(), 0);
-    EXPECT_TRUE(r.replyLines.empty());
-}
-
 TEST_F(InputLoop, FullDataQueueKeepsTheNewest999Lines) {
     InstrumentRecord& r = Connect(kVantor6);
     std::string chunk;
