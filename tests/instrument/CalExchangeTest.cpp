@@ -333,6 +333,7 @@ TEST_F(BinaryUpload, OneBlockWithItsSum) {
     EXPECT_EQ(frames[0], std::string("\x01\x01\xfe", 3) + image + static_cast<char>(sum & 0xFF));
     EXPECT_EQ(ReadFileBytes(temp.File("xbtemp.bin")), image);
     EXPECT_EQ(Slot().lastCommand, "");
+    EXPECT_EQ(Slot().terminalQueue.size(), 0);  // the answers are the upload's, not lines
     EXPECT_EQ(instrument.heard, std::vector<std::string>{"LOADCFG"});
 }
 

@@ -23,7 +23,6 @@ TEST(InstrumentClock, DateTimeTextToTheNearestSecond) {
     } cases[] = {
         {July22(k140500 + 0.4), "07/22/10 14:05:00"},
         {July22(k140500 + 0.6), "07/22/10 14:05:01"},
-        {DateValue(2005, 7, 4) + (14 * 3600 + 3 * 60 + 9) / kDay, "07/04/05 14:03:09"},
         {DateValue(1999, 12, 31) + 86399.7 / kDay, "01/01/00 00:00:00"},
     };
     for (const Case& c : cases) EXPECT_EQ(InstrumentDateTimeText(c.date), c.text);
@@ -52,12 +51,6 @@ TEST(InstrumentClock, DateTimeInAReplyLine) {
     ASSERT_TRUE(FindInstrumentTime({"07/22/10 14:05:00", "07/22/10 14:05:02", ">"}, date));
     EXPECT_NEAR((date - July22(k140500)) * kDay, 2, 1e-4);  // the last one counts
     EXPECT_FALSE(FindInstrumentTime({">", "Invalid time"}, date));
-}
-
-TEST(InstrumentClock, LeadTimeForInstrumentsFedOneCharacterATick) {
-    EXPECT_NEAR(ClockLeadDays(kTrevan2, 50) * kDay, 1.15, 1e-9);
-    EXPECT_NEAR(ClockLeadDays(kXLumo, 100) * kDay, 2.3, 1e-9);
-    EXPECT_EQ(ClockLeadDays(kVantor4, 50), 0);
 }
 
 using ClockExchange = Answering;

@@ -209,7 +209,6 @@ TEST(SampleParams, ReciprocalOfTheRateAndPeriodBoxes) {
     EXPECT_EQ(ReciprocalBoxText(3), "0.33");
     EXPECT_EQ(ReciprocalBoxText(0.1), "10.00");
     EXPECT_EQ(ReciprocalBoxText(0), "");
-    EXPECT_EQ(ReciprocalBoxText(-2), "");
 }
 
 using SamplingExchange = Answering;
