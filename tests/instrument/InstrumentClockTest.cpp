@@ -53,6 +53,12 @@ TEST(InstrumentClock, DateTimeInAReplyLine) {
     EXPECT_FALSE(FindInstrumentTime({">", "Invalid time"}, date));
 }
 
+TEST(InstrumentClock, LeadTimeForInstrumentsFedOneCharacterATick) {
+    EXPECT_NEAR(ClockLeadDays(kTrevan2, 50) * kDay, 1.15, 1e-9);
+    EXPECT_NEAR(ClockLeadDays(kXLumo, 100) * kDay, 2.3, 1e-9);
+    EXPECT_EQ(ClockLeadDays(kVantor4, 50), 0);
+}
+
 using ClockExchange = Answering;
 
 // The offset is counted from the moment the request finished going out: at once on a Vantor,

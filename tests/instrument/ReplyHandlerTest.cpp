@@ -94,7 +94,7 @@ TEST_F(Replies, OlderSingleChannelAnswer) {
     }
 }
 
-TEST_F(Replies, VersionAndWake) {
+TEST_F(Replies, VersionWakeAndStore) {
     InstrumentRecord& r = Connect(kALumo);
     SendCommand(program, "VER", 0);
     Receive("VER\rFirmware Version 2.31 (c)\r");
@@ -112,6 +112,17 @@ TEST_F(Replies, VersionAndWake) {
         Receive(std::string(w.line) + "\r");
         EXPECT_EQ(r.link.state == kLinkWaking, w.awake) << w.line;
         EXPECT_EQ(r.lastCommand.empty(), w.awake) << w.line;
+    }
+
+    r.instrumentType = kVantor6;
+    for (const char* store : {"STORECCL", "STOREGCF"}) {
+        r.storeComplete = false;
+        SendCommand(program, store, 0);
+        Receive("storing..\r");
+        EXPECT_FALSE(r.storeComplete);
+        Receive("saved..OK\r");
+        EXPECT_TRUE(r.storeComplete) << store;
+        EXPECT_EQ(r.lastCommand, "");
     }
 }
 
