@@ -77,7 +77,6 @@ TEST(ConvertCommand, RefusalsAndTheirExitCodes) {
         {{"--cal", "vantor6.cal"}, 2, "convert: no raw file given"},
         {{"--cal", "vantor6.cal", "--jobs", "0", "x.raw"}, 2, "convert: --jobs needs"},
         {{"--decimal", "--cal", "vantor6.cal", "x.raw"}, 2, "convert: decimal files need no"},
-        {{"--housekeeping", "--cal", "vantor6.cal", "x.raw"}, 2, "convert: --housekeeping"},
         {{"--decimal", "--out", ".", "alumo.raw", "a/alumo.raw"},
          2,
          "convert: alumo.raw and a/alumo.raw would both be written to ./alumo.dec"},

@@ -134,12 +134,6 @@ TEST(BatchProcessing, ChecksStopWithTheirMessageInOrder) {
          kNoCalibrationFileMessage},
         {"missing calibration file", [](Batch& b) { b.request.calFile = b.out.File("none.cal"); },
          kBadCalibrationFileMessage},
-        {"calibration of unknown type",
-         [](Batch& b) {
-             WriteFileBytes(b.out.File("x.cal"), "[General]\r\nDeviceType=Mystery\r\n");
-             b.request.calFile = b.out.File("x.cal");
-         },
-         kBadCalibrationFileMessage},
         {"nothing selected", [](Batch& b) { b.request.selected.clear(); }, kNothingSelectedMessage},
         {"decimal output needs no calibration",
          [](Batch& b) {
