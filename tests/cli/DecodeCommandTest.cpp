@@ -64,26 +64,20 @@ TEST(DecodeCommand, TypeByCodeOrModelName) {
               std::string::npos);
 }
 
-TEST(DecodeCommand, CrLfAcrossReadsIsOneLineEnd) {
-    // The CR ends the first read of 64 KiB, its LF starts the next.
-    const std::string input = std::string(65535, 'x') + "\r\n" + kHandD;
-    const ProgramRun r = Decode({}, input);
-    const auto lines = Lines(r.out);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].rfind(Head(2, 1, true, 7), 0), 0u);
-    EXPECT_EQ(r.err, "");
-}
-
-TEST(DecodeCommand, OverlongLinesAreCutAndReported) {
-    const std::string input =
-        std::string(70000, '*') + "\n" + std::string(200000, '\0') + "\n" + kHandD;
+// The CR ends the first read of 64 KiB and its LF starts the next: one line end. Longer lines
+// are cut and reported.
+TEST(DecodeCommand, CrLfAcrossReadsAndOverlongLines) {
+    const std::string input = std::string(65535, 'x') + "\r\n" + std::string(70000, '*') + "\n" +
+                              std::string(200000, '\0') + "\n" + kHandD;
     const ProgramRun r = Decode({}, input);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(Lines(r.out).size(), 3u);
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3].rfind(Head(4, 1, true, 7), 0), 0u);
     EXPECT_EQ(r.err,
-              "decode: line 1 is longer than 65536 bytes; only its first 65536 bytes were "
-              "decoded\n"
               "decode: line 2 is longer than 65536 bytes; only its first 65536 bytes were "
+              "decoded\n"
+              "decode: line 3 is longer than 65536 bytes; only its first 65536 bytes were "
               "decoded\n");
 }
 
