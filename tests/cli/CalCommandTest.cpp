@@ -81,9 +81,6 @@ TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
     WriteFileBytes(dir.File("unknown.cal"), "[General]\r\nDeviceType=Vantor-9\r\n");
     WriteFileBytes(dir.File("keep.cal"), "old");
     const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
-        {{"show", dir.File("none.cal")},
-         1,
-         "cal show: " + dir.File("none.cal") + ": no such file\n"},
         {{"save", dir.File("unknown.cal"), dir.File("keep.cal")},
          1,
          "cal save: " + dir.File("unknown.cal") + ": unknown instrument type\n"},
