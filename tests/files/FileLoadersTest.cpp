@@ -136,8 +136,9 @@ TEST(FileLoaders, RawFilesAndTheirCalibratedFilesGiveTheSamePoints) {
     }
     // The header text of the two joined Vantor-6 recordings holds both headers, without their
     // markers.
-    std::string header = test::RawHeader("Vantor-6", "VN6-0412");
-    header = header.substr(10, header.size() - 10 - 13);  // "[Header]\r\n" .. "[EndHeader]\r\n"
+    const std::string v6 = test::BatchRaw("vantor6.raw");
+    const size_t from = v6.find("[Header]\r\n") + 10;
+    const std::string header = v6.substr(from, v6.find("[EndHeader]\r\n") - from);
     EXPECT_EQ(vantor6HeaderText, header + header);
 
     Loading missing;
@@ -154,11 +155,11 @@ struct GroupFiles {
     std::string dat = dir.File("long.dat");
     GroupFiles() {
         std::string text;
-        for (int i = 0; i < 2500; ++i)
-            text += BuildDPacket(test::VantorFields(43200 + i,
-                                                    {1000, 2000, 3000, 4000, 5000, 6000, 700, 800},
-                                                    {1, 1, 1, 1, 1, 1, 1, 1}, 200, 150)) +
-                    "\r";
+        ChannelPacketFields f{.raw = {1000, 2000, 3000, 4000, 5000, 6000, 700, 800},
+                              .gain = {1, 1, 1, 1, 1, 1, 1, 1},
+                              .depthCounts = 200,
+                              .temperatureCode = 150};
+        for (f.time = 43200; f.time < 43200 + 2500; ++f.time) text += BuildDPacket(f) + "\r";
         WriteFileBytes(raw, text);
         test::ScriptedPrompter quiet;
         EXPECT_EQ(ConvertRawToDat(raw, dat, cal, test::HandHeaderSettings(), 0, quiet), 0);
