@@ -109,7 +109,7 @@ TEST(CastList, FileNamesQuestionsAndProgressTexts) {
         EXPECT_EQ(HoursMinutesSeconds(seconds), text) << seconds;
 }
 
-TEST(CastList, BarMovesInStepsOfMoreThanTenLines) {
+TEST(CastList, BarMovesInStepsOfMoreThanTenLinesAndTimeLeftIsEstimated) {
     DownloadProgress p(200, 0);
     EXPECT_FALSE(p.Update(10, 0.1));
     EXPECT_EQ(p.barValue(), 0);
@@ -119,10 +119,7 @@ TEST(CastList, BarMovesInStepsOfMoreThanTenLines) {
     EXPECT_TRUE(p.Update(22, 0.4));
     EXPECT_EQ(p.barValue(), 22);
     EXPECT_EQ(p.size(), 200);
-}
-
-TEST(CastList, RemainingTimeFirstAfterFiveSecondsThenOnceASecond) {
-    DownloadProgress p(1000, 100);
+    p = DownloadProgress(1000, 100);  // time left: first after five seconds, then once a second
     p.Update(5, 104.9);
     EXPECT_EQ(p.remaining(), "");
     // 5 s for 100 lines: 900 more take 45 s
