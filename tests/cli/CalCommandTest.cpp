@@ -18,12 +18,9 @@ ProgramRun Cal(std::vector<std::string> args) {
     return test::RunSubcommand(RunCal, std::move(args));
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+// How many entries a folder holds.
+long Count(const std::string& folder) {
+    return std::distance(std::filesystem::directory_iterator(folder), {});
 }
 
 TEST(CalCommand, ShowPrintsEveryModelAsOneJsonObject) {
@@ -58,9 +55,9 @@ TEST(CalCommand, ShowPrintsEveryModelAsOneJsonObject) {
     }
 }
 
-// The layout of each model is the calibration file tests' own: here an older .ini file, saved
-// over itself.
-TEST(CalCommand, SaveWritesTheCurrentLayout) {
+// Saving: the layout of each model is the calibration file tests' own; here an older .ini file,
+// saved over itself. Bad input says why and leaves no file.
+TEST(CalCommand, SaveAndBadInput) {
     TempDir dir;
     const std::string ini = dir.File("legacy.ini");
     WriteFileBytes(ini, ReadFileBytes(DataPath("cal/legacy.ini")));
@@ -68,11 +65,7 @@ TEST(CalCommand, SaveWritesTheCurrentLayout) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out + r.err, "");
     EXPECT_EQ(ReadFileBytes(ini).substr(0, 46), "[General]          //Saved by Tidewell 2.82\r\nD");
-    EXPECT_EQ(FilesIn(dir.path()), Texts{"legacy.ini"});  // no temporary file left
-}
 
-TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
-    TempDir dir;
     std::string image(128, '\0');
     image[0] = static_cast<char>(0xA1);
     image[1] = 0x2F;
@@ -81,9 +74,6 @@ TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
     WriteFileBytes(dir.File("unknown.cal"), "[General]\r\nDeviceType=Vantor-9\r\n");
     WriteFileBytes(dir.File("keep.cal"), "old");
     const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
-        {{"show", dir.File("none.cal")},
-         1,
-         "cal show: " + dir.File("none.cal") + ": no such file\n"},
         {{"save", dir.File("unknown.cal"), dir.File("keep.cal")},
          1,
          "cal save: " + dir.File("unknown.cal") + ": unknown instrument type\n"},
@@ -109,7 +99,7 @@ TEST(CalCommand, BadInputSaysWhyAndLeavesNoFile) {
         EXPECT_EQ(r.err, err);
     }
     EXPECT_EQ(ReadFileBytes(dir.File("keep.cal")), "old");
-    EXPECT_EQ(FilesIn(dir.path()), (Texts{"image.bin", "keep.cal", "unknown.cal"}));
+    EXPECT_EQ(Count(dir.path()), 4);  // the four written here: no temporary file is left
 }
 
 }  // namespace

@@ -98,16 +98,4 @@ inline void WriteHandSettings(const std::string& configFolder) {
                        "beta0=0\nbb0=0\nIncludeBetaInDatFiles=1\n");
 }
 
-// A calibrated file with the values of its creation date, data source and calibration source
-// lines replaced by "*", for comparing files written at other times from other folders.
-inline std::string WithoutRunDetails(std::string dat) {
-    for (const char* key : {"\r\nCreationDate=", "\r\nDataSource=", "\r\nCalSource="}) {
-        const size_t at = dat.find(key);
-        if (at == std::string::npos) continue;
-        const size_t from = at + std::string(key).size();
-        dat.replace(from, dat.find("\r\n", from) - from, "*");
-    }
-    return dat;
-}
-
 }  // namespace tidewell::test

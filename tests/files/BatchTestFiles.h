@@ -45,33 +45,6 @@ inline CalibrationDataClass LoadCalibration(const std::string& path,
 // 2005-07-04 14:03:09 as a date value.
 inline constexpr double kTestCreationDate = 38537.585520833333;
 
-inline std::string RawHeader(const std::string& deviceType, const std::string& serial) {
-    HeaderStart h;
-    h.creationDate = kTestCreationDate;
-    h.fileType = "raw";
-    h.deviceType = deviceType;
-    h.dataSource = serial;
-    h.calSource = deviceType;
-    h.serial = serial;
-    std::string out;
-    AppendHeaderStart(out, h);
-    AppendLine(out, "[EndHeader]");
-    return out;
-}
-
-inline ChannelPacketFields VantorFields(int32_t time, std::initializer_list<int16_t> raw,
-                                        std::initializer_list<uint8_t> gain, int16_t depth,
-                                        uint8_t temperatureCode, uint8_t tail = 0) {
-    ChannelPacketFields f;
-    f.time = time;
-    std::copy(raw.begin(), raw.end(), f.raw);
-    std::copy(gain.begin(), gain.end(), f.gain);
-    f.depthCounts = depth;
-    f.temperatureCode = temperatureCode;
-    f.tailCode = tail;
-    return f;
-}
-
 // The recordings under tests/data/batch, as the batch tests read them: vantor6.raw holds two
 // recordings joined, with instrument chatter, a bad checksum, a checksum that includes the "*",
 // a T and an H packet and every kind of line end; alumo.raw A and I packets and decimal lines of

@@ -50,16 +50,6 @@ std::vector<std::string> LineTexts(const std::vector<ExpectedLine>& lines, size_
     return texts;
 }
 
-std::vector<std::string> ReadAll(const std::string& path, int64_t* endPosition = nullptr) {
-    LineReader reader;
-    EXPECT_TRUE(reader.Open(path));
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (reader.Next(line)) lines.emplace_back(line);
-    if (endPosition != nullptr) *endPosition = reader.Position();
-    return lines;
-}
-
 // Line ends of every kind, bytes as they are, and lines cut to the longest kept: the cut fuzz
 // below covers the mix, these the edges it may not hit.
 TEST(LineReader, LineEndsAndOverlongLines) {
@@ -80,9 +70,12 @@ TEST(LineReader, LineEndsAndOverlongLines) {
     TempDir dir;
     for (const auto& [text, lines] : cases) {
         WriteFileBytes(dir.File("t"), text);
-        int64_t end = -1;
-        EXPECT_EQ(ReadAll(dir.File("t"), &end), lines) << text.size();
-        EXPECT_EQ(end, static_cast<int64_t>(text.size()));
+        LineReader reader;
+        ASSERT_TRUE(reader.Open(dir.File("t")));
+        std::vector<std::string> read;
+        for (std::string_view line; reader.Next(line);) read.emplace_back(line);
+        EXPECT_EQ(read, lines) << text.size();
+        EXPECT_EQ(reader.Position(), static_cast<int64_t>(text.size()));
     }
 }
 

@@ -120,11 +120,6 @@ TEST_F(Recording, RawHeaderLinesFollowWindowAndCalibration) {
                   std::string::npos)
             << header;
     }
-    window.instrumentType = 9;  // any other code
-    std::string header;
-    AppendRawHeader(header, window, "raw", "", clock.Now());
-    EXPECT_EQ(header.rfind("[Header]\r\n", 0), 0u);  // no user header section
-    EXPECT_NE(header.find("\r\nDeviceType=unknown\r\n"), std::string::npos);
 }
 
 TEST_F(Recording, CalibratedTemporaryFileStartsWithItsHeader) {
