@@ -5,10 +5,10 @@
 #include "calibration/BinaryImage.h"
 #include "files/FilePaths.h"
 #include "instrument/Commands.h"
-#include "stream/Crc16.h"
 #include "stream/DateValue.h"
 #include "stream/NumberText.h"
 #include "tests/instrument/FakeInstrument.h"
+#include "tests/instrument/SimulatedInstrument.h"
 
 namespace tidewell::test {
 namespace {
@@ -25,21 +25,13 @@ class Exchange : public ConnectionTest {
         return read;
     }
 
+    // The simulated Vantor-2's calibration with new values to upload: made half an hour later,
+    // other mu, offsets.
     CalibrationDataClass Vantor2() {
-        CalibrationDataClass cal;
-        cal.DeviceType = kVantor2;
-        cal.Serial = "V2-0103";
-        cal.Label = "Lab";
-        cal.CalTime = DateValue(2024, 3, 1) + 0.5 + 1800 / 86400.0;
-        cal.CalTemp = 20;
-        cal.DepthCal = 0.01f;
-        cal.DepthOff = -1.5f;
-        SilentPrompter quiet;
+        CalibrationDataClass cal = sim::BuiltInCalibration(kVantor2);
+        cal.CalTime += 1800 / 86400.0;
         for (int c = 0; c < 3; ++c) {
-            cal.SetName(c, c < 2 ? "bb(" + std::to_string(470 + 62 * c) + ")" : "FL(470)");
             cal.SetMu(c, 0, 1.5e-6 * (c + 1));
-            cal.SetSigma(c, 1, 0.05, quiet);
-            cal.SetBeta2bb(c, 1.1);
             cal.SetDarkOffset(c, 2, static_cast<int16_t>(c + 3));
             cal.SetNomOffset(c, 4, -7);
         }
@@ -49,34 +41,27 @@ class Exchange : public ConnectionTest {
 
 TEST_F(Exchange, PerChannelDumpsComeInOrder) {
     InstrumentRecord& r = Connect(kVantor6);
-    instrument.Answer("GCF", Lines({"Model: VN6", "S/N: VN6-0101", "Firmware version 3.21",
-                                    "Cal temp: 20", "Depth offset: -1.5", ">"}));
-    auto channel = [](const std::string& line) { return line.substr(line.find(',') + 1); };
-    instrument.answers["CCL"] = [&](const std::string& l) {
-        const std::string n = channel(l);
-        return Lines({"Channel " + n + " (bb" + n + "00)", "mu: " + n + "E-06", ">"});
-    };
-    instrument.answers["CCF"] = [&](const std::string& l) {
-        const std::string n = channel(l);
-        return Lines({"Channel " + n + " (bb" + n + "00)", "deltaLambda: 1" + n, ">"});
-    };
-    ASSERT_TRUE(ReadCalPerChannel(ctx, 0));
-    std::vector<std::string> expected = {"GCF"};
-    for (int n = 1; n <= 8; ++n) {
-        expected.push_back("CCL," + std::to_string(n));
-        expected.push_back("CCF," + std::to_string(n));
+    {
+        SimulatedInstrument vn{Port(), clock, SimModel(kVantor6)};
+        ASSERT_TRUE(ReadCalPerChannel(ctx, 0));
+        std::vector<std::string> expected = {"GCF"};
+        for (int n = 1; n <= 8; ++n) {
+            expected.push_back("CCL," + std::to_string(n));
+            expected.push_back("CCF," + std::to_string(n));
+        }
+        EXPECT_EQ(vn.heard, expected);
+        const CalibrationDataClass &cal = r.Calibration(), &held = vn.sim.calibration();
+        EXPECT_EQ(cal.Serial, held.Serial);
+        EXPECT_EQ(r.firmwareVersion, vn.sim.FirmwareVersion());
+        EXPECT_FLOAT_EQ(cal.DepthOff, held.DepthOff);
+        EXPECT_DOUBLE_EQ(cal.Mu(7), held.Mu(7));
+        EXPECT_EQ(cal.lambda(7), held.lambda(7));
+        EXPECT_EQ(cal.bDeltaLambda(7), held.bDeltaLambda(7));
     }
-    EXPECT_EQ(instrument.heard, expected);
-    const CalibrationDataClass& cal = r.Calibration();
-    EXPECT_EQ(cal.Serial, "VN6-0101");
-    EXPECT_EQ(r.firmwareVersion, "3.21");
-    EXPECT_FLOAT_EQ(cal.DepthOff, -1.5f);
-    EXPECT_DOUBLE_EQ(cal.Mu(7), 8e-6);
-    EXPECT_EQ(cal.lambda(7), 800);
-    EXPECT_EQ(cal.bDeltaLambda(7), 18);
 
     // a Vantor-4 has no channel-map dump; a reply that stops coming ends the read
-    instrument.heard.clear();
+    instrument.Listen();
+    auto channel = [](const std::string& line) { return line.substr(line.find(',') + 1); };
     r.instrumentType = kVantor4;
     instrument.Answer("GCF", Lines({"Model: VN4", ">"}));
     instrument.answers["CCL"] = [&](const std::string& l) {
@@ -126,11 +111,12 @@ TEST_F(Exchange, ATextLongerThanTheKeptLinesIsGivenUpAtOnce) {
 TEST_F(Exchange, TheTextReadReplacesTheCalibration) {
     InstrumentRecord& r = Connect(kVantor2);
     r.Calibration().SetSourceFileName("/cal/old.cal");
-    const CalibrationDataClass held = Vantor2();
-    instrument.Answer("SENDCAL", held.CalFileText() + ">\r\n");
-    ASSERT_TRUE(ReadCalFromVN(ctx, 0));
-    EXPECT_EQ(r.Calibration().Compare(held), 0);
-    EXPECT_EQ(r.Calibration().SourceFile(), "");  // read from the instrument: no file
+    {
+        SimulatedInstrument vn{Port(), clock, SimModel(kVantor2)};
+        ASSERT_TRUE(ReadCalFromVN(ctx, 0));
+        EXPECT_EQ(r.Calibration().Compare(AsFileHoldsIt(vn.sim.calibration())), 0);
+        EXPECT_EQ(r.Calibration().SourceFile(), "");  // read from the instrument: no file
+    }
 
     // the older text reply is complete at its "[End]", however short
     SendCommand(program, "MAKEINI", 0);
@@ -140,73 +126,37 @@ TEST_F(Exchange, TheTextReadReplacesTheCalibration) {
     EXPECT_EQ(r.Calibration().Serial, "V2-9");
 }
 
-// A single-channel instrument that sends its image in one block when asked with "C".
-struct ImageSender {
-    FakeInstrument& instrument;
-    FakeSerialPort& port;
-    std::string frame;
-    bool sending = false, ended = false;
-    int badFirst = 0;  // frames to spoil first
-    int naks = 0;
-
-    ImageSender(FakeInstrument& i, FakeSerialPort& p, const std::string& image)
-        : instrument(i), port(p) {
-        const uint16_t crc = Crc16Xmodem(image);
-        frame = std::string("\x01\x01\xfe", 3) + image + static_cast<char>(crc >> 8) +
-                static_cast<char>(crc & 0xFF);
-        instrument.answers["DUMPCFG"] = [this](const std::string&) {
-            sending = true;
-            return std::string();
-        };
-        instrument.raw = [this](std::string_view bytes) {
-            if (!sending) return false;
-            if (bytes == "C" || bytes == "\x15") {
-                naks += bytes == "\x15";
-                std::string f = frame;
-                if (badFirst-- > 0) f[10] = static_cast<char>(f[10] ^ 0x40);
-                port.Feed(f);
-            } else if (bytes == "\x06" && !ended) {
-                ended = true;
-                port.Feed("\x04");
-            } else if (bytes == "\x06") {
-                sending = false;
-            }
-            return true;
-        };
-    }
-};
-
 TEST_F(Exchange, TheImageComesInOneBlock) {
     InstrumentRecord& r = Connect(kALumo);
-    CalibrationDataClass held;
-    held.DeviceType = kALumo;
-    held.Serial = "B00680101";
-    held.SetMu(0, 0, 1.23e-5);
-    held.SetName(0, "bb(700)");
-    held.SetKLambda(0, 532);
-    std::string image;
-    ASSERT_TRUE(BuildBinaryImage(held, image));
-    ImageSender sender(instrument, Port(), image);
-    sender.badFirst = 1;  // the first block is spoilt on the way and asked for again
-    ASSERT_TRUE(ReadCalFromXLumo(ctx, 0));
-    EXPECT_EQ(r.terminalQueue.size(), 0);  // the block's bytes are no lines
-    EXPECT_EQ(sender.naks, 1);
-    EXPECT_FALSE(sender.sending);
-    EXPECT_FALSE(r.blockTransfer);
-    CalibrationDataClass expected;
-    expected.DeviceType = kALumo;
-    LoadBinaryImage(image, expected);
-    expected.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
-    EXPECT_EQ(r.Calibration().Compare(expected), 0);
-    EXPECT_EQ(r.Calibration().Serial, "B00680101");
-    Tick(0, 10);  // the power command goes out after the read
-    EXPECT_EQ(instrument.heard, (std::vector<std::string>{"DUMPCFG", "power1"}));
-    EXPECT_FALSE(FileExists(temp.File("xbdump0.bin")));
+    {
+        SimulatedInstrument al{Port(), clock, SimModel(kALumo)};
+        // the first block is spoilt on the way and asked for again
+        bool spoilt = false;
+        Port().beforeRead = [&, read = Port().beforeRead] {
+            read();
+            if (!spoilt && Port().incoming.size() > 10 && Port().incoming[0] == '\x01')
+                Port().incoming[10] = static_cast<char>(Port().incoming[10] ^ 0x40);
+            spoilt = spoilt || Port().incoming.size() > 10;
+        };
+        ASSERT_TRUE(ReadCalFromXLumo(ctx, 0));
+        EXPECT_EQ(r.terminalQueue.size(), 0);  // the block's bytes are no lines
+        EXPECT_FALSE(r.blockTransfer);
+        std::string image;
+        ASSERT_TRUE(BuildBinaryImage(al.sim.calibration(), image));
+        CalibrationDataClass expected;
+        expected.DeviceType = kALumo;
+        LoadBinaryImage(image, expected);
+        expected.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
+        EXPECT_EQ(r.Calibration().Compare(expected), 0);
+        EXPECT_EQ(r.Calibration().Serial, "B00689901");
+        Tick(0, 10);  // the power command goes out after the read
+        // asked with "C", refused once, taken, and the end taken
+        EXPECT_EQ(Port().written, "DUMPCFG\r\nC\x15\x06\x06power1\r");
+        EXPECT_FALSE(FileExists(temp.File("xbdump0.bin")));
+    }
 
     // no block at all: the read fails after its ten seconds
-    instrument.heard.clear();
-    instrument.raw = nullptr;
-    instrument.answers.erase("DUMPCFG");
+    instrument.Listen();
     const double start = clock.Now();
     EXPECT_FALSE(ReadCalFromXLumo(ctx, 0));
     EXPECT_NEAR(SecondsSince(start), kCalReplySeconds, 0.2);
@@ -217,30 +167,28 @@ TEST_F(Exchange, SendToVNSendsChannelsGlobalsThenVerifiesAndStores) {
     InstrumentRecord& r = Connect(kVantor2);
     r.modelName = "Vantor-2";
     const CalibrationDataClass cal = Vantor2();
-    instrument.Answer("TIME", Lines({"03/01/24 12:00:00", ">"}));
-    instrument.Answer("SENDCAL", cal.CalFileText() + ">\r\n");
-    instrument.Answer("STORECCL", Lines({"..OK", ">"}));
-    instrument.Answer("STOREGCF", Lines({"..OK", ">"}));
+    SimulatedInstrument vn{Port(), clock, SimModel(kVantor2)};
     const auto* kept = r.calibration.get();
     prompter.answers = {1};
     ASSERT_TRUE(SendToVN(ctx, 0, cal));
     EXPECT_EQ(prompter.shown, std::vector<std::string>{"The calibration has been loaded and "
                                                        "verified.  Store it in the Vantor-2's "
                                                        "nonvolatile memory?"});
-    ASSERT_EQ(instrument.heard.size(), 13u);
-    EXPECT_EQ(instrument.heard[2], "cof,1,0,3,0,0,0,0,0,0,-7,0,0,0,0,0,0,");
-    EXPECT_EQ(instrument.heard[3].substr(0, 6), "ccl,2,");
-    EXPECT_EQ(instrument.heard[7], "TIME");
-    EXPECT_EQ(instrument.heard[8], "date,03/01/24 12:30:00");
-    EXPECT_EQ(instrument.heard[9], "gcf,20,.01,-1.5");
-    EXPECT_EQ(instrument.Count("STOREGCF"), 1);
+    ASSERT_EQ(vn.heard.size(), 13u);
+    EXPECT_EQ(vn.heard[2], "cof,1,0,3,0,0,0,0,0,0,-7,0,0,0,0,0,0,");
+    EXPECT_EQ(vn.heard[3].substr(0, 6), "ccl,2,");
+    EXPECT_EQ(vn.heard[7], "TIME");
+    EXPECT_EQ(vn.heard[8], "date,03/01/24 12:30:00");
+    EXPECT_EQ(vn.heard[9], "gcf,20,.01,-1.5");
+    EXPECT_EQ(vn.Count("STOREGCF"), 1);
     EXPECT_EQ(r.calibration.get(), kept);  // the read-back went into a calibration of its own
+    EXPECT_EQ(AsFileHoldsIt(vn.sim.calibration()).Compare(cal), 0);
 
     // "No": nothing is stored
-    instrument.heard.clear();
+    vn.heard.clear();
     prompter.answers = {0};
     ASSERT_TRUE(SendToVN(ctx, 0, cal));
-    EXPECT_EQ(instrument.Count("STORECCL"), 0);
+    EXPECT_EQ(vn.Count("STORECCL"), 0);
 }
 
 TEST_F(Exchange, TheChannelLineCarriesTheFractionsAndTheReadBackMustAgree) {

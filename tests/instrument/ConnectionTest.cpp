@@ -5,6 +5,7 @@
 #include "instrument/CalExchange.h"
 #include "stream/NumberText.h"
 #include "tests/instrument/FakeInstrument.h"
+#include "tests/instrument/SimulatedInstrument.h"
 
 namespace tidewell::test {
 namespace {
@@ -41,19 +42,11 @@ struct ConnectionLog : ConnectionObserver {
     }
 };
 
-// A Vantor-6 calibration as an instrument holds it.
-CalibrationDataClass VantorCalibration(const std::string& serial, double calTime) {
-    CalibrationDataClass cal;
-    cal.DeviceType = kVantor6;
-    cal.Serial = serial;
+// A Vantor-6 calibration as an instrument holds it, made `days` before `now`.
+CalibrationDataClass VantorCalibration(double now, double days) {
+    CalibrationDataClass cal = sim::BuiltInCalibration(kVantor6);
     cal.Label = "Lab";
-    cal.CalTime = calTime;
-    cal.CalTemp = 20;
-    for (int c = 0; c < 8; ++c) {
-        cal.SetName(c, "bb(" + std::to_string(410 + 30 * c) + ")");
-        cal.SetMu(c, 0, RoundSignificant(2e-6 * (c + 1), 6));  // as a file holds it
-        cal.SetBeta2bb(c, 1.1);
-    }
+    cal.CalTime = now - days;
     return cal;
 }
 
@@ -74,7 +67,7 @@ class Connecting : public ConnectionTest {
 };
 
 TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
-    AnswerAsVantor();
+    SimulatedInstrument vn{Port(), clock, SimModel(kVantor6, 19200)};
     InstrumentRecord& r = Slot();  // what an earlier link left is forgotten when the port opens
     r.pendingInput.Append("half a li");
     r.unroutedText = "noise";
@@ -86,7 +79,7 @@ TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
     EXPECT_TRUE(r.unroutedText.starts_with(">\r\n>\r\nIdentification:"));
     EXPECT_EQ(r.portName, "/dev/ttyUSB0");
     EXPECT_EQ(r.modelName, "Vantor-6");
-    EXPECT_EQ(r.serialNumber, "VN6-0101");
+    EXPECT_EQ(r.serialNumber, vn.sim.calibration().Serial);
     EXPECT_EQ(r.baudRate, 19200);
     EXPECT_EQ(Port().Settings(), "19200,N,8,1");
     // two carriage returns wake it; a Vantor is not asked for its version
@@ -99,17 +92,19 @@ TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
 }
 
 TEST_F(Connecting, SingleChannelModelsAreAskedForTheirVersion) {
-    instrument.Answer("ID", IdentificationReply("A-Lumo", "AL-0104"));
-    instrument.Answer("VER", Lines({"Firmware version 1.07", ">"}));
-    ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB1", 9600));
-    EXPECT_EQ(Slot().modelName, "a-Lumo");
-    EXPECT_EQ(Slot().instrumentType, kALumo);
-    EXPECT_EQ(Slot().firmwareVersion, "1.07");
-    EXPECT_EQ(Port().written, "\r\rID\rVER\r");
-    EXPECT_EQ(Slot().lastCommand, "");
+    {
+        SimulatedInstrument al{Port(), clock, SimModel(kALumo)};
+        ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB1", 9600));
+        EXPECT_EQ(Slot().modelName, "a-Lumo");
+        EXPECT_EQ(Slot().instrumentType, kALumo);
+        EXPECT_EQ(Slot().firmwareVersion, al.sim.FirmwareVersion());
+        EXPECT_EQ(Port().written, "\r\rID\rVER\r");
+        EXPECT_EQ(Slot().lastCommand, "");
+    }
 
     // an instrument that never tells its version is still identified, three seconds later
-    instrument.answers.erase("VER");
+    instrument.Listen();
+    instrument.Answer("ID", IdentificationReply("A-Lumo", "AL-0104"));
     instrument.otherwise = "";
     const double start = clock.Now();
     ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB1", 9600));
@@ -283,7 +278,7 @@ TEST_F(CalibrationChecks, TheReminderComesAfter180DaysAndThenAtTheChosenDate) {
     ctx.instance = 3;
     CalibrationDataClass held;
     auto connectWithAge = [&](double days) {
-        held = VantorCalibration("VN6-0101", clock.Now() - days);
+        held = VantorCalibration(clock.Now(), days);
         AnswerCalibration(held);
         r.identified = true;
         ConnectInstrument(ctx, 0);
@@ -380,7 +375,7 @@ TEST_F(Connecting, DoConnectOffersToTryAgainWhenTheCalibrationDidNotLoad) {
 
     // with the calibration there, one attempt connects
     prompter.shown.clear();
-    AnswerCalibration(VantorCalibration("VN6-0101", clock.Now() - 10));
+    AnswerCalibration(VantorCalibration(clock.Now(), 10));
     EXPECT_TRUE(DoConnect(ctx, 0, false, "/dev/a", 19200, {}));
     EXPECT_TRUE(prompter.shown.empty());
     EXPECT_EQ(ConnectionStatusText(Slot()), " Vantor-6 connected");

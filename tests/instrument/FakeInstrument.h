@@ -35,8 +35,11 @@ inline std::string IdentificationReply(const std::string& modelCode, const std::
 
 class FakeInstrument {
   public:
-    explicit FakeInstrument(FakeSerialPort& port) : port_(port) {
-        port.onWrite = [this](std::string_view text) { Hear(text); };
+    explicit FakeInstrument(FakeSerialPort& port) : port_(port) { Listen(); }
+    // Takes the port (back) from a simulated instrument.
+    void Listen() {
+        port_.onWrite = [this](std::string_view text) { Hear(text); };
+        port_.beforeRead = nullptr;
     }
 
     // Answers by the command line's first word in upper case ("ID", "VER", "SENDCAL", "CCL"

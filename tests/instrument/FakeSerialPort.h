@@ -23,6 +23,8 @@ class FakeSerialPort : public SerialPortIo {
     std::string linkError;     // what LinkError reports: the link broke
     // Called with each write: an instrument's answer is fed from here.
     std::function<void(std::string_view)> onWrite;
+    // Called before each read: an instrument that answers in time puts its bytes here.
+    std::function<void()> beforeRead;
 
     void Feed(std::string_view text) { incoming.append(text); }
 
@@ -43,6 +45,7 @@ class FakeSerialPort : public SerialPortIo {
     }
     std::string ReadAll() override {
         if (!open_) return std::string();
+        if (beforeRead) beforeRead();
         std::string out;
         out.swap(incoming);
         return out;
