@@ -8,7 +8,6 @@
 #include "stream/DateValue.h"
 #include "stream/NumberText.h"
 #include "tests/instrument/FakeInstrument.h"
-#include "tests/instrument/SimulatedInstrument.h"
 
 namespace tidewell::test {
 namespace {
@@ -41,26 +40,25 @@ class Exchange : public ConnectionTest {
 
 TEST_F(Exchange, PerChannelDumpsComeInOrder) {
     InstrumentRecord& r = Connect(kVantor6);
-    {
-        SimulatedInstrument vn{Port(), clock, SimModel(kVantor6)};
-        ASSERT_TRUE(ReadCalPerChannel(ctx, 0));
-        std::vector<std::string> expected = {"GCF"};
-        for (int n = 1; n <= 8; ++n) {
-            expected.push_back("CCL," + std::to_string(n));
-            expected.push_back("CCF," + std::to_string(n));
-        }
-        EXPECT_EQ(vn.heard, expected);
-        const CalibrationDataClass &cal = r.Calibration(), &held = vn.sim.calibration();
-        EXPECT_EQ(cal.Serial, held.Serial);
-        EXPECT_EQ(r.firmwareVersion, vn.sim.FirmwareVersion());
-        EXPECT_FLOAT_EQ(cal.DepthOff, held.DepthOff);
-        EXPECT_DOUBLE_EQ(cal.Mu(7), held.Mu(7));
-        EXPECT_EQ(cal.lambda(7), held.lambda(7));
-        EXPECT_EQ(cal.bDeltaLambda(7), held.bDeltaLambda(7));
+    instrument.Simulate(clock, SimModel(kVantor6));
+    ASSERT_TRUE(ReadCalPerChannel(ctx, 0));
+    std::vector<std::string> expected = {"GCF"};
+    for (int n = 1; n <= 8; ++n) {
+        expected.push_back("CCL," + std::to_string(n));
+        expected.push_back("CCF," + std::to_string(n));
     }
+    EXPECT_EQ(instrument.heard, expected);
+    const CalibrationDataClass &cal = r.Calibration(), &held = instrument.sim->calibration();
+    EXPECT_EQ(cal.Serial, held.Serial);
+    EXPECT_EQ(r.firmwareVersion, instrument.sim->FirmwareVersion());
+    EXPECT_FLOAT_EQ(cal.DepthOff, held.DepthOff);
+    EXPECT_DOUBLE_EQ(cal.Mu(7), held.Mu(7));
+    EXPECT_EQ(cal.lambda(7), held.lambda(7));
+    EXPECT_EQ(cal.bDeltaLambda(7), held.bDeltaLambda(7));
 
     // a Vantor-4 has no channel-map dump; a reply that stops coming ends the read
-    instrument.Listen();
+    instrument.sim.reset();
+    instrument.heard.clear();
     auto channel = [](const std::string& line) { return line.substr(line.find(',') + 1); };
     r.instrumentType = kVantor4;
     instrument.Answer("GCF", Lines({"Model: VN4", ">"}));
@@ -111,12 +109,10 @@ TEST_F(Exchange, ATextLongerThanTheKeptLinesIsGivenUpAtOnce) {
 TEST_F(Exchange, TheTextReadReplacesTheCalibration) {
     InstrumentRecord& r = Connect(kVantor2);
     r.Calibration().SetSourceFileName("/cal/old.cal");
-    {
-        SimulatedInstrument vn{Port(), clock, SimModel(kVantor2)};
-        ASSERT_TRUE(ReadCalFromVN(ctx, 0));
-        EXPECT_EQ(r.Calibration().Compare(AsFileHoldsIt(vn.sim.calibration())), 0);
-        EXPECT_EQ(r.Calibration().SourceFile(), "");  // read from the instrument: no file
-    }
+    instrument.Simulate(clock, SimModel(kVantor2));
+    ASSERT_TRUE(ReadCalFromVN(ctx, 0));
+    EXPECT_EQ(r.Calibration().Compare(AsFileHoldsIt(instrument.sim->calibration())), 0);
+    EXPECT_EQ(r.Calibration().SourceFile(), "");  // read from the instrument: no file
 
     // the older text reply is complete at its "[End]", however short
     SendCommand(program, "MAKEINI", 0);
@@ -128,35 +124,33 @@ TEST_F(Exchange, TheTextReadReplacesTheCalibration) {
 
 TEST_F(Exchange, TheImageComesInOneBlock) {
     InstrumentRecord& r = Connect(kALumo);
-    {
-        SimulatedInstrument al{Port(), clock, SimModel(kALumo)};
-        // the first block is spoilt on the way and asked for again
-        bool spoilt = false;
-        Port().beforeRead = [&, read = Port().beforeRead] {
-            read();
-            if (!spoilt && Port().incoming.size() > 10 && Port().incoming[0] == '\x01')
-                Port().incoming[10] = static_cast<char>(Port().incoming[10] ^ 0x40);
-            spoilt = spoilt || Port().incoming.size() > 10;
-        };
-        ASSERT_TRUE(ReadCalFromXLumo(ctx, 0));
-        EXPECT_EQ(r.terminalQueue.size(), 0);  // the block's bytes are no lines
-        EXPECT_FALSE(r.blockTransfer);
-        std::string image;
-        ASSERT_TRUE(BuildBinaryImage(al.sim.calibration(), image));
-        CalibrationDataClass expected;
-        expected.DeviceType = kALumo;
-        LoadBinaryImage(image, expected);
-        expected.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
-        EXPECT_EQ(r.Calibration().Compare(expected), 0);
-        EXPECT_EQ(r.Calibration().Serial, "B00689901");
-        Tick(0, 10);  // the power command goes out after the read
-        // asked with "C", refused once, taken, and the end taken
-        EXPECT_EQ(Port().written, "DUMPCFG\r\nC\x15\x06\x06power1\r");
-        EXPECT_FALSE(FileExists(temp.File("xbdump0.bin")));
-    }
+    instrument.Simulate(clock, SimModel(kALumo));
+    // the first block is spoilt on the way and asked for again
+    bool spoilt = false;
+    Port().beforeRead = [&, read = Port().beforeRead] {
+        read();
+        if (!spoilt && Port().incoming.size() > 10 && Port().incoming[0] == '\x01')
+            Port().incoming[10] = static_cast<char>(Port().incoming[10] ^ 0x40);
+        spoilt = spoilt || Port().incoming.size() > 10;
+    };
+    ASSERT_TRUE(ReadCalFromXLumo(ctx, 0));
+    EXPECT_EQ(r.terminalQueue.size(), 0);  // the block's bytes are no lines
+    EXPECT_FALSE(r.blockTransfer);
+    std::string image;
+    ASSERT_TRUE(BuildBinaryImage(instrument.sim->calibration(), image));
+    CalibrationDataClass expected;
+    expected.DeviceType = kALumo;
+    LoadBinaryImage(image, expected);
+    expected.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
+    EXPECT_EQ(r.Calibration().Compare(expected), 0);
+    EXPECT_EQ(r.Calibration().Serial, "B00689901");
+    Tick(0, 10);  // the power command goes out after the read
+    // asked with "C", refused once, taken, and the end taken
+    EXPECT_EQ(Port().written, "DUMPCFG\r\nC\x15\x06\x06power1\r");
+    EXPECT_FALSE(FileExists(temp.File("xbdump0.bin")));
 
     // no block at all: the read fails after its ten seconds
-    instrument.Listen();
+    instrument.sim.reset();
     const double start = clock.Now();
     EXPECT_FALSE(ReadCalFromXLumo(ctx, 0));
     EXPECT_NEAR(SecondsSince(start), kCalReplySeconds, 0.2);
@@ -167,28 +161,28 @@ TEST_F(Exchange, SendToVNSendsChannelsGlobalsThenVerifiesAndStores) {
     InstrumentRecord& r = Connect(kVantor2);
     r.modelName = "Vantor-2";
     const CalibrationDataClass cal = Vantor2();
-    SimulatedInstrument vn{Port(), clock, SimModel(kVantor2)};
+    instrument.Simulate(clock, SimModel(kVantor2));
     const auto* kept = r.calibration.get();
     prompter.answers = {1};
     ASSERT_TRUE(SendToVN(ctx, 0, cal));
     EXPECT_EQ(prompter.shown, std::vector<std::string>{"The calibration has been loaded and "
                                                        "verified.  Store it in the Vantor-2's "
                                                        "nonvolatile memory?"});
-    ASSERT_EQ(vn.heard.size(), 13u);
-    EXPECT_EQ(vn.heard[2], "cof,1,0,3,0,0,0,0,0,0,-7,0,0,0,0,0,0,");
-    EXPECT_EQ(vn.heard[3].substr(0, 6), "ccl,2,");
-    EXPECT_EQ(vn.heard[7], "TIME");
-    EXPECT_EQ(vn.heard[8], "date,03/01/24 12:30:00");
-    EXPECT_EQ(vn.heard[9], "gcf,20,.01,-1.5");
-    EXPECT_EQ(vn.Count("STOREGCF"), 1);
+    ASSERT_EQ(instrument.heard.size(), 13u);
+    EXPECT_EQ(instrument.heard[2], "cof,1,0,3,0,0,0,0,0,0,-7,0,0,0,0,0,0,");
+    EXPECT_EQ(instrument.heard[3].substr(0, 6), "ccl,2,");
+    EXPECT_EQ(instrument.heard[7], "TIME");
+    EXPECT_EQ(instrument.heard[8], "date,03/01/24 12:30:00");
+    EXPECT_EQ(instrument.heard[9], "gcf,20,.01,-1.5");
+    EXPECT_EQ(instrument.Count("STOREGCF"), 1);
     EXPECT_EQ(r.calibration.get(), kept);  // the read-back went into a calibration of its own
-    EXPECT_EQ(AsFileHoldsIt(vn.sim.calibration()).Compare(cal), 0);
+    EXPECT_EQ(AsFileHoldsIt(instrument.sim->calibration()).Compare(cal), 0);
 
     // "No": nothing is stored
-    vn.heard.clear();
+    instrument.heard.clear();
     prompter.answers = {0};
     ASSERT_TRUE(SendToVN(ctx, 0, cal));
-    EXPECT_EQ(vn.Count("STORECCL"), 0);
+    EXPECT_EQ(instrument.Count("STORECCL"), 0);
 }
 
 TEST_F(Exchange, TheChannelLineCarriesTheFractionsAndTheReadBackMustAgree) {

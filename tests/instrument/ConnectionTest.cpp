@@ -5,7 +5,6 @@
 #include "instrument/CalExchange.h"
 #include "stream/NumberText.h"
 #include "tests/instrument/FakeInstrument.h"
-#include "tests/instrument/SimulatedInstrument.h"
 
 namespace tidewell::test {
 namespace {
@@ -67,7 +66,7 @@ class Connecting : public ConnectionTest {
 };
 
 TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
-    SimulatedInstrument vn{Port(), clock, SimModel(kVantor6, 19200)};
+    instrument.Simulate(clock, SimModel(kVantor6, 19200));
     InstrumentRecord& r = Slot();  // what an earlier link left is forgotten when the port opens
     r.pendingInput.Append("half a li");
     r.unroutedText = "noise";
@@ -79,7 +78,7 @@ TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
     EXPECT_TRUE(r.unroutedText.starts_with(">\r\n>\r\nIdentification:"));
     EXPECT_EQ(r.portName, "/dev/ttyUSB0");
     EXPECT_EQ(r.modelName, "Vantor-6");
-    EXPECT_EQ(r.serialNumber, vn.sim.calibration().Serial);
+    EXPECT_EQ(r.serialNumber, instrument.sim->calibration().Serial);
     EXPECT_EQ(r.baudRate, 19200);
     EXPECT_EQ(Port().Settings(), "19200,N,8,1");
     // two carriage returns wake it; a Vantor is not asked for its version
@@ -92,18 +91,16 @@ TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
 }
 
 TEST_F(Connecting, SingleChannelModelsAreAskedForTheirVersion) {
-    {
-        SimulatedInstrument al{Port(), clock, SimModel(kALumo)};
-        ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB1", 9600));
-        EXPECT_EQ(Slot().modelName, "a-Lumo");
-        EXPECT_EQ(Slot().instrumentType, kALumo);
-        EXPECT_EQ(Slot().firmwareVersion, al.sim.FirmwareVersion());
-        EXPECT_EQ(Port().written, "\r\rID\rVER\r");
-        EXPECT_EQ(Slot().lastCommand, "");
-    }
+    instrument.Simulate(clock, SimModel(kALumo));
+    ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB1", 9600));
+    EXPECT_EQ(Slot().modelName, "a-Lumo");
+    EXPECT_EQ(Slot().instrumentType, kALumo);
+    EXPECT_EQ(Slot().firmwareVersion, instrument.sim->FirmwareVersion());
+    EXPECT_EQ(Port().written, "\r\rID\rVER\r");
+    EXPECT_EQ(Slot().lastCommand, "");
 
     // an instrument that never tells its version is still identified, three seconds later
-    instrument.Listen();
+    instrument.sim.reset();
     instrument.Answer("ID", IdentificationReply("A-Lumo", "AL-0104"));
     instrument.otherwise = "";
     const double start = clock.Now();

@@ -2,18 +2,23 @@
 // An instrument played on a fake port: every command line the program writes (up to its
 // carriage return) is answered, and the answer is there for the next tick to read. Tests set
 // the few answers they need; a fixture runs timed events (a shutter that finishes, a line
-// that arrives later) on the stepped clock.
+// that arrives later) on the stepped clock. A sound instrument's replies come from the
+// simulator instead: the answers are for silence, garbage, refusals and cut lines.
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "calibration/CalibrationData.h"
 #include "instrument/ConnectionContext.h"
+#include "stream/Clock.h"
 #include "tests/instrument/EngineFixture.h"
 #include "tests/instrument/FakeSerialPort.h"
+#include "tools/sim/BuiltInCalibrations.h"
+#include "tools/sim/SimInstrument.h"
 
 namespace tidewell::test {
 
@@ -33,13 +38,32 @@ inline std::string IdentificationReply(const std::string& modelCode, const std::
            (vantor ? Lines({"Channels: 8", "Max depth: 600"}) : "") + ">\r\n";
 }
 
+// The options of a model talking at the rate the fixture's Connect opens the port with.
+inline sim::SimOptions SimModel(int model, int baud = 9600) {
+    sim::SimOptions o;
+    o.model = model;
+    o.baud = baud;
+    return o;
+}
+
 class FakeInstrument {
   public:
-    explicit FakeInstrument(FakeSerialPort& port) : port_(port) { Listen(); }
-    // Takes the port (back) from a simulated instrument.
-    void Listen() {
-        port_.onWrite = [this](std::string_view text) { Hear(text); };
-        port_.beforeRead = nullptr;
+    explicit FakeInstrument(FakeSerialPort& port) : port_(port) {
+        port.onWrite = [this](std::string_view text) { Hear(text); };
+        port.beforeRead = [this] { Simulated({}); };
+    }
+
+    // Plays a simulated instrument holding `held` (its model's own calibration by default),
+    // its clock at the program's: it hears every write at the clock's time and the port's
+    // rate, and what it sent is there for the next read. Reset `sim` to answer again.
+    std::unique_ptr<sim::SimInstrument> sim;
+    void Simulate(const Clock& clock, const sim::SimOptions& o) {
+        Simulate(clock, o, sim::BuiltInCalibration(o.model));
+    }
+    void Simulate(const Clock& clock, const sim::SimOptions& o, CalibrationDataClass held) {
+        clock_ = &clock;
+        start_ = clock.Now();
+        sim = std::make_unique<sim::SimInstrument>(o, std::move(held), start_);
     }
 
     // Answers by the command line's first word in upper case ("ID", "VER", "SENDCAL", "CCL"
@@ -75,6 +99,7 @@ class FakeInstrument {
   private:
     void Hear(std::string_view text) {
         if (raw && raw(text)) return;
+        Simulated(text);
         for (char c : text) {
             if (c == '\n') continue;
             if (c != '\r') {
@@ -84,14 +109,23 @@ class FakeInstrument {
             const std::string line = partial_;
             partial_.clear();
             heard.push_back(line);
-            if (silent) continue;
+            if (silent || sim) continue;
             auto it = answers.find(wholeLines ? line : Word(line));
             port_.Feed(it != answers.end() ? it->second(line) : otherwise);
         }
     }
 
+    void Simulated(std::string_view bytes) {
+        if (!sim) return;
+        if (!port_.Settings().empty()) sim->SetLineBaud(std::stoi(port_.Settings()));
+        sim->Receive(bytes, (clock_->Now() - start_) * 86400.0);
+        port_.Feed(sim->TakeOutput());
+    }
+
     FakeSerialPort& port_;
     std::string partial_;
+    const Clock* clock_ = nullptr;
+    double start_ = 0;
 };
 
 // The engine's fixture with an instrument that answers only the command lines given answers,
