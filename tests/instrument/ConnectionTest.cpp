@@ -55,14 +55,6 @@ class Connecting : public ConnectionTest {
     ConnectionLog log;
 
     Connecting() { ctx.observer = &log; }
-
-    void AnswerAsVantor(const std::string& serial = "VN6-0101") {
-        instrument.Answer("ID", IdentificationReply("VN6", serial));
-        instrument.Answer("STOP", Lines({"Stopped", ">"}));
-    }
-    void AnswerCalibration(const CalibrationDataClass& cal) {
-        instrument.Answer("SENDCAL", cal.CalFileText() + ">\r\n");
-    }
 };
 
 TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
@@ -100,9 +92,7 @@ TEST_F(Connecting, SingleChannelModelsAreAskedForTheirVersion) {
     EXPECT_EQ(Slot().lastCommand, "");
 
     // an instrument that never tells its version is still identified, three seconds later
-    instrument.sim.reset();
-    instrument.Answer("ID", IdentificationReply("A-Lumo", "AL-0104"));
-    instrument.otherwise = "";
+    At(0.5, [this] { instrument.silent = true; });  // once its identification is out
     const double start = clock.Now();
     ASSERT_TRUE(TryPort(ctx, 0, "/dev/ttyUSB1", 9600));
     EXPECT_EQ(Slot().firmwareVersion, "0");
@@ -114,7 +104,7 @@ TEST_F(Connecting, SingleChannelModelsAreAskedForTheirVersion) {
 TEST_F(Connecting, AStreamingInstrumentIsStoppedAndAskedOnceMore) {
     for (bool stops : {true, false}) {
         bool sampling = true;
-        AnswerAsVantor();
+        instrument.Answer("ID", IdentificationReply("VN6", "VN6-0101"));
         auto id = instrument.answers["ID"];
         instrument.answers["ID"] = [&, id](const std::string& l) {
             return sampling ? std::string("*D0000000000\r\n") : id(l);
@@ -150,8 +140,8 @@ TEST_F(Connecting, SilenceOrACancelEndsTheAttempt) {
 }
 
 TEST_F(Connecting, SearchGoesThroughRatesThenPorts) {
-    AnswerAsVantor();
-    // only the second port, at 38400, has an instrument
+    instrument.Simulate(clock, SimModel(kVantor6, 38400));
+    // only the second port has an instrument
     instrument.silent = true;
     log.onTry = [this] { instrument.silent = log.tried.back() != "/dev/b@38400"; };
     const double start = clock.Now();
@@ -194,7 +184,6 @@ class CalibrationChecks : public Connecting {
   protected:
     // An identified Vantor-6 with serial "VN6-0101" and a calibration file loaded.
     InstrumentRecord& WithFile(int calType, const std::string& calSerial) {
-        AnswerAsVantor();
         InstrumentRecord& r = Connect(kVantor6);
         r.serialNumber = "VN6-0101";
         r.calibration = std::make_shared<CalibrationDataClass>();
@@ -267,7 +256,6 @@ TEST_F(CalibrationChecks, OlderSingleChannelFirmwareHoldsNoCalibration) {
 // The calibration read from the instrument is kept in a temporary file; one older than 180 days
 // brings the reminder, and after "1 Week" not again for seven days.
 TEST_F(CalibrationChecks, TheReminderComesAfter180DaysAndThenAtTheChosenDate) {
-    AnswerAsVantor();
     InstrumentRecord& r = Connect(kVantor6);
     r.serialNumber = "VN6-0101";
     r.identification1 = "T0";
@@ -276,7 +264,7 @@ TEST_F(CalibrationChecks, TheReminderComesAfter180DaysAndThenAtTheChosenDate) {
     CalibrationDataClass held;
     auto connectWithAge = [&](double days) {
         held = VantorCalibration(clock.Now(), days);
-        AnswerCalibration(held);
+        instrument.Simulate(clock, SimModel(kVantor6), held);
         r.identified = true;
         ConnectInstrument(ctx, 0);
         ASSERT_TRUE(r.calibrationLoaded);
@@ -360,7 +348,7 @@ TEST_F(Connecting, DoConnectMessages) {
 }
 
 TEST_F(Connecting, DoConnectOffersToTryAgainWhenTheCalibrationDidNotLoad) {
-    AnswerAsVantor();
+    instrument.Answer("ID", IdentificationReply("VN6", "VN6-0101"));
     instrument.otherwise = "Unknown command\r\n>\r\n";  // neither the text nor the dumps
     prompter.answers = {1, 0};                          // "Yes", then "Cancel"
     EXPECT_FALSE(DoConnect(ctx, 0, false, "/dev/a", 19200, {}));
@@ -372,7 +360,7 @@ TEST_F(Connecting, DoConnectOffersToTryAgainWhenTheCalibrationDidNotLoad) {
 
     // with the calibration there, one attempt connects
     prompter.shown.clear();
-    AnswerCalibration(VantorCalibration(clock.Now(), 10));
+    instrument.Simulate(clock, SimModel(kVantor6, 19200), VantorCalibration(clock.Now(), 10));
     EXPECT_TRUE(DoConnect(ctx, 0, false, "/dev/a", 19200, {}));
     EXPECT_TRUE(prompter.shown.empty());
     EXPECT_EQ(ConnectionStatusText(Slot()), " Vantor-6 connected");

@@ -74,7 +74,7 @@ class FakeInstrument {
     bool wholeLines = false;
     // Sees every write before the lines are cut (binary blocks); returns true to take it whole.
     std::function<bool(std::string_view bytes)> raw;
-    bool silent = false;
+    bool silent = false;             // answers nothing, simulated or not
     std::vector<std::string> heard;  // every command line, in order
 
     void Answer(const std::string& word, std::string text) {
@@ -116,7 +116,7 @@ class FakeInstrument {
     }
 
     void Simulated(std::string_view bytes) {
-        if (!sim) return;
+        if (!sim || silent) return;
         if (!port_.Settings().empty()) sim->SetLineBaud(std::stoi(port_.Settings()));
         sim->Receive(bytes, (clock_->Now() - start_) * 86400.0);
         port_.Feed(sim->TakeOutput());
