@@ -165,9 +165,11 @@ using Sleep = Answering;
 
 TEST_F(Sleep, ConfirmedOrNot) {
     Connect(kTrevan2);
-    Answer("SLEEP", "Sleeping\r\n");
+    instrument.Simulate(clock, SimModel(kTrevan2));
     EXPECT_TRUE(SleepInstrument(program, waiter, 0));
     EXPECT_EQ(Slot().link.state, kLinkSleeping);
+    EXPECT_TRUE(instrument.sim->asleep());
+    instrument.sim.reset();
     Connect(kVantor6);
     Answer("SLEEP", "");
     EXPECT_FALSE(SleepInstrument(program, waiter, 0));

@@ -215,9 +215,9 @@ using SamplingExchange = Answering;
 
 TEST_F(SamplingExchange, LoadAndApplyOnASingleChannelInstrument) {
     Connect(kALumo);
-    Answer("BURST",
-           "Data format: hex\r\nSample rate: 2\r\nStart delay: 0\r\nBurst mode: off\r\n"
-           "Burst warmup time: 0\r\nBurst length: 10\r\nBurst cycle: 60\r\n");
+    sim::SimOptions options = SimModel(kALumo);
+    options.period = 0.5;  // it tells a rate of 2
+    instrument.Simulate(clock, options);
     ASSERT_TRUE(LoadSampleParams(program, waiter, 0));
     EXPECT_FLOAT_EQ(Slot().sampling.period, 0.5f);
     EXPECT_EQ(Port().written, "DATAFORMAT\rPERIOD\rSTARTDELAY\rBURST\r");
@@ -230,6 +230,7 @@ TEST_F(SamplingExchange, LoadAndApplyOnASingleChannelInstrument) {
     EXPECT_EQ(Port().written,
               "PERIOD,.1\rSTARTDELAY,0\rBURST,0\rDATAFORMAT,D\r"
               "DATAFORMAT\rPERIOD\rSTARTDELAY\rBURST\r");
+    EXPECT_FLOAT_EQ(Slot().sampling.period, 0.1f);  // as read back
     EXPECT_TRUE(Slot().lastCommand.empty());
 }
 
