@@ -268,7 +268,9 @@ TEST_F(CastsTest, DeleteOneCastWithConsent) {
     EXPECT_EQ(DeleteCasts(transfer, 0, Listed(), selected), DeleteResult::kDeclined);
     EXPECT_TRUE(Port().written.empty());
 
-    Answer("DELCAST2", "Cast 2 deleted\r\n>\r\n");
+    sim::SimOptions trevan = SimModel(kTrevan2);
+    trevan.casts = 3;
+    instrument.Simulate(clock, trevan);
     selected = {false, true, false};
     EXPECT_EQ(DeleteCasts(transfer, 0, Listed(), selected), DeleteResult::kDeleted);
     EXPECT_EQ(prompter.shown, (std::vector<std::string>{"Select one or more casts to delete.",
@@ -276,6 +278,7 @@ TEST_F(CastsTest, DeleteOneCastWithConsent) {
                                                         "Permanently delete cast 2?"}));
     EXPECT_EQ(selected, (std::vector<bool>{false, false, false}));
     EXPECT_EQ(Port().written, "DELCAST2\r");
+    EXPECT_EQ(instrument.sim->castCount(), 2);
     EXPECT_EQ(Slot().link.state, kLinkStopped);
 }
 
@@ -316,7 +319,7 @@ TEST_F(CastsTest, DeletingEveryCastClearsTheLogWithAYes) {
 
 TEST_F(CastsTest, DeleteStopsAtAMissingCast) {
     Connect(kTrevan2);
-    Answer("DELCAST1", "No cast 1\r\n>\r\n");
+    instrument.Simulate(clock, SimModel(kTrevan2));  // it holds no cast
     std::vector<bool> selected = {true, false, false};
     EXPECT_EQ(DeleteCasts(transfer, 0, Listed(), selected), DeleteResult::kFailed);
     EXPECT_TRUE(selected[0]);
@@ -326,7 +329,9 @@ TEST_F(CastsTest, DeleteStopsAtAMissingCast) {
 
 TEST_F(CastsTest, EraseClearsTheLogAndListsAgain) {
     Connect(kALumo);
-    Answer("DIR", "Log erased\r\n>\r\n'Cast Duration\r\n'Free memory: 9 bytes\r\n");
+    sim::SimOptions aLumo = SimModel(kALumo);
+    aLumo.casts = 2;
+    instrument.Simulate(clock, aLumo);
     CastDirectory d;
     prompter.answers = {0, 1};
     EXPECT_FALSE(EraseCasts(transfer, 0, d));
@@ -336,7 +341,8 @@ TEST_F(CastsTest, EraseClearsTheLogAndListsAgain) {
     EXPECT_EQ(log.beeps, 2);
     EXPECT_EQ(Port().written, "CLEARLOG\rDIR\r");
     EXPECT_TRUE(d.entries().empty());
-    EXPECT_EQ(d.memoryStatus(), "Free memory: 9 bytes ");
+    EXPECT_EQ(instrument.sim->castCount(), 0);
+    EXPECT_EQ(d.memoryStatus(), "Free memory: 4194304 bytes ");
 }
 
 }  // namespace
