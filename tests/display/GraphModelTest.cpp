@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <tuple>
 #include <vector>
 
@@ -128,12 +127,8 @@ TEST(GraphUnits, ChangingUnitsConvertsEveryDepthOnce) {
 }
 
 TEST(GraphTitles, AxisCodes) {
-    for (const auto& [code, title] :
-         std::map<int, std::string>{{-1, "Unknown data type"},
-                                    {1, "Backscattering Coefficient (/m)"},
-                                    {20, "Temperature (C)"},
-                                    {21, "Unknown data type"}})
-        EXPECT_EQ(AxisTitle(code), title) << code;
+    for (int outside : {-1, 21}) EXPECT_EQ(AxisTitle(outside), "Unknown data type") << outside;
+    EXPECT_EQ(AxisTitle(20), "Temperature (C)");
     GraphModel graph;
     const std::tuple<int, int, int, bool, bool> cases[] = {
         {3, 0, 13, false, true}, {1, 7, 14, true, true}, {1, 7, 19, true, false}};

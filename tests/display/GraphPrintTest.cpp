@@ -29,14 +29,5 @@ TEST(GraphPrint, HeaderLines) {
     for (const auto& [info, lines] : cases) EXPECT_EQ(PrintHeaderLines(info), lines);
 }
 
-TEST(GraphPrint, ExportFormatsKeepTheirIndex) {
-    EXPECT_EQ(ExportFormatFor(4).kind, PictureKind::Pdf);
-    EXPECT_STREQ(ExportFormatFor(4).extension, "pdf");
-    for (int outside : {-1, kExportFormatCount})  // the first format
-        EXPECT_EQ(&ExportFormatFor(outside), &ExportFormatFor(0)) << outside;
-    EXPECT_LT(ExportFormatFor(0).jpegQuality, ExportFormatFor(1).jpegQuality);
-    EXPECT_LT(ExportFormatFor(1).jpegQuality, ExportFormatFor(2).jpegQuality);
-}
-
 }  // namespace
 }  // namespace tidewell
