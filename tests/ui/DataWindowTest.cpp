@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QPointer>
-#include <tuple>
 
 #include "display/ui/ChannelCurveWindow.h"
+#include "files/BatchTestFiles.h"
+#include "settings/AppSettings.h"
 #include "shell/ui/DataWindow.h"
 #include "tests/ui/DesktopTest.h"
 
@@ -16,13 +17,9 @@ namespace {
 TEST(DataWindow, StoredFilesTheirSpectrumAndVisibilityAndNoSeventhWindow) {
     Desktop d;
     // the settings the file's calibrated twin was made with
-    for (auto [section, key, value] : {std::tuple{"Sigma", "aStar", "0.05"},
-                                       {"bbPrefs", "useCalFileChi", "TRUE"},
-                                       {"bbPrefs", "MorelFresh", "FALSE"},
-                                       {"bbPrefs", "NoPure", "TRUE"},
-                                       {"bbPrefs", "beta0", "0"},
-                                       {"bbPrefs", "bb0", "0"}})
-        d.store.Write(section, key, value);
+    const HeaderSettings twin = HandHeaderSettings();
+    SaveSigmaParams(d.store, twin.sigma);
+    SaveBbPrefs(d.store, twin.pureWater);
     ui::DataWindow* w = d.app.Start();
     ASSERT_NE(w, nullptr);
     w->OpenDataFile(DataPath("batch/vantor6.raw"), DataPath("batch/vantor6.cal"));
@@ -31,7 +28,6 @@ TEST(DataWindow, StoredFilesTheirSpectrumAndVisibilityAndNoSeventhWindow) {
     // the first row of the file's calibrated twin: bb .04, .08 ... .24 at 100 m
     EXPECT_DOUBLE_EQ(w->graph().Depths()[0], 100);
     for (int t = 0; t < 6; ++t) EXPECT_NEAR(w->graph().TraceValues(t)[0], .04 * (t + 1), 1e-6) << t;
-    EXPECT_EQ(w->windowTitle(), "vantor6.raw - Tidewell");
     QApplication::processEvents();  // the channel switches show on the next pass
     SaveScreenshot(*w, "DataWindowFile");
 
@@ -75,7 +71,6 @@ TEST(DataWindow, StoredFilesTheirSpectrumAndVisibilityAndNoSeventhWindow) {
     while (d.app.Windows().size() < 6) ASSERT_NE(d.app.NewWindow(), nullptr);
     EXPECT_EQ(d.app.NewWindow(), nullptr);
     EXPECT_EQ(d.prompter.shown.back(), "Cannot open more than 6 windows.");
-    EXPECT_EQ(d.app.Windows().size(), 6u);
 
     w->CloseWithoutAsking();  // its spectrum window closes with it
     EXPECT_TRUE(!spectrum || !spectrum->isVisible());
