@@ -304,22 +304,6 @@ SinglePacketFields SingleFields() {
     return f;
 }
 
-TEST(ConvertSingle, HandWorkedCLumoPacket) {
-    CalibrationDataClass cal = Single(kCLumo);
-    CalibratedSample out;
-    Convert(BuildCPacket(SingleFields()), cal, kCLumo, out);
-    EXPECT_EQ(out.instrumentType, "4");
-    EXPECT_FLOAT_EQ(out.depth, -5);                   // (50 - 100) x 0.1
-    EXPECT_NEAR(out.time, 33850.629632523145, 1e-9);  // 400000000.25 / 86400 + 29221
-    EXPECT_FLOAT_EQ(out.kSignal, 500);
-    // ln((1000 - 0) / (500 - 0)) / 0.25; below the depth offset nothing is taken off
-    EXPECT_FLOAT_EQ(out.attenuation[0], 2.7725887f);
-    EXPECT_FLOAT_EQ(out.sigmaK, 2.7725887f * 0.6f);           // attenuation x p
-    EXPECT_DOUBLE_EQ(out.beta[0], 0.1);                       // (1100 - 100) x 0.0001
-    EXPECT_NEAR(out.sigma[0], 1.16635532, 1e-7);              // 1 + 0.1 x 1.6635532
-    EXPECT_NEAR(out.bbCorrected[0], 0.7 * 1.16635532, 1e-7);  // bb 0.7
-}
-
 TEST(ConvertSingle, AttenuationStep) {
     const std::tuple<const char*, std::function<void(CalibrationDataClass&, SinglePacketFields&)>,
                      bool, float>
@@ -368,7 +352,8 @@ TEST(ConvertSingle, AttenuationStep) {
 
 TEST(ConvertSingle, KOfEachModel) {
     const std::tuple<int, bool, float> cases[] = {
-        {kCLumo, true, 13.9820128f},  // 20 (0.7 - 0.00089936), as for a Vantor channel
+        {kCLumo, true, 13.9820128f},         // 20 (0.7 - 0.00089936), as for a Vantor channel
+        {kCLumo, false, 2.7725887f * 0.6f},  // attenuation x p
         {kXLumo, true, 2.7725887f},
     };
     for (const auto& [type, cUseVN, sigmaK] : cases) {
@@ -385,6 +370,8 @@ TEST(ConvertSingle, KOfEachModel) {
         CalibratedSample out;
         ConvertSingle(record, context, out);
         EXPECT_FLOAT_EQ(out.sigmaK, sigmaK) << type << cUseVN;
+        EXPECT_NEAR(out.sigma[0], 1 + 0.1 * sigmaK, 1e-6);
+        EXPECT_NEAR(out.bbCorrected[0], 0.7 * out.sigma[0], 1e-9);  // bb 0.7
     }
 }
 
