@@ -91,16 +91,6 @@ TEST(CalFileGolden, WhatTheFilesSetBesideTheWrittenKeys) {
     EXPECT_EQ(tr->cal.KkTauP(1, 0), 0);  // normaliser 0: the raw value
 }
 
-TEST(CalFile, OlderIniFilesReadWithTheSameReader) {
-    auto l = Load(DataPath("cal/legacy.ini"));
-    ASSERT_TRUE(l->ok);
-    EXPECT_EQ(l->cal.DeviceType, 0);  // from the serial
-    EXPECT_EQ(l->cal.Serial, "VN-0007");
-    EXPECT_EQ(l->cal.name(1), "bb(532)");
-    EXPECT_EQ(l->cal.Mu(1), 2.5e-06);
-    EXPECT_EQ(l->cal.gain(1, 3), 98.5);
-}
-
 TEST(CalFileLines, SplitCalLine) {
     const std::tuple<const char*, CalLineKind, const char*, const char*, const char*> cases[] = {
         {"[Channel 3]", CalLineKind::Section, "Channel 3", "", ""},

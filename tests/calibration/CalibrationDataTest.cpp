@@ -400,21 +400,14 @@ TEST(CalibrationWhole, HasOffsetsLooksAtGainSettingsOneToFive) {
 }
 
 TEST(CalibrationWhole, ChangedDescription) {
-    const std::tuple<int32_t, const char*> cases[] = {
-        {0, ""},
-        {5, "mu, gain"},
-        {128, ""},
-        {4096 | 512 | 2048, "attenuation params, comment, fluorescence mu"},
-        {-1,
-         "attenuation params, mu, comment, configuration, depth, fluorescence mu, gain, "
-         "identification, exponential sigma, offset, polynomial sigma, reference, temperature "
-         "coefficient"},
-    };
-    for (const auto& [changed, words] : cases) {
-        CalibrationDataClass cal;
-        cal.Changed = changed;
-        EXPECT_EQ(cal.ChangedDescription(), words) << changed;
-    }
+    CalibrationDataClass cal;
+    cal.Changed = 5;
+    EXPECT_EQ(cal.ChangedDescription(), "mu, gain");
+    cal.Changed = -1;
+    EXPECT_EQ(cal.ChangedDescription(),
+              "attenuation params, mu, comment, configuration, depth, fluorescence mu, gain, "
+              "identification, exponential sigma, offset, polynomial sigma, reference, "
+              "temperature coefficient");
 }
 
 // An edited field is stored only when the text is a value of it, and marks its group only when
