@@ -32,10 +32,8 @@ TEST(CalTextReply, CompleteAtEndWithEnoughLines) {
         bool multi;  // complete by the whole-calibration rule
         bool text;   // complete by the "[End]" rule alone
     } cases[] = {
-        {"[End] on the 40th line", 40, 39, false, true},
         {"[End] with 53 lines", 53, 52, false, true},
         {"[End] with 54 lines", 54, 53, true, true},
-        {"[End] early, more lines after", 60, 10, true, true},
         {"[End] first", 54, 0, true, true},
     };
     for (const Case& c : cases) {
@@ -259,7 +257,6 @@ TEST(CalReplyFuzz, GarbageNeverBreaksTheParsers) {
         GlobalDumpComplete(lines);
         ChannelDumpComplete(lines);
     }
-    SUCCEED();
 }
 
 }  // namespace

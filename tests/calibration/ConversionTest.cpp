@@ -459,7 +459,6 @@ TEST(ConvertTrevan, HandWorkedTwoChannelLine) {
 TEST(ConvertTrevan, PressureFactor) {
     const std::tuple<double, double, double, double, float, double> cases[] = {
         // (1 + 0.001 p) normalised at P2 = 2000 by 3
-        {1000, 2000, 1, 0.001, 500, 1},   // below P1
         {1000, 2000, 1, 0.001, 1500, 1},  // the line from 1 to the polynomial's 1 at P2
         {1000, 2000, 1, 0.001, 3000, 4.0 / 3},
         // a zero polynomial is not normalised: the line runs from 1 at P1 to 0 at P2
@@ -515,7 +514,6 @@ TEST(DecodeAndConvert, TrueOnlyWhenBothStepsSucceed) {
     const std::tuple<std::string, int, bool> cases[] = {
         {d, kVantor6, true},
         {d, kUnknownType, false},  // a sample, but no conversion for the type
-        {BuildDPacket({}, PacketChecksum::kBad), kVantor6, false},
         {BuildIPacket({}), kXLumo, false},
     };
     for (const auto& [line, type, result] : cases) {
