@@ -261,18 +261,6 @@ TEST(ConvertVantor, FaultsSkipTheirAssignmentOrStoreFailed) {
     }
 }
 
-TEST(ConvertVantor, AnInfiniteBackscatteringRatioDropsTheBbTermOfK) {
-    // bTilde from a table that has no value: the estimate is +infinity (with its message).
-    SigmaParams sigma = PlainSigma();
-    sigma.bTilde = Failed;
-    sigma.bTildeFile = "/nonexistent/bTilde.csv";
-    CalibrationDataClass cal = Channels(kVantor4, sigma);
-    CalibratedSample out;
-    Convert(DPacket({1000}, {1}), cal, kVantor4, out, sigma, PlainWater());
-    EXPECT_EQ(out.sigma[0], 1);  // K = 0 + 0.4 (0.7 - bb_w) / inf = 0
-    EXPECT_DOUBLE_EQ(out.bbCorrected[0], 0.7);
-}
-
 // A single-channel calibration: depth (counts - 100) x 0.1; temperature factor 1; TrPure 1000,
 // TrNought 0, path 0.25; depth compensation 0.5 at 10535 counts and 1.5 at full scale; the
 // scattering channel as in Channels with dark offset 100 and sigma 1 + 0.1 K.
@@ -488,23 +476,6 @@ TEST(ConvertTrevan, PressureFactor) {
         // ln(1 / (0.5 x Fp x 1)) / 1
         EXPECT_NEAR(out.attenuation[0], std::log(2 / Fp), 1e-6) << p1 << " " << pressure;
     }
-}
-
-TEST(ConvertTrevan, FaultsKeepTheEarlierValue) {
-    CalibrationDataClass cal = Trevan();
-    cal.SetKL(0, 0);  // division by zero
-    const ConversionContext context(cal, PlainSigma(), PlainWater());
-    SampleRecord record;
-    record.instrumentType = kTrevan2;
-    record.signal[0] = 3000;
-    record.reference[0] = 5000;
-    record.reference[1] = 1000;  // 0 / 0 for r: channel 1 keeps channel 0's r of 0.5
-    record.signal[1] = 1000;
-    CalibratedSample out;
-    out.attenuation[0] = 42;
-    ConvertTrevan(record, context, out);
-    EXPECT_EQ(out.attenuation[0], 42);
-    EXPECT_NEAR(out.attenuation[1], std::log(2), 1e-6);
 }
 
 TEST(DecodeAndConvert, TrueOnlyWhenBothStepsSucceed) {

@@ -27,14 +27,12 @@ TEST(SigmaTable, ParsingStopsAtTheFirstLineWithoutTwoNumbers) {
     const std::tuple<const char*, size_t, double> cases[] = {
         {"400,1\n420,3\n440,5\n", 3, 4},
         {"400,1\n420,3\nbad\n440,5\n", 2, 3},        // rows after a bad line are never read
-        {"400,1\n420,3\n\n440,5\n", 2, 3},           // so are rows after a blank line
         {" 400 , 1 \n\t420,\t3,\n440,5,,\n", 3, 4},  // blanks and trailing commas
         {"\xEF\xBB\xBF"
          "400,1\n420,3",
          2, 3},                                 // byte-order mark, no last line end
         {"nm,astar\n400,1\n420,3\n", 0, kInf},  // no header line
         {"400,1\n", 1, kInf},                   // one line gives no value
-        {"400;1\n420;3\n", 0, kInf},
         {"400,1e-1\n420,3E-1\n", 2, 0.3},
         {"", 0, kInf}};
     for (const auto& [text, rows, at430] : cases) {
