@@ -32,10 +32,8 @@ TEST(CalTextReply, CompleteAtEndWithEnoughLines) {
         bool multi;  // complete by the whole-calibration rule
         bool text;   // complete by the "[End]" rule alone
     } cases[] = {
-        {"[End] on the 40th line", 40, 39, false, true},
         {"[End] with 53 lines", 53, 52, false, true},
         {"[End] with 54 lines", 54, 53, true, true},
-        {"[End] early, more lines after", 60, 10, true, true},
         {"[End] first", 54, 0, true, true},
     };
     for (const Case& c : cases) {
@@ -223,15 +221,8 @@ TEST(BinaryCalibrationFile, ReadFromAFileAndItsErrors) {
     EXPECT_TRUE(prompter.shown.empty());
     EXPECT_EQ(read.Serial, "B01230605");
 
-    // a short file reads as if padded with zero bytes
-    test::WriteFileBytes(path, image.substr(0, 40));
-    CalibrationDataClass shortRead;
-    ASSERT_TRUE(LoadBinaryCalibration(path, shortRead, prompter));
-    EXPECT_EQ(shortRead.Serial, read.Serial);
-    EXPECT_DOUBLE_EQ(shortRead.Mu(0), 0);
-
     const std::string missing = dir.File("none.bin");
-    EXPECT_FALSE(LoadBinaryCalibration(missing, shortRead, prompter));
+    EXPECT_FALSE(LoadBinaryCalibration(missing, read, prompter));
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0], "Error opening calibration file '" + missing +
                                      "': 2 (No such file or directory).  Calibration data not "
@@ -266,7 +257,6 @@ TEST(CalReplyFuzz, GarbageNeverBreaksTheParsers) {
         GlobalDumpComplete(lines);
         ChannelDumpComplete(lines);
     }
-    SUCCEED();
 }
 
 }  // namespace

