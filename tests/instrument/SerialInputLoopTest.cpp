@@ -75,21 +75,6 @@ TEST_F(InputLoop, RoutingByLineKind) {
     EXPECT_EQ(r.unroutedText, "prompt>");
 }
 
-TEST_F(InputLoop, ReplyLinesStopAt200) {
-    InstrumentRecord& r = Connect(kVantor6);
-    r.lastCommand = "NOSUCHREPLY";
-    std::string chunk = "\r";  // an empty line is not a reply line
-    for (int i = 1; i <= 201; ++i) chunk += "line " + std::to_string(i) + "\r";
-    Receive(chunk);
-    ASSERT_EQ(r.replyLines.size(), 200u);
-    EXPECT_EQ(r.replyLines.front() + r.replyLines.back(), "line 1line 200");
-    // without an outstanding command nothing is collected
-    r.lastCommand.clear();
-    r.replyLines.clear();
-    Receive("late\r");
-    EXPECT_TRUE(r.replyLines.empty());
-}
-
 TEST_F(InputLoop, SilenceAfterStartTurnsIntoNoDataButSleepingStays) {
     InstrumentRecord& r = Connect(kVantor6);
     ASSERT_TRUE(SendCommand(program, "START", 0));

@@ -118,16 +118,5 @@ TEST(QtSerialPortIo, TalksOverAPseudoTerminal) {
     port.Write("ignored");
 }
 
-TEST(QtSerialPortIo, MissingDeviceAndBadSettings) {
-    test::TestApplication();
-    QtSerialPortIo port;
-    EXPECT_FALSE(port.Open("/dev/tidewell-no-such-port", "9600,N,8,1"));
-    EXPECT_FALSE(port.AlreadyOpen());
-    EXPECT_FALSE(port.ErrorText().empty());
-    PseudoTerminal pty;
-    EXPECT_FALSE(port.Open(pty.name(), "9600;N;8;1"));
-    EXPECT_FALSE(port.IsOpen());
-}
-
 }  // namespace
 }  // namespace tidewell
