@@ -54,7 +54,6 @@ TEST_F(Exchange, PerChannelDumpsComeInOrder) {
     EXPECT_FLOAT_EQ(cal.DepthOff, held.DepthOff);
     EXPECT_DOUBLE_EQ(cal.Mu(7), held.Mu(7));
     EXPECT_EQ(cal.lambda(7), held.lambda(7));
-    EXPECT_EQ(cal.bDeltaLambda(7), held.bDeltaLambda(7));
 
     // a Vantor-4 has no channel-map dump; a reply that stops coming ends the read
     instrument.sim.reset();
@@ -141,7 +140,6 @@ TEST_F(Exchange, TheImageComesInOneBlock) {
     LoadBinaryImage(image, expected);
     expected.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
     EXPECT_EQ(r.Calibration().Compare(expected), 0);
-    EXPECT_EQ(r.Calibration().Serial, "B00689901");
     Tick(0, 10);  // the power command goes out after the read
     // asked with "C", refused once, taken, and the end taken
     EXPECT_EQ(Port().written, "DUMPCFG\r\nC\x15\x06\x06power1\r");

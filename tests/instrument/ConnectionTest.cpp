@@ -69,7 +69,6 @@ TEST_F(Connecting, AnIdleVantorAnswersTheFirstQuestion) {
     EXPECT_TRUE(r.pendingInput.Empty());
     EXPECT_TRUE(r.unroutedText.starts_with(">\r\n>\r\nIdentification:"));
     EXPECT_EQ(r.portName, "/dev/ttyUSB0");
-    EXPECT_EQ(r.modelName, "Vantor-6");
     EXPECT_EQ(r.serialNumber, instrument.sim->calibration().Serial);
     EXPECT_EQ(r.baudRate, 19200);
     EXPECT_EQ(Port().Settings(), "19200,N,8,1");
@@ -164,11 +163,6 @@ TEST(PortList, APortExistsWhenItOpensOrIsHeld) {
     } held;
     held.failOpen = true;
     EXPECT_TRUE(PortExists(held, "/dev/ttyUSB1"));
-}
-
-TEST(SerialNumbers, UnknownInAnyCaseThenTheFileRules) {
-    EXPECT_TRUE(SerialNumbersMatch("Unknown", "XX"));
-    EXPECT_FALSE(SerialNumbersMatch("VN6-0101", "VN6-0102"));
 }
 
 class CalibrationChecks : public Connecting {
@@ -269,7 +263,6 @@ TEST_F(CalibrationChecks, TheReminderComesAfter180DaysAndThenAtTheChosenDate) {
     EXPECT_EQ(r.Calibration().Config, "T0");
     EXPECT_EQ(program.settings.CalFile, temp.File("temp3.cal"));
     EXPECT_EQ(ReadFileBytes(temp.File("temp3.cal")), r.Calibration().CalFileText());
-    EXPECT_EQ(r.Calibration().SourceFile(), "");  // read from the instrument, not from a file
     connectWithAge(181);
     ASSERT_EQ(log.reminders.size(), 1u);
     EXPECT_EQ(log.reminders[0],
@@ -346,7 +339,6 @@ TEST_F(Connecting, DoConnectOffersToTryAgainWhenTheCalibrationDidNotLoad) {
 TEST_F(Connecting, OpenWithoutIdentifyingSendsNothing) {
     ASSERT_TRUE(OpenWithoutIdentifying(ctx, 0, "/dev/a", 38400, kXLumo));
     EXPECT_TRUE(Slot().identified);
-    EXPECT_EQ(Slot().modelName, "x-Lumo");
     EXPECT_EQ(Port().written, "");
     EXPECT_EQ(log.dialog.back(), " x-Lumo connected");
     Port().failOpen = true;

@@ -87,8 +87,6 @@ TEST(QtSerialPortIo, TalksOverAPseudoTerminal) {
     ASSERT_FALSE(pty.name().empty());
     QtSerialPortIo port;
     ASSERT_TRUE(port.Open(pty.name(), "9600,N,8,1")) << port.ErrorText();
-    EXPECT_TRUE(port.IsOpen());
-    EXPECT_EQ(port.DeviceName(), pty.name());
 
     // bytes pass unchanged both ways: no line-end translation, no echo
     const std::string fromInstrument = std::string("*D12\r\n\x00\xff end\r", 14);
