@@ -107,7 +107,6 @@ TEST_F(InputLoop, InstrumentMessages) {
     EXPECT_EQ(observer.messages.size(), 1u);
 }
 
-// The raw file gets every chunk as it came; the activity counter follows the text.
 TEST_F(InputLoop, RawFileGetsEveryChunkAsItCame) {
     TempDir dir;
     InstrumentRecord& r = Connect(kVantor6);
@@ -116,10 +115,8 @@ TEST_F(InputLoop, RawFileGetsEveryChunkAsItCame) {
     for (std::string c : {std::string("ab"), std::string("\x00\xff\r\n", 4), std::string()}) {
         Receive(c);
         all += c;
-        EXPECT_EQ(program.activityCounter, c.empty() ? 0 : 1);
     }
     Tick();
-    EXPECT_EQ(program.activityCounter, -1);
     EXPECT_FALSE(r.receiving);
     r.recording.files.rawFile.Close();
     EXPECT_EQ(ReadFileBytes(dir.File("live.raw")), all);
