@@ -234,14 +234,6 @@ TEST(DecimalLines, TwoChannelLines) {
     SampleRecord cut;  // a line cut after field 8 sets what it has
     DecodeTwoChannelDecimal("1,2,3,4,5,6,700,800", cut);
     EXPECT_EQ(cut.infoA, 8);
-
-    TwoChannelDecimalFields f;
-    f.time = 86400;
-    f.signal[1] = 12;
-    f.voltageCode = 1100;
-    const std::string longLine = BuildTwoChannelDecimalLine(f, true);
-    EXPECT_EQ(ClassifyLine(longLine), kTwoChannelLongLine);
-    EXPECT_EQ(ClassifyLine(BuildTwoChannelDecimalLine(f, false)), kTwoChannelShortLine);
 }
 
 TEST(GuessInstrumentType, ByKindOfLine) {

@@ -20,13 +20,10 @@ TEST(LinkState, PhrasesInCompleteLines) {
         {"*stopped", false, kLinkStopped, kLinkSampling, 99},
         {"Logging starting in 12.5 seconds", false, kLinkStopped, kLinkStarting, 12},
         {"STARTS IN 13.5 s", false, kLinkStopped, kLinkStarting, 14},
-        {"starting in -3 s", false, kLinkSampling, kLinkStarting, -3},
-        {"starting in soon", false, kLinkSampling, kLinkStarting, 0},
         {"Instrument SLEEPING", false, kLinkSampling, kLinkSleeping, 99},
         {"Sampling stopped", false, kLinkSampling, kLinkStopped, 99},
         {"ABORTED by user", false, kLinkSampling, kLinkStopped, 99},
         {"Woke up", false, kLinkSleeping, kLinkStopped, 99},
-        {"Ready", false, kLinkSleeping, kLinkStopped, 99},
         {"Turning on lamps", false, kLinkSleeping, kLinkWaking, 99},
         {"erase..done", false, kLinkSampling, kLinkStopped, 99},
         {"Opening Shutter", false, kLinkStopped, kLinkOpenShutter, 99},
@@ -141,7 +138,6 @@ TEST(LinkState, NoDataRule) {
 }
 
 TEST(LinkState, StatusTexts) {
-    EXPECT_EQ(LinkStatusText(kLinkStarting, 12), "Starting:12 s");  // with the countdown
     EXPECT_EQ(LinkStatusText(kLinkStopPending, 0), "Pending");
     for (int32_t code : {int32_t{kLinkDeletingCast}, 15, -1})
         EXPECT_EQ(LinkStatusText(code, 0), std::nullopt) << code;
