@@ -13,7 +13,6 @@ namespace {
 TEST(CastList, NumberAndSizeOfAnEntry) {
     const std::tuple<const char*, int64_t, int64_t> cases[] = {
         {"3  05/11/24 09:00:00  00:05:41  20480 ", 3, 20480},
-        {"12 a b 7", 12, 7},
         {"5", 5, 0},  // no blank: no size
         {"", 0, 0},
         {" 4 9", 0, 9},  // the text before the first blank is empty
@@ -48,7 +47,6 @@ TEST(CastList, DirectoryStatusWhileWaiting) {
         {2.5, false, " Loading directory..", false},
         {20, false, " Loading directory....................", false},
         {20.05, false, " Timeout; no directory", true},
-        {21, true, " Loaded", false},
     };
     for (const auto& [waited, complete, status, timedOut] : cases) {
         SCOPED_TRACE(waited);
@@ -99,7 +97,6 @@ TEST(CastList, BarMovesInStepsOfMoreThanTenLinesAndTimeLeftIsEstimated) {
     EXPECT_FALSE(p.Update(21, 0.3));
     EXPECT_TRUE(p.Update(22, 0.4));
     EXPECT_EQ(p.barValue(), 22);
-    EXPECT_EQ(p.size(), 200);
     p = DownloadProgress(1000, 100);  // time left: first after five seconds, then once a second
     p.Update(5, 104.9);
     EXPECT_EQ(p.remaining(), "");

@@ -109,7 +109,6 @@ TEST(DecoderFuzz, RandomBytes) {
 TEST(DecoderFuzz, MutatedAndTruncatedValidLines) {
     std::mt19937 rng(7);
     for (const std::string& valid : ValidLines()) {
-        Exercise(valid);
         for (size_t cut = 0; cut <= valid.size(); ++cut) Exercise(valid.substr(0, cut));
         for (int n = 0; n < 1000; ++n) {
             std::string s = valid;

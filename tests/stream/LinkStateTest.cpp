@@ -35,7 +35,6 @@ TEST(LinkState, PhrasesInCompleteLines) {
         // decimal data lines: a digit first and at least five commas
         {"1,2,3,4,5,6", false, kLinkStopped, kLinkSampling, 99},
         {"1,2,3,4,5", false, kLinkStopped, kLinkStopped, 99},
-        {",1,2,3,4,5,6", false, kLinkStopped, kLinkStopped, 99},
         {"-1,2,3,4,5,6", false, kLinkStopped, kLinkStopped, 99},
         {"unknown prompt >", false, kLinkSleeping, kLinkSleeping, 99},
         {"", false, kLinkNoData, kLinkNoData, 99},
@@ -83,7 +82,6 @@ TEST(LinkState, InstrumentMessages) {
     }
     EXPECT_EQ(InstrumentMessageText("VN6-1234", "!Battery low"), "VN6-1234: Battery low");
     EXPECT_EQ(InstrumentMessageText("", "!x"), ": x");
-    EXPECT_EQ(InstrumentMessageText("AB12", "!"), "AB12: ");
 }
 
 TEST(LinkState, NoDataRule) {
