@@ -17,7 +17,6 @@ using namespace test;
 
 TEST(CommandLine, SplitAndOutputName) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"D.raw;C.cal", "D.raw", "C.cal"},
         {"  /data/cast 1.raw ; /cal/v6.cal  ", "/data/cast 1.raw", "/cal/v6.cal"},
         {"D.raw", "D.raw", ""},
         {"D.raw;C.cal;x", "D.raw", "C.cal;x"},

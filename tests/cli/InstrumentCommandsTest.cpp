@@ -32,10 +32,6 @@ TEST(InstrumentCommands, ConnectionFlagsAndCastNumbers) {
     ConnectOptions o;
     o.search = true;
     EXPECT_EQ(CheckConnectOptions(o, true), "--port DEV is needed");
-    std::vector<std::string> other = {"--out"};
-    size_t i = 0;
-    std::string error;
-    EXPECT_FALSE(TakeConnectOption(other, i, o, error));
     // the cast numbers of --casts
     std::vector<int64_t> n;
     EXPECT_TRUE(ParseNumberList("3,5,12", n));
@@ -65,32 +61,6 @@ TEST(InstrumentCommands, QuestionsAnsweredAndShown) {
     EXPECT_EQ(yes.shown().back(), "Transfer Complete");
 }
 
-TEST(InstrumentCommands, ProgressAsABarOnATerminalAndAsLinesElsewhere) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    CliContext log{{}, in, out, err, false};
-    CliPrompter prompter(err);
-    ProgressLine lines(log, prompter);
-    lines.Show(0, "Cast3: 0 /20");
-    lines.Show(0.05, "Cast3: 1 /20");  // within the same tenth
-    lines.Show(0.5, "Cast3: 10 /20");
-    lines.Done();
-    lines.Show(0, "Cast4: 0 /5");  // another cast starts again
-    EXPECT_EQ(err.str(), "Cast3: 0 /20\nCast3: 10 /20\nCast4: 0 /5\n");
-    err.str("");
-
-    CliContext terminal{{}, in, out, err, true};
-    ProgressLine line(terminal, prompter);
-    line.Show(0.5, "Cast3: 10 /20");
-    line.Show(2, "Cast3: 20 /20");
-    prompter.ShowMessage("Transfer Complete");  // starts on a line of its own
-    line.Done();                                // nothing left to end
-    EXPECT_EQ(err.str(),
-              "\r[###############               ] Cast3: 10 /20\x1b[K"
-              "\r[##############################] Cast3: 20 /20\x1b[K"
-              "\nTransfer Complete\n");
-}
-
 TEST(InstrumentCommands, UsageErrorsComeBeforeAnyConnection) {
     const std::tuple<SubcommandFunction, std::vector<std::string>, const char*> cases[] = {
         {RunCasts, {}, "casts: list, download, delete or erase is needed\n"},
@@ -105,12 +75,6 @@ TEST(InstrumentCommands, UsageErrorsComeBeforeAnyConnection) {
         {RunClock,
          {"set", "--port", "/dev/x", "--time", "12:00"},
          "clock: --time needs a date and time \"MM/DD/YY HH:MM:SS\"\n"},
-        {RunClock,
-         {"set", "--port", "/dev/x", "--time", "02/30/26 12:00:00"},
-         "clock: --time \"02/30/26 12:00:00\": day 30 does not exist in February 2026 (1-28)\n"},
-        {RunClock,
-         {"set", "--port", "/dev/x", "--to-computer", "--time", "01/02/23 03:04:05"},
-         "clock: --to-computer and --time exclude each other\n"},
         {RunReset,
          {"--seconds", "0", "--port", "/dev/x"},
          "reset: --seconds must be a number above 0\n"},

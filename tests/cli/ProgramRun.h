@@ -1,20 +1,22 @@
 #pragma once
-// Runs build/bin/tidewell as a separate process in a chosen working folder, with the user's
-// configuration folder pointed at a test folder and no display, or one subcommand inside the
-// test program, and collects what it printed.
+// Runs build/bin/tidewell as a child process in a chosen working folder, its configuration and
+// temporary folders under a test folder and no display, or one subcommand inside the test
+// program, and collects what it printed.
 
-#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "shell/cli/Subcommands.h"
 #include "support/TestSupport.h"
+#include "tests/instrument/TestApplication.h"
 
 namespace tidewell::test {
 
@@ -24,52 +26,61 @@ struct ProgramRun {
     std::string err;
 };
 
-// Starts the program with its standard output and error going to `outPath` and `errPath`;
-// returns its process id.
-inline pid_t StartTidewell(const std::vector<std::string>& args, const std::string& workFolder,
-                           const std::string& configFolder, const std::string& outPath,
-                           const std::string& errPath) {
-    const std::string program = std::string(TIDEWELL_BIN_DIR) + "/tidewell";
-    std::vector<std::string> argv{program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::vector<char*> cargs;
-        for (auto& a : argv) cargs.push_back(a.data());
-        cargs.push_back(nullptr);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int none = open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || none < 0 || chdir(workFolder.c_str()) != 0) _exit(126);
-        dup2(none, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        execv(program.c_str(), cargs.data());
-        _exit(127);
+inline QString BinPath(const char* program) {
+    return QString(TIDEWELL_BIN_DIR) + "/" + program;
+}
+
+inline QStringList ToArgs(const std::vector<std::string>& args) {
+    QStringList list;
+    for (const std::string& a : args) list << QString::fromStdString(a);
+    return list;
+}
+
+// A child that is killed when the test program goes, however it goes.
+inline void DieWithParent(QProcess& process) {
+    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
+// tidewell started in `work`, its settings under `config` and its temporary files under
+// `config`/tmp; killed when it outlives the object.
+class TidewellRun {
+  public:
+    TidewellRun(const std::vector<std::string>& args, const std::string& work,
+                const std::string& config) {
+        TestApplication();
+        QDir().mkpath(QString::fromStdString(config + "/tmp"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(config));
+        env.insert("TEMP", QString::fromStdString(config + "/tmp"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(QString::fromStdString(work));
+        process.setStandardInputFile(QProcess::nullDevice());
+        DieWithParent(process);
+        process.start(BinPath("tidewell"), ToArgs(args));
     }
-    return pid;
-}
+    ~TidewellRun() { Finish(0); }
+    // What it printed and its exit status, -1 when it did not end within `ms` (it is then killed).
+    ProgramRun Finish(int ms = 30000) {
+        ProgramRun run;
+        if (process.state() != QProcess::NotRunning && !process.waitForFinished(ms)) {
+            process.kill();
+            process.waitForFinished(2000);
+        } else if (process.error() != QProcess::FailedToStart &&
+                   process.exitStatus() == QProcess::NormalExit) {
+            run.status = process.exitCode();
+        }
+        run.out = process.readAllStandardOutput().toStdString();
+        run.err = process.readAllStandardError().toStdString();
+        return run;
+    }
 
-// Waits for a started program to end and collects what it printed.
-inline ProgramRun FinishTidewell(pid_t pid, const std::string& outPath,
-                                 const std::string& errPath) {
-    ProgramRun run;
-    int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    run.out = ReadFileBytes(outPath);
-    run.err = ReadFileBytes(errPath);
-    return run;
-}
+    QProcess process;
+};
 
-inline ProgramRun RunTidewell(const std::vector<std::string>& args, const std::string& workFolder,
-                              const std::string& configFolder) {
-    TempDir io;
-    const std::string outPath = io.File("out"), errPath = io.File("err");
-    return FinishTidewell(StartTidewell(args, workFolder, configFolder, outPath, errPath), outPath,
-                          errPath);
+inline ProgramRun RunTidewell(const std::vector<std::string>& args, const std::string& work,
+                              const std::string& config) {
+    return TidewellRun(args, work, config).Finish();
 }
 
 // The subcommand's function called with these arguments, `input` as its standard input.

@@ -205,11 +205,10 @@ TEST(RawConversion, ProgressEvery300LinesAndCancelAfterTheCurrentLine) {
               0);
     const auto size = static_cast<int64_t>(raw.size());
     const int64_t line = size / 1000;  // every packet line has the same length
-    EXPECT_EQ(calls, (std::vector<std::pair<int64_t, int64_t>>{{0, size + 128},
-                                                               {300 * line, size + 128},
-                                                               {600 * line, size + 128},
-                                                               {900 * line, size + 128},
-                                                               {size, size + 128}}));
+    std::vector<std::pair<int64_t, int64_t>> want;
+    for (int64_t at : {int64_t{0}, 300 * line, 600 * line, 900 * line, size})
+        want.emplace_back(at, size + 128);
+    EXPECT_EQ(calls, want);
     EXPECT_EQ(report.lines, 1000);
     EXPECT_EQ(report.samples, 1000);
     EXPECT_FALSE(report.cancelled);

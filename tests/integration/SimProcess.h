@@ -1,15 +1,12 @@
 #pragma once
-// The programs of the build run as children of a test: the instrument simulator on its
-// pseudo-terminal, and the tidewell program itself. Children die with the test program, and
-// every wait for them has a limit, so a fault can never leave a test (or CI) hanging.
+// The instrument simulator as a child of a test, on its pseudo-terminal, and a program on the real
+// serial code. The child dies with the test program, and every wait for it has a limit, so a
+// fault can never leave a test (or CI) hanging.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/prctl.h>
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <string>
 #include <vector>
 
@@ -19,25 +16,10 @@
 #include "instrument/ProgramState.h"
 #include "stream/Models.h"
 #include "support/TestSupport.h"
-#include "tests/instrument/TestApplication.h"
+#include "tests/cli/ProgramRun.h"
 #include "tools/sim/BuiltInCalibrations.h"
 
 namespace tidewell::test {
-
-inline QString BinPath(const char* program) {
-    return QString(TIDEWELL_BIN_DIR) + "/" + program;
-}
-
-inline QStringList ToArgs(const std::vector<std::string>& args) {
-    QStringList list;
-    for (const std::string& a : args) list << QString::fromStdString(a);
-    return list;
-}
-
-// A child that is killed when the test program goes, however it goes.
-inline void DieWithParent(QProcess& process) {
-    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-}
 
 // tidewell-sim with its options; device() is its pseudo-terminal ("" when it did not start).
 class Simulator {
