@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -110,6 +112,29 @@ TEST(CastList, BarMovesInStepsOfMoreThanTenLinesAndTimeLeftIsEstimated) {
     DownloadProgress none(50, 0);
     none.Update(0, 30);  // nothing received: nothing to estimate from
     EXPECT_EQ(none.remaining(), "");
+}
+
+TEST(CastList, GarbageLinesNeverBreakTheDirectory) {
+    std::mt19937 random(11);
+    const std::string alphabet = "'0123456789 DurationFreMmoy\t,.-:/\r\n\x80\xff";
+    CastDirectory d;
+    for (int i = 0; i < 5000; ++i) {
+        std::string line(random() % 40, ' ');
+        for (char& ch : line) ch = alphabet[random() % alphabet.size()];
+        d.TakeLine(line);
+        CastNumber(line);
+        CastSize(line);
+    }
+    // entries follow the heading, end in a blank, and are never heading or memory lines
+    EXPECT_TRUE(d.entries().empty() || d.headingSeen());
+    for (const CastEntry& e : d.entries()) {
+        ASSERT_FALSE(e.text.empty());
+        EXPECT_EQ(e.text.back(), ' ');
+        std::string lower;
+        for (char ch : e.text) lower += static_cast<char>(std::tolower(ch & 0xff));
+        for (const char* word : {"duration", "free", "memory"})
+            EXPECT_EQ(lower.find(word), std::string::npos) << e.text;
+    }
 }
 
 }  // namespace

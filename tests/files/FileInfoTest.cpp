@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <tuple>
 
@@ -94,6 +95,29 @@ TEST(SerialsMatch, LettersAndNumber) {
     for (const auto& [a, b, match] : cases) {
         EXPECT_EQ(SerialsMatch(a, b), match) << a << " / " << b;
         EXPECT_EQ(SerialsMatch(b, a), match) << b << " / " << a;
+    }
+}
+
+TEST(FileInfo, GarbageFilesNeverUpsetTheReaders) {
+    TempDir dir;
+    const std::string path = dir.File("junk.raw");
+    std::mt19937 rng(20260);
+    const std::string alphabet = "*DATCVIH[]=,.-+0123456789ABCDEF \r\n\t/\xff";
+    for (int round = 0; round < 300; ++round) {
+        std::string content;
+        const size_t length = rng() % 3000;
+        for (size_t i = 0; i < length; ++i)
+            content += (rng() % 4 == 0) ? static_cast<char>(rng() % 256)
+                                        : alphabet[rng() % alphabet.size()];
+        if (round % 10 == 0) content += "\r" + APacket();
+        WriteFileBytes(path, content);
+        DataFileInfo info;
+        ReadFileInfo(path, info);
+        std::string fileType, serial;
+        const int type = DetectFileKind(path, fileType, serial);
+        EXPECT_TRUE(info.instrumentType >= 0 && info.instrumentType <= 7 &&
+                    type == info.instrumentType);
+        EXPECT_FALSE(info.serial.empty() || serial.empty());
     }
 }
 

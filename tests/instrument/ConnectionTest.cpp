@@ -150,6 +150,15 @@ TEST_F(Connecting, SearchGoesThroughRatesThenPorts) {
                                                    "/dev/b@9600", "/dev/b@38400"}));
     EXPECT_EQ(log.dialog.back(), " Vantor-6 found");
     EXPECT_NEAR(SecondsSince(start), 7 * 3.0 + 1.0, 0.5);
+
+    // a stop ends it before the next pair
+    log.tried.clear();
+    instrument.silent = true;
+    log.onTry = [this] {
+        if (log.tried.size() == 2) At(1.5, [this] { Slot().cancelRequest = kCancelRequested; });
+    };
+    EXPECT_FALSE(SearchInstrument(ctx, 0, {"/dev/a", "/dev/b"}));
+    EXPECT_EQ(log.tried, (std::vector<std::string>{"/dev/a@19200", "/dev/a@9600"}));
 }
 
 TEST(PortList, APortExistsWhenItOpensOrIsHeld) {
@@ -307,7 +316,13 @@ TEST_F(CalibrationChecks, TheShutterIsWaitedForUntilDoneOrItsLimit) {
 
 TEST_F(Connecting, DoConnectMessages) {
     instrument.silent = true;
+    // a search that finds nothing
+    EXPECT_FALSE(DoConnect(ctx, 0, true, "", 0, {"/dev/a"}));
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{"No instrument was detected."});
+    EXPECT_FALSE(Slot().PortOpen());
+
     // the chosen port answers nothing
+    prompter.shown.clear();
     EXPECT_FALSE(DoConnect(ctx, 0, false, "/dev/a", 9600, {}));
     EXPECT_EQ(prompter.shown, std::vector<std::string>{kNoInstrumentOnPortMessage});
     EXPECT_FALSE(Slot().PortOpen());

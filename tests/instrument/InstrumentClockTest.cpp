@@ -97,12 +97,13 @@ TEST_F(ClockExchange, ClockSetAheadByTheTimeItsTextTakes) {
     EXPECT_NEAR(Slot().clockOffset * kDay, -0.5, 1e-4);
 }
 
-// Records the reset's window (its Stop: the reset window's own test).
+// Records the reset's window and presses Stop after a given number of passes.
 struct ResetLog : ResetView {
     FakeSerialPort* port = nullptr;
     std::string caption, button;
     std::vector<std::string> texts;
     int breakPasses = 0;
+    int stopAfter = -1;
     bool closed = false;
     void Open(const std::string& c, const std::string& b) override {
         caption = c;
@@ -113,7 +114,7 @@ struct ResetLog : ResetView {
         if (port->breakOn) ++breakPasses;
     }
     void Close() override { closed = true; }
-    bool StopPressed() override { return false; }
+    bool StopPressed() override { return stopAfter >= 0 && breakPasses >= stopAfter; }
 };
 
 using Reset = EngineTest;
@@ -139,9 +140,18 @@ TEST_F(Reset, BreakForTheResetTimeThenTheConnectQuestion) {
     EXPECT_TRUE(connectAsked);
 }
 
-TEST_F(Reset, APortThatCannotOpenChangesNothing) {
+// Stop ends the break at once and asks nothing; a port that cannot open changes nothing.
+TEST_F(Reset, StopEndsTheBreakAtOnceAndAPortThatCannotOpenChangesNothing) {
     ResetLog log;
     log.port = &Port();
+    log.stopAfter = 5;
+    Connect(kVantor6);
+    EXPECT_EQ(ResetInstrument(program, waiter, 0, "/dev/other", 10, log), ResetResult::kStopped);
+    EXPECT_EQ(log.breakPasses, 5);
+    EXPECT_FALSE(Port().breakOn || Port().IsOpen());
+    EXPECT_TRUE(prompter.shown.empty());
+
+    log.caption.clear();
     Port().failOpen = true;
     EXPECT_EQ(ResetInstrument(program, waiter, 0, "/dev/none", 5, log),
               ResetResult::kPortNotOpened);

@@ -106,5 +106,23 @@ TEST(BlockReceiver, IncompleteBlockIsRefusedAfter100Calls) {
     EXPECT_FALSE(h.receiver.BlockReady());
 }
 
+TEST(BlockReceiver, GarbageNeverBreaksIt) {
+    Harness h;
+    uint32_t seed = 7;
+    for (int round = 0; round < 20000; ++round) {
+        if (!h.receiver.Active()) h.receiver.Start();
+        seed = seed * 1103515245u + 12345u;
+        std::string chunk(seed % 140, '\0');
+        for (char& c : chunk) {
+            seed = seed * 1103515245u + 12345u;
+            c = static_cast<char>(seed >> 24);
+        }
+        h.receiver.Receive(chunk);
+        ASSERT_LE(h.receiver.LastGoodBlock().size(), 128u);
+        ASSERT_GE(h.receiver.phase(), BlockReceiver::kIdle);
+        ASSERT_LE(h.receiver.phase(), BlockReceiver::kBlockDone);
+    }
+}
+
 }  // namespace
 }  // namespace tidewell
