@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDeadlineTimer>
 #include <csignal>
 #include <filesystem>
 #include <tuple>
@@ -134,18 +133,13 @@ TEST(ConvertCommand, ASignalLeavesNoPartialOutput) {
     // --force: the model check would read the pipe's header first.
     TidewellRun tidewell({"convert", "--cal", "vantor6.cal", "--force", "--overwrite", "pipe.raw"},
                          w.work.path(), w.config.path());
-    const QDeadlineTimer limit(20000);
-    auto waitFor = [&](auto condition) {
-        bool met;
-        while (!(met = condition()) && !limit.hasExpired()) tidewell.process.waitForFinished(5);
-        return met;
-    };
     int fd = -1;
-    ASSERT_TRUE(waitFor(
+    ASSERT_TRUE(tidewell.WaitFor(
         [&] { return (fd = open(w.work.File("pipe.raw").c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }));
     const std::string raw = ReadFileBytes(w.work.File("vantor6.raw"));
     EXPECT_EQ(write(fd, raw.data(), raw.size()), static_cast<ssize_t>(raw.size()));
-    EXPECT_TRUE(waitFor([&] { return std::filesystem::exists(w.work.File("pipe.dat.tmp")); }));
+    EXPECT_TRUE(
+        tidewell.WaitFor([&] { return std::filesystem::exists(w.work.File("pipe.dat.tmp")); }));
     kill(static_cast<pid_t>(tidewell.process.processId()), SIGINT);
     close(fd);
     const auto run = tidewell.Finish(20000);

@@ -7,9 +7,11 @@
 #include <sys/prctl.h>
 #include <sys/stat.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -60,6 +62,15 @@ class TidewellRun {
         process.start(BinPath("tidewell"), ToArgs(args));
     }
     ~TidewellRun() { Finish(0); }
+    // Whether `condition` came true within 20 s while the program ran, looked at every 20 ms.
+    bool WaitFor(const std::function<bool()>& condition) {
+        const QDeadlineTimer limit(20000);
+        while (!condition()) {
+            if (process.state() == QProcess::NotRunning || limit.hasExpired()) return false;
+            process.waitForFinished(20);
+        }
+        return true;
+    }
     // What it printed and its exit status, -1 when it did not end within `ms` (it is then killed).
     ProgramRun Finish(int ms = 30000) {
         ProgramRun run;

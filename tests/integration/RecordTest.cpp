@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <algorithm>
 #include <memory>
@@ -115,12 +114,7 @@ TEST(Record, EachFamilyRecordsWhatTheInstrumentSent) {
 // Lets `run` go on until the simulator's log holds `count` sample lines; false when the run
 // ended first or 20 s passed.
 bool SimSent(TidewellRun& run, const std::string& txLog, int count) {
-    const QDeadlineTimer deadline(20000);
-    while (run.process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-        if (CountSampleLines(ReadFileBytes(txLog)) >= count) return true;
-        run.process.waitForFinished(50);
-    }
-    return false;
+    return run.WaitFor([&] { return CountSampleLines(ReadFileBytes(txLog)) >= count; });
 }
 
 // Unplugged, and with no room for the calibrated file: both failures reach the exit status,
@@ -163,10 +157,7 @@ TEST(Record, WithReconnectARepluggedInstrumentGoesOnIntoTheSameFilesSavedAsItGoe
     ASSERT_TRUE(SimSent(run, tx1, 20)) << run.Finish(0).err;
     // saved every half second; a save may be under way as the file is read
     std::string snapshot;
-    for (const QDeadlineTimer limit(20000); !CountSampleLines(snapshot) && !limit.hasExpired();) {
-        run.process.waitForFinished(200);
-        snapshot = ReadFileBytes(base + ".raw");
-    }
+    run.WaitFor([&] { return CountSampleLines(snapshot = ReadFileBytes(base + ".raw")) > 0; });
     ASSERT_GT(CountSampleLines(snapshot), 0);
     sim->Stop();  // unplugged: the name goes with the device
     sim = std::make_unique<Simulator>(std::vector<std::string>{
