@@ -147,6 +147,7 @@ TEST_F(Reset, StopEndsTheBreakAtOnceAndAPortThatCannotOpenChangesNothing) {
     log.stopAfter = 5;
     Connect(kVantor6);
     EXPECT_EQ(ResetInstrument(program, waiter, 0, "/dev/other", 10, log), ResetResult::kStopped);
+    EXPECT_EQ(Port().DeviceName(), "/dev/fake0");  // the open port is the one reset
     EXPECT_EQ(log.breakPasses, 5);
     EXPECT_FALSE(Port().breakOn || Port().IsOpen());
     EXPECT_TRUE(prompter.shown.empty());
