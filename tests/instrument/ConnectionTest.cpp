@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "instrument/CalExchange.h"
-#include "stream/NumberText.h"
 #include "tests/instrument/FakeInstrument.h"
 
 namespace tidewell::test {
