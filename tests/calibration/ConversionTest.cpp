@@ -232,26 +232,26 @@ TEST(ConvertVantor, Vantor2FluorescenceTakesTheGeometricMeanOfBothSigmas) {
 }
 
 TEST(ConvertVantor, FaultsSkipTheirAssignmentOrStoreFailed) {
-    const std::tuple<const char*, std::function<void(CalibrationDataClass&)>, SigmaParams, double,
-                     double, double, double>
+    const std::tuple<const char*, std::function<void(CalibrationDataClass&)>, double, double,
+                     double, double>
         cases[] = {
             // beta = Mu raw / (G x 0) faults and keeps 0.25; K = 20 (1.75 - bb_w) = 34.98201
-            {"zero RNominal", [](CalibrationDataClass& c) { c.SetRNominal(0, 0); }, PlainSigma(),
-             0.25, 1.3498201, 0.33745503, 2.36218520},
+            {"zero RNominal", [](CalibrationDataClass& c) { c.SetRNominal(0, 0); }, 0.25, 1.3498201,
+             0.33745503, 2.36218520},
             // beta 2, K = 20 (14 - bb_w) = 279.98; 1e307 K^2 overflows; 2 x Failed overflows
             {"sigma overflows",
              [](CalibrationDataClass& c) {
                  ScriptedPrompter prompter;
                  c.SetSigma(0, 2, 1e307, prompter);
              },
-             PlainSigma(), 2, Failed, Failed, Failed},
+             2, Failed, Failed, Failed},
         };
-    for (const auto& [what, change, sigma, beta, sigma0, betaCorrected, bbCorrected] : cases) {
-        CalibrationDataClass cal = Channels(kVantor4, sigma);
+    for (const auto& [what, change, beta, sigma0, betaCorrected, bbCorrected] : cases) {
+        CalibrationDataClass cal = Channels(kVantor4);
         change(cal);
         CalibratedSample out;
         out.beta[0] = 0.25;
-        Convert(DPacket({20000}, {1}), cal, kVantor4, out, sigma, PlainWater());
+        Convert(DPacket({20000}, {1}), cal, kVantor4, out);
         SCOPED_TRACE(what);
         EXPECT_TRUE(out.valid[0]);
         EXPECT_DOUBLE_EQ(out.beta[0], beta);

@@ -50,7 +50,7 @@ TEST(SigmaTable, FilesAreReadFromDisk) {
     EXPECT_EQ(TableLookup(dir.path(), 550), kInf);  // a folder is no table
 }
 
-TEST(SigmaTable, GarbageNeverCrashesAndLookupsStayInRange) {
+TEST(SigmaTable, GarbageNeverCrashesAndGivesFiniteRows) {
     std::mt19937 rng(20240611);
     const char alphabet[] = "0123456789.,-+eE \t\r\nx";
     for (int round = 0; round < 2000; ++round) {

@@ -9,7 +9,6 @@
 #include "calibration/CalibrationData.h"
 #include "calibration/SigmaModel.h"
 #include "files/DatFile.h"
-#include "files/HeaderText.h"
 #include "support/TestSupport.h"
 #include "tools/packets/PacketBuilder.h"
 

@@ -87,12 +87,12 @@ TEST(BatchGolden, OutputsMatchByteForByte) {
     }
 }
 
-// The lines of a calibrated file (CR LF ends) after its "[Data]" line.
-std::vector<std::string> LinesAfter(const std::string& bytes, const std::string& marker) {
+// The rows of a calibrated file: its lines (CR LF ends) after its "[Data]" line.
+std::vector<std::string> DataRows(const std::string& bytes) {
     std::vector<std::string> lines;
-    size_t at = bytes.find(marker + "\r\n");
+    size_t at = bytes.find("[Data]\r\n");
     if (at == std::string::npos) return lines;
-    at += marker.size() + 2;
+    at += 8;  // past "[Data]\r\n"
     for (size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
         lines.push_back(bytes.substr(at, end - at));
     if (at < bytes.size()) lines.push_back(bytes.substr(at));
@@ -103,7 +103,7 @@ std::vector<std::string> LinesAfter(const std::string& bytes, const std::string&
 // 16, chi 4 so bb = 4 beta, sigma 1, depth = counts / 2; absorption and attenuation
 // ln(r) / path).
 TEST(BatchGolden, CalibratedRowsWorkedOutByHand) {
-    const auto vantor = LinesAfter(Convert("vantor6.raw", "vantor6.cal", false).bytes, "[Data]");
+    const auto vantor = DataRows(Convert("vantor6.raw", "vantor6.cal", false).bytes);
     ASSERT_EQ(vantor.size(), 4u);
     // 43200 s after 1970-01-01 is day 25569.5; raw 1000 at gain 1: beta .01, bb .04.
     EXPECT_EQ(vantor[0],
@@ -119,7 +119,7 @@ TEST(BatchGolden, CalibratedRowsWorkedOutByHand) {
     // The second recording, without its header.
     EXPECT_EQ(vantor[3].rfind("25570.5,0,.004,.004,", 0), 0u) << vantor[3];
 
-    const auto alumo = LinesAfter(Convert("alumo.raw", "alumo.cal", false).bytes, "[Data]");
+    const auto alumo = DataRows(Convert("alumo.raw", "alumo.cal", false).bytes);
     ASSERT_EQ(alumo.size(), 5u);
     // Seconds since 1980 (day 29221). Absorption ln(20000 / 10000) / .25 = 2.7725887; corrected
     // by chi1 x beta: 2.7725887 - .5 x .02.
@@ -132,11 +132,11 @@ TEST(BatchGolden, CalibratedRowsWorkedOutByHand) {
     // Option counts -5 are below TrNought: no absorption.
     EXPECT_EQ(alumo[4], "29221.5011805556,100,.08,.08,0,-.01,.02,.02");
 
-    const auto clumo = LinesAfter(Convert("clumo.raw", "clumo.cal", false).bytes, "[Data]");
+    const auto clumo = DataRows(Convert("clumo.raw", "clumo.cal", false).bytes);
     ASSERT_EQ(clumo.size(), 2u);
     EXPECT_EQ(clumo[0], "29221.5,100,.08,.08,2.772589,.02,.02");
 
-    const auto trevan = LinesAfter(Convert("trevan2.raw", "trevan2.cal", false).bytes, "[Data]");
+    const auto trevan = DataRows(Convert("trevan2.raw", "trevan2.cal", false).bytes);
     ASSERT_EQ(trevan.size(), 2u);
     // ln(8 / 2) / .5 and ln(8 / 3) / .5; 20 degrees; an empty line follows the heading.
     EXPECT_EQ(trevan[0], "25569.5,100,2.772589,1.961658,20");
@@ -280,7 +280,7 @@ TEST(RawConversion, GarbageInputGivesWholeRowsOnly) {
         ASSERT_EQ(ConvertRawToDat(dir.File("g.raw"), dir.File("g.dat"), cal,
                                   test::HandHeaderSettings(), 0, prompter),
                   0);
-        for (const auto& row : LinesAfter(ReadFileBytes(dir.File("g.dat")), "[Data]"))
+        for (const auto& row : DataRows(ReadFileBytes(dir.File("g.dat"))))
             EXPECT_EQ(std::count(row.begin(), row.end(), ','), 34) << row;
         ASSERT_EQ(ConvertRawToDecimal(dir.File("g.raw"), dir.File("g.dec"), true, prompter), 0);
     }

@@ -5,7 +5,6 @@
 #include "calibration/BinaryImage.h"
 #include "files/FilePaths.h"
 #include "instrument/Commands.h"
-#include "stream/DateValue.h"
 #include "stream/NumberText.h"
 #include "tests/instrument/FakeInstrument.h"
 

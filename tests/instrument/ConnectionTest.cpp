@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "instrument/CalExchange.h"
-#include "stream/NumberText.h"
 #include "tests/instrument/FakeInstrument.h"
 
 namespace tidewell::test {
@@ -101,17 +100,16 @@ TEST_F(Connecting, SingleChannelModelsAreAskedForTheirVersion) {
 // A streaming instrument is stopped and asked once more; one that keeps streaming is given up
 // on, the retry's three seconds counted from the first look, one second in.
 TEST_F(Connecting, AStreamingInstrumentIsStoppedAndAskedOnceMore) {
+    const std::string streaming = "*D0000000000\r\n";
+    instrument.otherwise = streaming;
     for (bool stops : {true, false}) {
         bool sampling = true;
-        instrument.Answer("ID", IdentificationReply("VN6", "VN6-0101"));
-        auto id = instrument.answers["ID"];
-        instrument.answers["ID"] = [&, id](const std::string& l) {
-            return sampling ? std::string("*D0000000000\r\n") : id(l);
+        instrument.answers["ID"] = [&](const std::string&) {
+            return sampling ? streaming : IdentificationReply("VN6", "VN6-0101");
         };
-        instrument.otherwise = "*D0000000000\r\n";
         instrument.answers["STOP"] = [&, stops](const std::string&) {
             sampling = !stops;
-            return stops ? Lines({"Stopped", ">"}) : std::string("*D0000000000\r\n");
+            return stops ? Lines({"Stopped", ">"}) : streaming;
         };
         Port().written.clear();
         const double start = clock.Now();
