@@ -87,18 +87,6 @@ TEST(BatchGolden, OutputsMatchByteForByte) {
     }
 }
 
-// The rows of a calibrated file: its lines (CR LF ends) after its "[Data]" line.
-std::vector<std::string> DataRows(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t at = bytes.find("[Data]\r\n");
-    if (at == std::string::npos) return lines;
-    at += 8;  // past "[Data]\r\n"
-    for (size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
-        lines.push_back(bytes.substr(at, end - at));
-    if (at < bytes.size()) lines.push_back(bytes.substr(at));
-    return lines;
-}
-
 // Rows worked out by hand from the packets and the calibrations (Mu 1E-05, gains 1, 2, 4, 8,
 // 16, chi 4 so bb = 4 beta, sigma 1, depth = counts / 2; absorption and attenuation
 // ln(r) / path).

@@ -27,13 +27,8 @@ std::string RawData(const std::string& raw) {
     return After(raw, "[EndHeader]\r\n");
 }
 
-// The rows of a calibrated file: what follows its "[Data]" line.
-std::string DatRows(const std::string& dat) {
-    return After(dat, "[Data]\r\n");
-}
-
 int64_t DatRowCount(const std::string& dat) {
-    return static_cast<int64_t>(CutAtReturns(DatRows(dat)).size());
+    return static_cast<int64_t>(DataRows(dat).size());
 }
 
 // The one temporary calibration a recorder left in its temporary folder.
@@ -105,9 +100,9 @@ TEST(Record, EachFamilyRecordsWhatTheInstrumentSent) {
         const ProgramRun convert = RunTidewell(
             {"convert", "--cal", cal, "--out", dir + "/converted", dir + "/rec.raw"}, dir, dir);
         ASSERT_EQ(convert.status, 0) << convert.err;
-        const std::string live = DatRows(ReadFileBytes(dir + "/rec.dat"));
+        const std::vector<std::string> live = DataRows(ReadFileBytes(dir + "/rec.dat"));
         EXPECT_FALSE(live.empty());
-        EXPECT_EQ(live, DatRows(ReadFileBytes(dir + "/converted/rec.dat")));
+        EXPECT_EQ(live, DataRows(ReadFileBytes(dir + "/converted/rec.dat")));
     }
 }
 

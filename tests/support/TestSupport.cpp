@@ -61,6 +61,11 @@ std::vector<std::string> SampleLines(const std::string& text) {
     return samples;
 }
 
+std::vector<std::string> DataRows(const std::string& dat) {
+    const size_t at = dat.find("[Data]\r\n");
+    return at == std::string::npos ? std::vector<std::string>() : CutAtReturns(dat.substr(at + 8));
+}
+
 SigmaParams NumericSigmaParams() {
     SigmaParams p;
     p.aStar = 0.04;

@@ -74,6 +74,8 @@ std::vector<std::string> SampleLines(const std::string& text);
 inline int CountSampleLines(const std::string& text) {
     return static_cast<int>(SampleLines(text).size());
 }
+// The rows of a calibrated file: its lines after its "[Data]" line (none without one).
+std::vector<std::string> DataRows(const std::string& dat);
 
 // Sigma parameters that need no table file: a* of 0.04 as a number.
 SigmaParams NumericSigmaParams();
